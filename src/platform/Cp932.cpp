@@ -1,0 +1,112 @@
+#include "platform/Cp932.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <mutex>
+
+namespace platform {
+namespace {
+
+// iconv descriptors are not thread safe; conversions are short, so one lock suffices.
+std::mutex g_mutex;
+
+iconv_t encoder()
+{
+    static iconv_t cd = iconv_open("CP932", "UTF-8");
+    return cd;
+}
+
+iconv_t decoder()
+{
+    static iconv_t cd = iconv_open("UTF-8", "CP932");
+    return cd;
+}
+
+// Length of the UTF-8 sequence that starts with byte c.
+int utf8SeqLen(unsigned char c)
+{
+    if (c < 0x80) return 1;
+    if ((c & 0xE0) == 0xC0) return 2;
+    if ((c & 0xF0) == 0xE0) return 3;
+    if ((c & 0xF8) == 0xF0) return 4;
+    return 1;
+}
+
+} // namespace
+
+QByteArray toCp932(QStringView text, bool *ok)
+{
+    if (ok) *ok = true;
+    QByteArray in = text.toUtf8();
+    QByteArray out;
+    out.reserve(in.size() + 8);
+    if (in.isEmpty()) return out;
+
+    std::lock_guard lock(g_mutex);
+    iconv_t cd = encoder();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char *src = in.data();
+    size_t srcLeft = static_cast<size_t>(in.size());
+    char buf[512];
+    while (srcLeft > 0) {
+        char *dst = buf;
+        size_t dstLeft = sizeof buf;
+        size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buf, static_cast<qsizetype>(dst - buf));
+        if (r == static_cast<size_t>(-1)) {
+            if (errno == E2BIG) continue;
+            // Unmappable or malformed: replace one character and go on.
+            if (ok) *ok = false;
+            out.append('?');
+            size_t skip = std::min<size_t>(utf8SeqLen(static_cast<unsigned char>(*src)), srcLeft);
+            src += skip;
+            srcLeft -= skip;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return out;
+}
+
+QString fromCp932(const QByteArray &bytes)
+{
+    if (bytes.isEmpty()) return QString();
+    QByteArray in = bytes;
+    QByteArray out;
+    out.reserve(bytes.size() * 2);
+
+    std::lock_guard lock(g_mutex);
+    iconv_t cd = decoder();
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char *src = in.data();
+    size_t srcLeft = static_cast<size_t>(in.size());
+    char buf[1024];
+    while (srcLeft > 0) {
+        char *dst = buf;
+        size_t dstLeft = sizeof buf;
+        size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        out.append(buf, static_cast<qsizetype>(dst - buf));
+        if (r == static_cast<size_t>(-1)) {
+            if (errno == E2BIG) continue;
+            out.append("\xEF\xBF\xBD"); // U+FFFD
+            ++src;
+            --srcLeft;
+            iconv(cd, nullptr, nullptr, nullptr, nullptr);
+        }
+    }
+    return QString::fromUtf8(out);
+}
+
+bool isCp932Encodable(QStringView text)
+{
+    bool ok = true;
+    toCp932(text, &ok);
+    return ok;
+}
+
+int cp932Length(QStringView text)
+{
+    return static_cast<int>(toCp932(text).size());
+}
+
+} // namespace platform
