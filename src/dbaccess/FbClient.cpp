@@ -1,0 +1,1182 @@
+#include "dbaccess/FbClient.h"
+
+#include "platform/Cp932.h"
+
+#include <firebird/Interface.h>
+#include <ibase.h>
+
+#include <QRegularExpression>
+
+#include <cstring>
+
+using namespace Firebird;
+using platform::fromCp932;
+using platform::toCp932;
+
+namespace {
+
+IMaster *master()
+{
+    static IMaster *m = fb_get_master_interface();
+    return m;
+}
+
+IUtil *util()
+{
+    return master()->getUtilInterface();
+}
+
+// One status object for one call; throws FbException on error.
+struct Status {
+    IStatus *raw;
+    ThrowStatusWrapper w;
+    Status() : raw(master()->getStatus()), w(raw) {}
+    ~Status() { raw->dispose(); }
+    ThrowStatusWrapper *operator&() { return &w; }
+};
+
+FbError toError(const FbException &e)
+{
+    const ISC_STATUS *v = e.getStatus()->getErrors();
+    long code = (v && v[0] == isc_arg_gds) ? long(v[1]) : 0;
+    const int sqlCode = int(isc_sqlcode(v));
+    char buf[2048];
+    util()->formatStatus(buf, sizeof buf, e.getStatus());
+    return FbError(fromCp932(QByteArray(buf)), code, sqlCode);
+}
+
+// Runs f, turning Firebird's exceptions into FbError.
+template <typename F>
+auto call(F &&f) -> decltype(f())
+{
+    try {
+        return f();
+    } catch (const FbException &e) {
+        throw toError(e);
+    }
+}
+
+QByteArray encodeText(const QString &text)
+{
+    bool ok = true;
+    QByteArray b = toCp932(text, &ok);
+    if (!ok)
+        throw FbError(QStringLiteral("データベースに保存できない文字が含まれています。: %1").arg(text), 0, 0);
+    return b;
+}
+
+bool isRemoteName(const QString &name, QString *host = nullptr, QString *path = nullptr)
+{
+    static const QRegularExpression re(QStringLiteral("^([^/\\\\:]{2,}):(.*)$"));
+    const auto m = re.match(name);
+    if (!m.hasMatch()) return false;
+    if (host) *host = m.captured(1);
+    if (path) *path = m.captured(2);
+    return true;
+}
+
+std::vector<unsigned char> bufferOf(IXpbBuilder *b, ThrowStatusWrapper *st)
+{
+    const unsigned char *p = b->getBuffer(st);
+    return std::vector<unsigned char>(p, p + b->getBufferLength(st));
+}
+
+// The DPB of a connection from "name=value" parameters.
+std::vector<unsigned char> makeDpb(const QStringList &params, int dialect, bool remote)
+{
+    Status st;
+    IXpbBuilder *dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    for (const QString &p : params) {
+        const int eq = int(p.indexOf(u'='));
+        const QString name = (eq < 0 ? p : p.left(eq)).trimmed().toLower();
+        const QByteArray value = toCp932(eq < 0 ? QString() : p.mid(eq + 1));
+        if (name == u"user_name") dpb->insertString(&st, isc_dpb_user_name, value.constData());
+        else if (name == u"password") dpb->insertString(&st, isc_dpb_password, value.constData());
+        else if (name == u"lc_ctype") dpb->insertString(&st, isc_dpb_lc_ctype, value.constData());
+        else if (name == u"role_name") dpb->insertString(&st, isc_dpb_sql_role_name, value.constData());
+    }
+    dpb->insertInt(&st, isc_dpb_sql_dialect, dialect);
+    // A local path never silently goes over the network, and a host never opens a file here.
+    dpb->insertString(&st, isc_dpb_config, remote ? "Providers=Remote" : "Providers=Engine12");
+    auto out = bufferOf(dpb, &st);
+    dpb->dispose();
+    return out;
+}
+
+QString paramOf(const QStringList &params, const QString &name)
+{
+    for (const QString &p : params) {
+        const int eq = int(p.indexOf(u'='));
+        if (eq > 0 && p.left(eq).trimmed().compare(name, Qt::CaseInsensitive) == 0) return p.mid(eq + 1);
+    }
+    return QString();
+}
+
+} // namespace
+
+void SplitDatabaseName(const QString &name, QString &host, QString &path)
+{
+    if (!isRemoteName(name, &host, &path)) {
+        host.clear();
+        path = name;
+    }
+}
+
+// ---------------------------------------------------------------- database
+
+FbDatabase::~FbDatabase()
+{
+    try {
+        close();
+    } catch (...) {
+    }
+    for (FbTransaction *t : m_transactions) t->forget();
+}
+
+QString FbDatabase::paramValue(const QString &name) const
+{
+    return paramOf(Params, name);
+}
+
+void FbDatabase::open()
+{
+    if (m_attachment) return;
+    const bool remote = isRemoteName(DatabaseName);
+    const auto dpb = makeDpb(Params, SQLDialect, remote);
+    const QByteArray name = toCp932(DatabaseName);
+    call([&] {
+        Status st;
+        IProvider *prov = master()->getDispatcher();
+        m_attachment = prov->attachDatabase(&st, name.constData(), unsigned(dpb.size()), dpb.data());
+        prov->release();
+    });
+}
+
+void FbDatabase::close()
+{
+    // Statements do not outlive their connection.
+    const auto queries = m_queries;
+    for (FbQuery *q : queries) q->unprepare();
+    for (FbTransaction *t : m_transactions) {
+        if (t->inTransaction()) {
+            try {
+                t->rollback();
+            } catch (...) {
+            }
+        }
+    }
+    if (!m_attachment) return;
+    IAttachment *a = m_attachment;
+    m_attachment = nullptr;
+    try {
+        Status st;
+        a->detach(&st);
+    } catch (const FbException &) {
+        a->release(); // a lost connection: drop the handle anyway
+    }
+}
+
+void FbDatabase::dropDatabase()
+{
+    if (!m_attachment) throw FbError(QStringLiteral("データベースに接続していません。"), 0, 0);
+    const auto queries = m_queries;
+    for (FbQuery *q : queries) q->unprepare();
+    for (FbTransaction *t : m_transactions)
+        if (t->inTransaction()) t->rollback();
+    call([&] {
+        Status st;
+        m_attachment->dropDatabase(&st);
+        m_attachment = nullptr;
+    });
+}
+
+void FbDatabase::createDatabase(const QString &name, const QString &user, const QString &password,
+                                const QString &charset, int pageSize)
+{
+    const bool remote = isRemoteName(name);
+    call([&] {
+        Status st;
+        IXpbBuilder *dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+        dpb->insertString(&st, isc_dpb_user_name, toCp932(user).constData());
+        dpb->insertString(&st, isc_dpb_password, toCp932(password).constData());
+        dpb->insertString(&st, isc_dpb_lc_ctype, toCp932(charset).constData());
+        dpb->insertString(&st, isc_dpb_set_db_charset, toCp932(charset).constData());
+        dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
+        dpb->insertInt(&st, isc_dpb_page_size, pageSize);
+        dpb->insertString(&st, isc_dpb_config, remote ? "Providers=Remote" : "Providers=Engine12");
+        const auto buf = bufferOf(dpb, &st);
+        dpb->dispose();
+        IProvider *prov = master()->getDispatcher();
+        IAttachment *a = prov->createDatabase(&st, toCp932(name).constData(), unsigned(buf.size()), buf.data());
+        prov->release();
+        a->detach(&st);
+    });
+}
+
+int FbDatabase::otherAttachments()
+{
+    FbTransaction tr(this, {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait"),
+                            QStringLiteral("read")});
+    tr.startTransaction();
+    FbQuery q(this, &tr);
+    q.setSql(QStringLiteral("SELECT COUNT(*) FROM MON$ATTACHMENTS "
+                            "WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0"));
+    q.open();
+    const int n = q.field(0).asInteger();
+    q.close();
+    tr.commit();
+    return n;
+}
+
+// ---------------------------------------------------------------- transaction
+
+FbTransaction::FbTransaction(FbDatabase *db, const QStringList &params) : Params(params)
+{
+    setDatabase(db);
+}
+
+FbTransaction::~FbTransaction()
+{
+    if (m_handle) {
+        try {
+            rollback();
+        } catch (...) {
+        }
+    }
+    if (m_db) m_db->m_transactions.erase(this);
+}
+
+void FbTransaction::setDatabase(FbDatabase *db)
+{
+    if (m_db) m_db->m_transactions.erase(this);
+    m_db = db;
+    if (m_db) m_db->m_transactions.insert(this);
+}
+
+void FbTransaction::forget()
+{
+    m_db = nullptr;
+    if (m_handle) {
+        m_handle->release();
+        m_handle = nullptr;
+    }
+}
+
+void FbTransaction::startTransaction()
+{
+    if (m_handle) throw FbError(QStringLiteral("トランザクションは既に開始されています。"), 0, 0);
+    if (!m_db || !m_db->connected()) throw FbError(QStringLiteral("データベースに接続していません。"), 0, 0);
+    std::vector<unsigned char> tpb{isc_tpb_version3};
+    bool access = false, isolation = false, lock = false;
+    for (const QString &p : Params) {
+        const QString n = p.trimmed().toLower();
+        if (n == u"read_committed") { tpb.push_back(isc_tpb_read_committed); isolation = true; }
+        else if (n == u"rec_version") tpb.push_back(isc_tpb_rec_version);
+        else if (n == u"no_rec_version") tpb.push_back(isc_tpb_no_rec_version);
+        else if (n == u"concurrency") { tpb.push_back(isc_tpb_concurrency); isolation = true; }
+        else if (n == u"consistency") { tpb.push_back(isc_tpb_consistency); isolation = true; }
+        else if (n == u"nowait") { tpb.push_back(isc_tpb_nowait); lock = true; }
+        else if (n == u"wait") { tpb.push_back(isc_tpb_wait); lock = true; }
+        else if (n == u"write") { tpb.push_back(isc_tpb_write); access = true; }
+        else if (n == u"read") { tpb.push_back(isc_tpb_read); access = true; }
+        else if (n == u"protected") tpb.push_back(isc_tpb_protected);
+        else if (n == u"shared") tpb.push_back(isc_tpb_shared);
+        else if (n == u"exclusive") tpb.push_back(isc_tpb_exclusive);
+        else if (n.startsWith(u"lock_write=") || n.startsWith(u"lock_read=")) {
+            // table reservation: the tag, the name's length, the name
+            const QByteArray table = toCp932(p.trimmed().section(u'=', 1).trimmed().toUpper());
+            tpb.push_back(n.startsWith(u"lock_write=") ? isc_tpb_lock_write : isc_tpb_lock_read);
+            tpb.push_back((unsigned char)table.size());
+            tpb.insert(tpb.end(), table.begin(), table.end());
+        }
+    }
+    if (!isolation) tpb.push_back(isc_tpb_concurrency);
+    if (!lock) tpb.push_back(isc_tpb_wait);
+    if (!access) tpb.push_back(isc_tpb_write);
+    call([&] {
+        Status st;
+        m_handle = m_db->attachment()->startTransaction(&st, unsigned(tpb.size()), tpb.data());
+    });
+}
+
+void FbTransaction::endQueries()
+{
+    const auto queries = m_openQueries;
+    for (FbQuery *q : queries) q->releaseCursor();
+    m_openQueries.clear();
+}
+
+void FbTransaction::commit()
+{
+    if (!m_handle) return;
+    endQueries();
+    call([&] {
+        Status st;
+        m_handle->commit(&st);
+        m_handle = nullptr;
+    });
+}
+
+void FbTransaction::commitRetaining()
+{
+    if (!m_handle) return;
+    call([&] {
+        Status st;
+        m_handle->commitRetaining(&st);
+    });
+}
+
+void FbTransaction::rollback()
+{
+    if (!m_handle) return;
+    endQueries();
+    ITransaction *h = m_handle;
+    m_handle = nullptr;
+    try {
+        Status st;
+        h->rollback(&st);
+    } catch (const FbException &e) {
+        h->release();
+        throw toError(e);
+    }
+}
+
+void FbTransaction::rollbackRetaining()
+{
+    if (!m_handle) return;
+    call([&] {
+        Status st;
+        m_handle->rollbackRetaining(&st);
+    });
+}
+
+TransactionGuard::TransactionGuard(FbTransaction &tr) : m_tr(tr)
+{
+    if (!m_tr.inTransaction()) {
+        m_tr.startTransaction();
+        m_started = true;
+    }
+}
+
+TransactionGuard::~TransactionGuard()
+{
+    if (m_started && m_tr.inTransaction()) {
+        try {
+            m_tr.rollback();
+        } catch (...) {
+        }
+    }
+}
+
+void TransactionGuard::commit()
+{
+    if (m_started) m_tr.commit();
+}
+
+void TransactionGuard::rollback()
+{
+    if (m_started && m_tr.inTransaction()) m_tr.rollback();
+}
+
+// ---------------------------------------------------------------- query
+
+FbQuery::FbQuery(FbDatabase *db, FbTransaction *tr) : Database(db), Transaction(tr) {}
+
+FbQuery::~FbQuery()
+{
+    try {
+        unprepare();
+    } catch (...) {
+    }
+}
+
+FbTransaction *FbQuery::transaction() const
+{
+    FbTransaction *t = Transaction ? Transaction : (Database ? Database->DefaultTransaction : nullptr);
+    if (!t) throw FbError(QStringLiteral("トランザクションが指定されていません。"), 0, 0);
+    return t;
+}
+
+void FbQuery::setSql(const QString &text)
+{
+    unprepare();
+    m_sql = text;
+    m_params.clear();
+}
+
+void FbQuery::setSql(const QStringList &lines)
+{
+    setSql(lines.join(u'\n'));
+}
+
+void FbQuery::parseParams()
+{
+    // ":NAME" outside quotes and comments becomes "?", remembering its position.
+    m_positionalSql.clear();
+    m_positionCount = 0;
+    std::vector<FbParam> previous;
+    previous.swap(m_params);
+    const QString &s = m_sql;
+    const qsizetype n = s.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = s[i];
+        if (c == u'\'' || c == u'"') {
+            const qsizetype end = s.indexOf(c, i + 1);
+            const qsizetype stop = end < 0 ? n : end + 1;
+            m_positionalSql += s.mid(i, stop - i);
+            i = stop;
+        } else if (c == u'-' && i + 1 < n && s[i + 1] == u'-') {
+            const qsizetype end = s.indexOf(u'\n', i);
+            const qsizetype stop = end < 0 ? n : end;
+            m_positionalSql += s.mid(i, stop - i);
+            i = stop;
+        } else if (c == u'/' && i + 1 < n && s[i + 1] == u'*') {
+            const qsizetype end = s.indexOf(QStringLiteral("*/"), i + 2);
+            const qsizetype stop = end < 0 ? n : end + 2;
+            m_positionalSql += s.mid(i, stop - i);
+            i = stop;
+        } else if (ParamCheck && c == u':' && i + 1 < n && (s[i + 1].isLetter() || s[i + 1] == u'_')) {
+            qsizetype j = i + 1;
+            while (j < n && (s[j].isLetterOrNumber() || s[j] == u'_' || s[j] == u'$')) ++j;
+            const QString name = s.mid(i + 1, j - i - 1);
+            FbParam *p = nullptr;
+            for (FbParam &q : m_params)
+                if (q.name.compare(name, Qt::CaseInsensitive) == 0) p = &q;
+            if (!p) {
+                m_params.emplace_back();
+                p = &m_params.back();
+                p->name = name;
+                for (const FbParam &old : previous)
+                    if (old.name.compare(name, Qt::CaseInsensitive) == 0) static_cast<DbValue &>(*p) = old;
+            }
+            p->positions.push_back(m_positionCount++);
+            m_positionalSql += u'?';
+            i = j;
+        } else {
+            m_positionalSql += c;
+            ++i;
+        }
+    }
+}
+
+FbParam &FbQuery::paramByName(const QString &name)
+{
+    if (m_params.empty() || !m_positionalSql.size()) parseParams();
+    for (FbParam &p : m_params)
+        if (p.name.compare(name, Qt::CaseInsensitive) == 0) return p;
+    throw FbError(QStringLiteral("パラメータ %1 がありません。").arg(name), 0, 0);
+}
+
+void FbQuery::prepare()
+{
+    if (m_stmt) return;
+    if (!Database || !Database->connected()) throw FbError(QStringLiteral("データベースに接続していません。"), 0, 0);
+    FbTransaction *tr = transaction();
+    if (!tr->inTransaction()) throw FbError(QStringLiteral("トランザクションが開始されていません。"), 0, 0);
+    parseParams();
+    const QByteArray text = encodeText(m_positionalSql);
+    call([&] {
+        Status st;
+        m_stmt = Database->attachment()->prepare(&st, tr->handle(), unsigned(text.size()), text.constData(),
+                                                 unsigned(Database->SQLDialect), IStatement::PREPARE_PREFETCH_METADATA);
+    });
+    m_preparedOn = Database;
+    Database->m_queries.insert(this);
+}
+
+void FbQuery::unprepare()
+{
+    releaseCursor();
+    if (m_outMeta) {
+        m_outMeta->release();
+        m_outMeta = nullptr;
+    }
+    if (m_preparedOn) {
+        m_preparedOn->m_queries.erase(this);
+        m_preparedOn = nullptr;
+    }
+    if (m_stmt) {
+        IStatement *s = m_stmt;
+        m_stmt = nullptr;
+        try {
+            Status st;
+            s->free(&st);
+        } catch (const FbException &) {
+            s->release();
+        }
+    }
+    m_positionalSql.clear();
+}
+
+void FbQuery::releaseCursor()
+{
+    if (m_cursor) {
+        IResultSet *c = m_cursor;
+        m_cursor = nullptr;
+        try {
+            Status st;
+            c->close(&st);
+        } catch (const FbException &) {
+            c->release();
+        }
+    }
+    if (m_cursorTr) {
+        m_cursorTr->m_openQueries.erase(this);
+        m_cursorTr = nullptr;
+    }
+    m_singleRow = false;
+    m_eof = true;
+}
+
+namespace {
+
+struct InputMessage {
+    IMessageMetadata *meta = nullptr;
+    std::vector<unsigned char> buf;
+    ~InputMessage()
+    {
+        if (meta) meta->release();
+    }
+};
+
+ISC_QUAD writeBlob(IAttachment *att, ITransaction *tra, const QByteArray &data, bool text)
+{
+    Status st;
+    ISC_QUAD id{};
+    std::vector<unsigned char> bpb;
+    if (text)
+        bpb = {isc_bpb_version1, isc_bpb_source_type, 1, isc_blob_text, isc_bpb_target_type, 1, isc_blob_text};
+    IBlob *blob = att->createBlob(&st, tra, &id, unsigned(bpb.size()), bpb.empty() ? nullptr : bpb.data());
+    qsizetype pos = 0;
+    while (pos < data.size()) {
+        const unsigned chunk = unsigned(std::min<qsizetype>(32768, data.size() - pos));
+        blob->putSegment(&st, chunk, data.constData() + pos);
+        pos += chunk;
+    }
+    blob->close(&st);
+    return id;
+}
+
+QByteArray readBlob(IAttachment *att, ITransaction *tra, ISC_QUAD id)
+{
+    Status st;
+    IBlob *blob = att->openBlob(&st, tra, &id, 0, nullptr);
+    QByteArray out;
+    char buf[32768];
+    for (;;) {
+        unsigned got = 0;
+        const int rc = blob->getSegment(&st, sizeof buf, buf, &got);
+        if (rc == IStatus::RESULT_OK || rc == IStatus::RESULT_SEGMENT)
+            out.append(buf, qsizetype(got));
+        else
+            break;
+    }
+    blob->close(&st);
+    return out;
+}
+
+// Builds the input message: every parameter with the type its value has, so the
+// server converts to the column's type and reports what does not fit.
+void buildInput(InputMessage &msg, IStatement *stmt, const std::vector<FbParam> &params, int positions,
+                IAttachment *att, ITransaction *tra)
+{
+    Status st;
+    IMessageMetadata *orig = stmt->getInputMetadata(&st);
+    const unsigned count = orig->getCount(&st);
+    if (int(count) != positions) {
+        orig->release();
+        throw FbError(QStringLiteral("パラメータの数が一致しません。"), 0, 0);
+    }
+    std::vector<const FbParam *> byPos(count, nullptr);
+    for (const FbParam &p : params)
+        for (int pos : p.positions) byPos[size_t(pos)] = &p;
+
+    std::vector<QByteArray> texts(count);
+    IMetadataBuilder *b = orig->getBuilder(&st);
+    for (unsigned i = 0; i < count; ++i) {
+        const FbParam *p = byPos[i];
+        const unsigned origType = orig->getType(&st, i);
+        if (!p || p->isNull()) continue; // keeps the described type; sent as NULL
+        switch (p->kind()) {
+        case DbValue::Kind::Integer:
+        case DbValue::Kind::Boolean:
+            if (origType == SQL_BOOLEAN && p->kind() == DbValue::Kind::Boolean) break;
+            b->setType(&st, i, SQL_INT64);
+            b->setLength(&st, i, 8);
+            b->setScale(&st, i, 0);
+            break;
+        case DbValue::Kind::Scaled:
+            b->setType(&st, i, SQL_INT64);
+            b->setLength(&st, i, 8);
+            b->setScale(&st, i, p->scale());
+            break;
+        case DbValue::Kind::Float:
+            b->setType(&st, i, SQL_DOUBLE);
+            b->setLength(&st, i, 8);
+            b->setScale(&st, i, 0);
+            break;
+        case DbValue::Kind::Text:
+        case DbValue::Kind::Bytes:
+            texts[i] = p->kind() == DbValue::Kind::Text ? encodeText(p->asString()) : p->asBytes();
+            if (origType == SQL_BLOB) break;
+            b->setType(&st, i, SQL_VARYING);
+            b->setLength(&st, i, unsigned(std::max<qsizetype>(1, texts[i].size())));
+            break;
+        case DbValue::Kind::Date:
+            b->setType(&st, i, SQL_TYPE_DATE);
+            b->setLength(&st, i, sizeof(ISC_DATE));
+            break;
+        case DbValue::Kind::Time:
+            b->setType(&st, i, SQL_TYPE_TIME);
+            b->setLength(&st, i, sizeof(ISC_TIME));
+            break;
+        case DbValue::Kind::Timestamp:
+            b->setType(&st, i, SQL_TIMESTAMP);
+            b->setLength(&st, i, sizeof(ISC_TIMESTAMP));
+            break;
+        case DbValue::Kind::Null:
+            break;
+        }
+    }
+    msg.meta = b->getMetadata(&st);
+    b->release();
+    msg.buf.assign(msg.meta->getMessageLength(&st), 0);
+    unsigned char *base = msg.buf.data();
+    for (unsigned i = 0; i < count; ++i) {
+        const FbParam *p = byPos[i];
+        short *nullInd = reinterpret_cast<short *>(base + msg.meta->getNullOffset(&st, i));
+        unsigned char *data = base + msg.meta->getOffset(&st, i);
+        if (!p || p->isNull()) {
+            *nullInd = -1;
+            continue;
+        }
+        *nullInd = 0;
+        const unsigned type = msg.meta->getType(&st, i);
+        switch (type) {
+        case SQL_INT64: {
+            const qint64 v = p->kind() == DbValue::Kind::Scaled ? p->rawInt() : p->asInt64();
+            std::memcpy(data, &v, 8);
+            break;
+        }
+        case SQL_BOOLEAN:
+            *data = p->asBoolean() ? 1 : 0;
+            break;
+        case SQL_DOUBLE: {
+            const double v = p->asFloat();
+            std::memcpy(data, &v, 8);
+            break;
+        }
+        case SQL_VARYING: {
+            const QByteArray &t = texts[i];
+            const unsigned short len = (unsigned short)t.size();
+            std::memcpy(data, &len, 2);
+            std::memcpy(data + 2, t.constData(), size_t(t.size()));
+            break;
+        }
+        case SQL_BLOB: {
+            QByteArray bytes = texts[i];
+            if (p->kind() != DbValue::Kind::Text && p->kind() != DbValue::Kind::Bytes)
+                bytes = encodeText(p->asString());
+            const bool text = orig->getSubType(&st, i) == 1;
+            const ISC_QUAD id = writeBlob(att, tra, bytes, text);
+            std::memcpy(data, &id, sizeof id);
+            break;
+        }
+        case SQL_TYPE_DATE: {
+            const QDate d = p->asDate();
+            const ISC_DATE v = util()->encodeDate(unsigned(d.year()), unsigned(d.month()), unsigned(d.day()));
+            std::memcpy(data, &v, sizeof v);
+            break;
+        }
+        case SQL_TYPE_TIME: {
+            const QTime t = p->asTime();
+            const ISC_TIME v = util()->encodeTime(unsigned(t.hour()), unsigned(t.minute()), unsigned(t.second()),
+                                                  unsigned(t.msec() * 10));
+            std::memcpy(data, &v, sizeof v);
+            break;
+        }
+        case SQL_TIMESTAMP: {
+            const QDateTime dt = p->asDateTime();
+            ISC_TIMESTAMP v;
+            v.timestamp_date = util()->encodeDate(unsigned(dt.date().year()), unsigned(dt.date().month()),
+                                                  unsigned(dt.date().day()));
+            v.timestamp_time = util()->encodeTime(unsigned(dt.time().hour()), unsigned(dt.time().minute()),
+                                                  unsigned(dt.time().second()), unsigned(dt.time().msec() * 10));
+            std::memcpy(data, &v, sizeof v);
+            break;
+        }
+        default:
+            *nullInd = -1;
+        }
+    }
+    orig->release();
+}
+
+} // namespace
+
+void FbQuery::open()
+{
+    close();
+    prepare();
+    FbTransaction *tr = transaction();
+    if (!tr->inTransaction()) throw FbError(QStringLiteral("トランザクションが開始されていません。"), 0, 0);
+    call([&] {
+        Status st;
+        InputMessage in;
+        buildInput(in, m_stmt, m_params, m_positionCount, Database->attachment(), tr->handle());
+        if (!m_outMeta) m_outMeta = m_stmt->getOutputMetadata(&st);
+        const unsigned outCount = m_outMeta->getCount(&st);
+        m_outBuf.assign(m_outMeta->getMessageLength(&st), 0);
+        m_fields.clear();
+        for (unsigned i = 0; i < outCount; ++i) {
+            FbField f;
+            f.name = fromCp932(QByteArray(m_outMeta->getAlias(&st, i)));
+            f.sqlType = int(m_outMeta->getType(&st, i));
+            f.subType = m_outMeta->getSubType(&st, i);
+            f.scale = m_outMeta->getScale(&st, i);
+            m_fields.push_back(f);
+        }
+        if (m_stmt->getFlags(&st) & IStatement::FLAG_HAS_CURSOR) {
+            m_cursor = m_stmt->openCursor(&st, tr->handle(), in.meta, in.buf.data(), m_outMeta, 0);
+            m_cursorTr = tr;
+            tr->m_openQueries.insert(this);
+            m_eof = false;
+            fetch();
+        } else {
+            m_stmt->execute(&st, tr->handle(), in.meta, in.buf.data(), m_outMeta,
+                            outCount ? m_outBuf.data() : nullptr);
+            m_rowsAffected = int(m_stmt->getAffectedRecords(&st));
+            if (outCount) {
+                // The output of EXECUTE PROCEDURE or a singleton statement: one row.
+                m_singleRow = true;
+                m_cursorTr = tr;
+                tr->m_openQueries.insert(this);
+            }
+        }
+    });
+    if (m_singleRow) {
+        m_eof = false;
+        fetch();
+    }
+}
+
+void FbQuery::execSQL()
+{
+    open();
+    if (!m_cursor && !m_singleRow) m_eof = true;
+}
+
+void FbQuery::fetch()
+{
+    if (!m_cursor && !m_singleRow) {
+        m_eof = true;
+        return;
+    }
+    call([&] {
+        Status st;
+        if (m_cursor) {
+            if (m_cursor->fetchNext(&st, m_outBuf.data()) != IStatus::RESULT_OK) {
+                m_eof = true;
+                return;
+            }
+        }
+        const unsigned count = m_outMeta->getCount(&st);
+        const unsigned char *base = m_outBuf.data();
+        for (unsigned i = 0; i < count; ++i) {
+            FbField &f = m_fields[i];
+            const short nullInd = *reinterpret_cast<const short *>(base + m_outMeta->getNullOffset(&st, i));
+            if (nullInd) {
+                f.clear();
+                continue;
+            }
+            const unsigned char *data = base + m_outMeta->getOffset(&st, i);
+            const unsigned len = m_outMeta->getLength(&st, i);
+            switch (f.sqlType) {
+            case SQL_TEXT: {
+                QByteArray b(reinterpret_cast<const char *>(data), qsizetype(len));
+                while (b.endsWith(' ')) b.chop(1);
+                if (m_outMeta->getCharSet(&st, i) == 1) f.setBytes(b);
+                else f.setString(fromCp932(b));
+                break;
+            }
+            case SQL_VARYING: {
+                unsigned short l;
+                std::memcpy(&l, data, 2);
+                QByteArray b(reinterpret_cast<const char *>(data + 2), qsizetype(l));
+                if (m_outMeta->getCharSet(&st, i) == 1) f.setBytes(b);
+                else f.setString(fromCp932(b));
+                break;
+            }
+            case SQL_SHORT: {
+                qint16 v;
+                std::memcpy(&v, data, 2);
+                f.scale ? f.setScaled(v, f.scale) : f.setInteger(v);
+                break;
+            }
+            case SQL_LONG: {
+                qint32 v;
+                std::memcpy(&v, data, 4);
+                f.scale ? f.setScaled(v, f.scale) : f.setInteger(v);
+                break;
+            }
+            case SQL_INT64: {
+                qint64 v;
+                std::memcpy(&v, data, 8);
+                f.scale ? f.setScaled(v, f.scale) : f.setInteger(v);
+                break;
+            }
+            case SQL_FLOAT: {
+                float v;
+                std::memcpy(&v, data, 4);
+                f.setFloat(v);
+                break;
+            }
+            case SQL_DOUBLE: {
+                double v;
+                std::memcpy(&v, data, 8);
+                f.setFloat(v);
+                break;
+            }
+            case SQL_BOOLEAN:
+                f.setBoolean(*data != 0);
+                break;
+            case SQL_TYPE_DATE: {
+                ISC_DATE v;
+                std::memcpy(&v, data, sizeof v);
+                unsigned y, m, d;
+                util()->decodeDate(v, &y, &m, &d);
+                f.setDate(QDate(int(y), int(m), int(d)));
+                break;
+            }
+            case SQL_TYPE_TIME: {
+                ISC_TIME v;
+                std::memcpy(&v, data, sizeof v);
+                unsigned h, mi, s, fr;
+                util()->decodeTime(v, &h, &mi, &s, &fr);
+                f.setTime(QTime(int(h), int(mi), int(s), int(fr / 10)));
+                break;
+            }
+            case SQL_TIMESTAMP: {
+                ISC_TIMESTAMP v;
+                std::memcpy(&v, data, sizeof v);
+                unsigned y, m, d, h, mi, s, fr;
+                util()->decodeDate(v.timestamp_date, &y, &m, &d);
+                util()->decodeTime(v.timestamp_time, &h, &mi, &s, &fr);
+                f.setDateTime(QDateTime(QDate(int(y), int(m), int(d)), QTime(int(h), int(mi), int(s), int(fr / 10))));
+                break;
+            }
+            case SQL_BLOB: {
+                ISC_QUAD id;
+                std::memcpy(&id, data, sizeof id);
+                const QByteArray b = readBlob(Database->attachment(), m_cursorTr->handle(), id);
+                if (f.subType == 1) f.setString(fromCp932(b));
+                else f.setBytes(b);
+                break;
+            }
+            default:
+                f.clear();
+            }
+        }
+    });
+}
+
+void FbQuery::next()
+{
+    if (m_eof) return;
+    if (m_singleRow) {
+        m_eof = true;
+        return;
+    }
+    fetch();
+}
+
+void FbQuery::close()
+{
+    releaseCursor();
+}
+
+FbField *FbQuery::findField(const QString &name)
+{
+    for (FbField &f : m_fields)
+        if (f.name.compare(name, Qt::CaseInsensitive) == 0) return &f;
+    return nullptr;
+}
+
+FbField &FbQuery::fieldByName(const QString &name)
+{
+    if (FbField *f = findField(name)) return *f;
+    throw FbError(QStringLiteral("項目 %1 がありません。").arg(name), 0, 0);
+}
+
+// ---------------------------------------------------------------- stored procedure
+
+FbStoredProc::FbStoredProc(FbDatabase *db, FbTransaction *tr) : m_query(db, tr) {}
+
+void FbStoredProc::prepare()
+{
+    if (m_preparedFor == StoredProcName && m_query.prepared()) return;
+    FbQuery names(m_query.Database, m_query.Transaction);
+    names.setSql(QStringLiteral("SELECT RDB$PARAMETER_NAME FROM RDB$PROCEDURE_PARAMETERS "
+                                "WHERE RDB$PROCEDURE_NAME=:NAME AND RDB$PARAMETER_TYPE=0 ORDER BY RDB$PARAMETER_NUMBER"));
+    names.paramByName(QStringLiteral("NAME")).setString(StoredProcName.toUpper());
+    QStringList inputs;
+    for (names.open(); !names.eof(); names.next()) inputs << u':' + names.field(0).asString().trimmed();
+    names.close();
+    QString sql = QStringLiteral("EXECUTE PROCEDURE ") + StoredProcName;
+    if (!inputs.isEmpty()) sql += u'(' + inputs.join(u',') + u')';
+    m_query.setSql(sql);
+    m_query.prepare();
+    m_preparedFor = StoredProcName;
+}
+
+FbParam &FbStoredProc::paramByName(const QString &name)
+{
+    prepare();
+    return m_query.paramByName(name);
+}
+
+void FbStoredProc::execProc()
+{
+    prepare();
+    m_query.open();
+}
+
+// ---------------------------------------------------------------- scripts
+
+QStringList SplitSqlScript(const QString &script)
+{
+    QStringList out;
+    QString term = QStringLiteral(";");
+    QString cur;
+    const qsizetype n = script.size();
+    qsizetype i = 0;
+    auto flush = [&] {
+        const QString t = cur.trimmed();
+        cur.clear();
+        if (t.isEmpty()) return;
+        static const QRegularExpression setTerm(QStringLiteral("^SET\\s+TERM\\s+(\\S+)\\s*$"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        static const QRegularExpression ignored(QStringLiteral("^SET\\s+(NAMES|SQL\\s+DIALECT|AUTODDL)\\b"),
+                                                QRegularExpression::CaseInsensitiveOption);
+        const auto m = setTerm.match(t);
+        if (m.hasMatch()) {
+            term = m.captured(1);
+            return;
+        }
+        if (ignored.match(t).hasMatch()) return;
+        if (t.compare(QStringLiteral("COMMIT"), Qt::CaseInsensitive) == 0 ||
+            t.compare(QStringLiteral("COMMIT WORK"), Qt::CaseInsensitive) == 0)
+            return;
+        out << t;
+    };
+    while (i < n) {
+        const QChar c = script[i];
+        if (c == u'\'' || c == u'"') {
+            const qsizetype end = script.indexOf(c, i + 1);
+            const qsizetype stop = end < 0 ? n : end + 1;
+            cur += script.mid(i, stop - i);
+            i = stop;
+        } else if (c == u'-' && i + 1 < n && script[i + 1] == u'-') {
+            const qsizetype end = script.indexOf(u'\n', i);
+            i = end < 0 ? n : end;
+        } else if (c == u'/' && i + 1 < n && script[i + 1] == u'*') {
+            const qsizetype end = script.indexOf(QStringLiteral("*/"), i + 2);
+            i = end < 0 ? n : end + 2;
+        } else if (script.mid(i, term.size()) == term) {
+            const qsizetype len = term.size(); // flush may change the terminator
+            flush();
+            i += len;
+        } else {
+            cur += c;
+            ++i;
+        }
+    }
+    flush();
+    return out;
+}
+
+void ExecuteSqlScript(FbDatabase &db, const QString &script)
+{
+    if (!db.connected()) throw FbError(QStringLiteral("データベースに接続していません。"), 0, 0);
+    for (const QString &statement : SplitSqlScript(script)) {
+        const QByteArray text = encodeText(statement);
+        try {
+            call([&] {
+                Status st;
+                static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_concurrency, isc_tpb_wait};
+                ITransaction *tra = db.attachment()->startTransaction(&st, sizeof tpb, tpb);
+                try {
+                    db.attachment()->execute(&st, tra, unsigned(text.size()), text.constData(), 3, nullptr, nullptr,
+                                             nullptr, nullptr);
+                    tra->commit(&st);
+                } catch (...) {
+                    try {
+                        Status st2;
+                        tra->rollback(&st2);
+                    } catch (...) {
+                        tra->release();
+                    }
+                    throw;
+                }
+            });
+        } catch (const FbError &e) {
+            throw FbError(e.message() + QStringLiteral("\n") + statement.left(200), e.errorCode(), e.sqlCode());
+        }
+    }
+}
+
+// ---------------------------------------------------------------- services
+
+struct FbServices::Impl {
+    IService *svc = nullptr;
+};
+
+FbServices::FbServices(const QString &host, const QString &user, const QString &password)
+    : m_host(host), m_user(user), m_password(password), d(std::make_unique<Impl>())
+{
+}
+
+FbServices::~FbServices()
+{
+    detach();
+}
+
+void FbServices::attach(bool admin)
+{
+    if (d->svc) return;
+    call([&] {
+        Status st;
+        IXpbBuilder *spb = util()->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0);
+        // The embedded engine trusts the name it is given and its server-wide
+        // services answer only the administrator; a server checks the user's
+        // password and grants administration through the admin role.
+        const QByteArray user = (admin && m_host.isEmpty()) ? QByteArray("SYSDBA") : toCp932(m_user);
+        spb->insertString(&st, isc_spb_user_name, user.constData());
+        spb->insertString(&st, isc_spb_password, toCp932(m_password).constData());
+        if (!m_host.isEmpty()) spb->insertString(&st, isc_spb_sql_role_name, "RDB$ADMIN");
+        spb->insertString(&st, isc_spb_config, m_host.isEmpty() ? "Providers=Engine12" : "Providers=Remote");
+        const auto buf = bufferOf(spb, &st);
+        spb->dispose();
+        const QByteArray name = m_host.isEmpty() ? QByteArray("service_mgr") : toCp932(m_host) + ":service_mgr";
+        IProvider *prov = master()->getDispatcher();
+        d->svc = prov->attachServiceManager(&st, name.constData(), unsigned(buf.size()), buf.data());
+        prov->release();
+    });
+}
+
+void FbServices::detach()
+{
+    if (!d->svc) return;
+    IService *s = d->svc;
+    d->svc = nullptr;
+    try {
+        Status st;
+        s->detach(&st);
+    } catch (const FbException &) {
+        s->release();
+    }
+}
+
+void FbServices::runAction(const std::vector<unsigned char> &spb, const LineHandler &onLine)
+{
+    attach();
+    call([&] {
+        Status st;
+        d->svc->start(&st, unsigned(spb.size()), spb.data());
+        const unsigned char request[] = {isc_info_svc_line};
+        std::vector<unsigned char> response(16384);
+        for (;;) {
+            d->svc->query(&st, 0, nullptr, sizeof request, request, unsigned(response.size()), response.data());
+            const unsigned char *p = response.data();
+            if (*p != isc_info_svc_line) break;
+            const int len = int(isc_portable_integer(p + 1, 2));
+            if (len == 0) break;
+            if (onLine) onLine(fromCp932(QByteArray(reinterpret_cast<const char *>(p + 3), len)));
+        }
+    });
+    detach();
+}
+
+namespace {
+
+std::vector<unsigned char> startSpb(unsigned char action, const std::function<void(IXpbBuilder *, ThrowStatusWrapper *)> &fill)
+{
+    std::vector<unsigned char> out;
+    call([&] {
+        Status st;
+        IXpbBuilder *spb = util()->getXpbBuilder(&st, IXpbBuilder::SPB_START, nullptr, 0);
+        spb->insertTag(&st, action);
+        fill(spb, &st);
+        out = bufferOf(spb, &st);
+        spb->dispose();
+    });
+    return out;
+}
+
+} // namespace
+
+void FbServices::backup(const QString &database, const QString &backupFile, const LineHandler &onLine)
+{
+    const auto spb = startSpb(isc_action_svc_backup, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
+        b->insertString(st, isc_spb_dbname, toCp932(database).constData());
+        b->insertString(st, isc_spb_bkp_file, toCp932(backupFile).constData());
+        b->insertTag(st, isc_spb_verbose);
+    });
+    runAction(spb, onLine);
+}
+
+void FbServices::restore(const QString &backupFile, const QString &database, bool replace, const LineHandler &onLine)
+{
+    const auto spb = startSpb(isc_action_svc_restore, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
+        b->insertString(st, isc_spb_bkp_file, toCp932(backupFile).constData());
+        b->insertString(st, isc_spb_dbname, toCp932(database).constData());
+        b->insertInt(st, isc_spb_options, replace ? isc_spb_res_replace : isc_spb_res_create);
+        b->insertTag(st, isc_spb_verbose);
+    });
+    runAction(spb, onLine);
+}
+
+QStringList FbServices::validate(const QString &database)
+{
+    QStringList lines;
+    const auto spb = startSpb(isc_action_svc_repair, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
+        b->insertString(st, isc_spb_dbname, toCp932(database).constData());
+        b->insertInt(st, isc_spb_options, isc_spb_rpr_validate_db | isc_spb_rpr_full);
+    });
+    runAction(spb, [&](const QString &l) { lines << l; });
+    return lines;
+}
+
+FbServices::DbInfo FbServices::databaseInfo()
+{
+    DbInfo info;
+    attach(true);
+    call([&] {
+        Status st;
+        const unsigned char request[] = {isc_info_svc_svr_db_info};
+        std::vector<unsigned char> response(65536);
+        d->svc->query(&st, 0, nullptr, sizeof request, request, unsigned(response.size()), response.data());
+        const unsigned char *p = response.data();
+        const unsigned char *end = p + response.size();
+
+        if (*p++ != isc_info_svc_svr_db_info) return;
+        while (p < end && *p != isc_info_flag_end && *p != isc_info_end) {
+            const unsigned char tag = *p++;
+            if (tag == isc_spb_num_att || tag == isc_spb_num_db) {
+                const int v = int(isc_portable_integer(p, 4));
+                if (tag == isc_spb_num_att) info.attachments = v;
+                p += 4;
+            } else if (tag == isc_spb_dbname) {
+                const int len = int(isc_portable_integer(p, 2));
+                p += 2;
+                info.databases << fromCp932(QByteArray(reinterpret_cast<const char *>(p), len));
+                p += len;
+            } else {
+                break;
+            }
+        }
+    });
+    detach();
+    return info;
+}

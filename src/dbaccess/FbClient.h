@@ -1,0 +1,266 @@
+#pragma once
+// A thin layer over Firebird's C++ interface: databases, transactions,
+// statements with named parameters (":NAME"), typed fields, stored procedures
+// and the services manager. Texts cross the boundary as CP932, so callers only
+// see QString. A local path opens the file with the embedded engine; a name of
+// the form "host:path" goes to the Firebird server on that host.
+#include "dbaccess/DbValue.h"
+#include "platform/Error.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <set>
+#include <vector>
+
+namespace Firebird {
+class IAttachment;
+class ITransaction;
+class IStatement;
+class IResultSet;
+class IMessageMetadata;
+} // namespace Firebird
+
+// A database error with Firebird's status code (e.g. 335544345) and SQL code.
+class FbError : public platform::Error
+{
+public:
+    FbError(const QString &message, long errorCode, int sqlCode)
+        : platform::Error(message), m_errorCode(errorCode), m_sqlCode(sqlCode) {}
+    long errorCode() const { return m_errorCode; }
+    int sqlCode() const { return m_sqlCode; }
+
+private:
+    long m_errorCode;
+    int m_sqlCode;
+};
+
+class FbTransaction;
+class FbQuery;
+
+// Splits "host:path" into host and path; empty host for a local path.
+void SplitDatabaseName(const QString &name, QString &host, QString &path);
+
+class FbDatabase
+{
+public:
+    FbDatabase() = default;
+    ~FbDatabase();
+    FbDatabase(const FbDatabase &) = delete;
+    FbDatabase &operator=(const FbDatabase &) = delete;
+
+    QString DatabaseName;      // "/path/file.fdb" or "host:/path/file.fdb"
+    QStringList Params;        // "user_name=...", "password=...", "lc_ctype=..."
+    int SQLDialect = 3;
+    FbTransaction *DefaultTransaction = nullptr;
+
+    void open();
+    // Ends every transaction of this database (rolling back open work) and detaches.
+    void close();
+    bool connected() const { return m_attachment != nullptr; }
+    // Drops the connected database (the connection ends with it).
+    void dropDatabase();
+
+    // Creates a new database file with the given character set (dialect 3).
+    static void createDatabase(const QString &name, const QString &user, const QString &password,
+                               const QString &charset = QStringLiteral("SJIS_0208"), int pageSize = 8192);
+
+    // How many user attachments other than this one the database has now.
+    int otherAttachments();
+
+    QString paramValue(const QString &name) const;
+    Firebird::IAttachment *attachment() const { return m_attachment; }
+
+private:
+    friend class FbTransaction;
+    friend class FbQuery;
+    Firebird::IAttachment *m_attachment = nullptr;
+    std::set<FbTransaction *> m_transactions;
+    std::set<FbQuery *> m_queries;
+};
+
+class FbTransaction
+{
+public:
+    explicit FbTransaction(FbDatabase *db = nullptr, const QStringList &params = {});
+    ~FbTransaction();
+    FbTransaction(const FbTransaction &) = delete;
+    FbTransaction &operator=(const FbTransaction &) = delete;
+
+    void setDatabase(FbDatabase *db);
+    FbDatabase *database() const { return m_db; }
+    // "read_committed", "rec_version", "nowait", "concurrency", "consistency", "write", "read", "wait".
+    QStringList Params;
+
+    void startTransaction();
+    void commit();
+    void commitRetaining();
+    void rollback();
+    void rollbackRetaining();
+    bool inTransaction() const { return m_handle != nullptr; }
+    Firebird::ITransaction *handle() const { return m_handle; }
+
+private:
+    friend class FbQuery;
+    friend class FbDatabase;
+    void endQueries();
+    void forget(); // the database went away
+
+    FbDatabase *m_db = nullptr;
+    Firebird::ITransaction *m_handle = nullptr;
+    std::set<FbQuery *> m_openQueries;
+};
+
+// Rolls back a transaction it started unless it was committed: the rule
+// "start only when none is active, commit only what you started".
+class TransactionGuard
+{
+public:
+    explicit TransactionGuard(FbTransaction &tr);
+    ~TransactionGuard();
+    bool startedHere() const { return m_started; }
+    void commit();   // commits only when started here
+    void rollback(); // rolls back only when started here
+
+private:
+    FbTransaction &m_tr;
+    bool m_started = false;
+};
+
+class FbParam : public DbValue
+{
+public:
+    QString name;
+    std::vector<int> positions;
+    using DbValue::operator=;
+};
+
+class FbField : public DbValue
+{
+public:
+    QString name;
+    int sqlType = 0;
+    int subType = 0;
+    int scale = 0;
+};
+
+// A statement with named parameters; a select is read row by row.
+class FbQuery
+{
+public:
+    FbQuery(FbDatabase *db = nullptr, FbTransaction *tr = nullptr);
+    ~FbQuery();
+    FbQuery(const FbQuery &) = delete;
+    FbQuery &operator=(const FbQuery &) = delete;
+
+    FbDatabase *Database = nullptr;
+    FbTransaction *Transaction = nullptr; // null: the database's default transaction
+    bool ParamCheck = true;               // false: ":NAME" is passed through unparsed
+
+    void setSql(const QString &text);
+    void setSql(const QStringList &lines);
+    QString sql() const { return m_sql; }
+
+    void prepare();
+    bool prepared() const { return m_stmt != nullptr; }
+    void unprepare();
+
+    FbParam &paramByName(const QString &name);
+    int paramCount() const { return int(m_params.size()); }
+    FbParam &param(int i) { return m_params[size_t(i)]; }
+
+    // Runs the statement; a select opens its cursor on the first row.
+    void open();
+    void execSQL();
+    void execQuery() { open(); }
+    bool eof() const { return m_eof; }
+    bool active() const { return m_cursor != nullptr || m_singleRow; }
+    void next();
+    void close();
+
+    int fieldCount() const { return int(m_fields.size()); }
+    FbField &field(int i) { return m_fields[size_t(i)]; }
+    FbField &fieldByName(const QString &name);
+    FbField *findField(const QString &name);
+    int rowsAffected() const { return m_rowsAffected; }
+
+private:
+    friend class FbTransaction;
+    friend class FbDatabase;
+    FbTransaction *transaction() const;
+    void parseParams();
+    void fetch();
+    void releaseCursor();
+
+    QString m_sql;
+    QString m_positionalSql;
+    std::vector<FbParam> m_params;
+    std::vector<FbField> m_fields;
+    int m_positionCount = 0;
+    Firebird::IStatement *m_stmt = nullptr;
+    FbDatabase *m_preparedOn = nullptr;
+    Firebird::IResultSet *m_cursor = nullptr;
+    Firebird::IMessageMetadata *m_outMeta = nullptr;
+    std::vector<unsigned char> m_outBuf;
+    FbTransaction *m_cursorTr = nullptr;
+    bool m_eof = true;
+    bool m_singleRow = false;
+    int m_rowsAffected = 0;
+};
+
+// Executes a stored procedure by name: its input parameters by name, its
+// outputs as fields.
+class FbStoredProc
+{
+public:
+    FbStoredProc(FbDatabase *db = nullptr, FbTransaction *tr = nullptr);
+    QString StoredProcName;
+    void prepare();
+    FbParam &paramByName(const QString &name);
+    void execProc();
+    FbField &fieldByName(const QString &name) { return m_query.fieldByName(name); }
+    FbQuery &query() { return m_query; }
+
+private:
+    FbQuery m_query;
+    QString m_preparedFor;
+};
+
+// Runs a script of statements separated by ";" (or the terminator of SET TERM),
+// each in its own committed transaction. "--" and "/* */" comments are skipped;
+// SET NAMES, SET SQL DIALECT and SET AUTODDL are ignored; COMMIT is implied.
+void ExecuteSqlScript(FbDatabase &db, const QString &script);
+QStringList SplitSqlScript(const QString &script);
+
+// The services manager of a server ("host") or of the embedded engine (empty host).
+class FbServices
+{
+public:
+    FbServices(const QString &host, const QString &user, const QString &password);
+    ~FbServices();
+
+    using LineHandler = std::function<void(const QString &line)>;
+    void backup(const QString &database, const QString &backupFile, const LineHandler &onLine = {});
+    void restore(const QString &backupFile, const QString &database, bool replace, const LineHandler &onLine = {});
+    // Validation; returns the engine's report lines.
+    QStringList validate(const QString &database);
+
+    struct DbInfo {
+        int attachments = 0;
+        QStringList databases;
+    };
+    DbInfo databaseInfo();
+
+private:
+    // admin: the embedded engine's server-wide information needs the administrator.
+    void attach(bool admin = false);
+    void detach();
+    void runAction(const std::vector<unsigned char> &spb, const LineHandler &onLine);
+
+    QString m_host, m_user, m_password;
+    struct Impl;
+    std::unique_ptr<Impl> d;
+};

@@ -1,0 +1,243 @@
+#include "dbaccess/FbClient.h"
+#include "support/TestEnv.h"
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+
+namespace {
+
+const QStringList kParams = {QStringLiteral("user_name=DORVEL"), QStringLiteral("password=zoltup"),
+                             QStringLiteral("lc_ctype=SJIS_0208")};
+const QStringList kReadCommitted = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
+                                    QStringLiteral("nowait")};
+
+class FbClientTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        path = testenv::freshDir(QStringLiteral("fb")) + QStringLiteral("/t.fdb");
+        FbDatabase::createDatabase(path, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+        db.DatabaseName = path;
+        db.Params = kParams;
+        db.open();
+        ExecuteSqlScript(db, QStringLiteral(
+            "-- a table of every kind of column\n"
+            "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NAME VARCHAR(40), CODE CHAR(6),\n"
+            "  AMOUNT NUMERIC(18,4), RATE NUMERIC(9,3), D DATE, TS TIMESTAMP, MEMO BLOB SUB_TYPE 1, PIC BLOB);\n"
+            "SET TERM ^ ;\n"
+            "CREATE PROCEDURE ADDUP (A INTEGER, B INTEGER) RETURNS (S INTEGER) AS\n"
+            "BEGIN S = A + B; /* ; inside */ SUSPEND; END^\n"
+            "SET TERM ; ^\n"
+            "INSERT INTO T (ID, NAME) VALUES (1, 'first; with a semicolon');\n"
+            "COMMIT;\n"));
+        tr.setDatabase(&db);
+        tr.Params = kReadCommitted;
+        db.DefaultTransaction = &tr;
+    }
+
+    QString path;
+    FbDatabase db;
+    FbTransaction tr;
+};
+
+} // namespace
+
+TEST_F(FbClientTest, TypedValuesRoundTrip)
+{
+    tr.startTransaction();
+    FbQuery q(&db, &tr);
+    q.setSql(QStringLiteral("INSERT INTO T (ID, NAME, CODE, AMOUNT, RATE, D, TS, MEMO, PIC) "
+                            "VALUES (:ID, :NAME, :CODE, :AMOUNT, :RATE, :D, :TS, :MEMO, :PIC)"));
+    q.paramByName(QStringLiteral("id")).setInteger(2);
+    q.paramByName(QStringLiteral("NAME")).setString(QStringLiteral("①㈱～ｱｲｳ株式会社"));
+    q.paramByName(QStringLiteral("CODE")).setString(QStringLiteral("AB"));
+    Currency big;
+    ASSERT_TRUE(Currency::tryParse(QStringLiteral("12345678901234.5678"), big));
+    q.paramByName(QStringLiteral("AMOUNT")).setCurrency(big);
+    q.paramByName(QStringLiteral("RATE")).setString(QStringLiteral("0.167"));
+    q.paramByName(QStringLiteral("D")).setDate(QDate(2013, 4, 1));
+    q.paramByName(QStringLiteral("TS")).setDateTime(QDateTime(QDate(2015, 3, 31), QTime(23, 59, 58)));
+    q.paramByName(QStringLiteral("MEMO")).setString(QStringLiteral("一行目\r\n二行目"));
+    q.paramByName(QStringLiteral("PIC")).setBytes(QByteArray("\x00\x01\xFF", 3));
+    q.execSQL();
+    EXPECT_EQ(q.rowsAffected(), 1);
+    tr.commit();
+
+    tr.startTransaction();
+    FbQuery r(&db, &tr);
+    r.setSql(QStringLiteral("SELECT NAME, CODE, AMOUNT, RATE, D, TS, MEMO, PIC, ID FROM T WHERE ID = :ID"));
+    r.paramByName(QStringLiteral("ID")).setInteger(2);
+    r.open();
+    ASSERT_FALSE(r.eof());
+    EXPECT_EQ(r.fieldByName(QStringLiteral("name")).asString(), QStringLiteral("①㈱～ｱｲｳ株式会社"));
+    EXPECT_EQ(r.fieldByName(QStringLiteral("CODE")).asString(), QStringLiteral("AB"));
+    EXPECT_EQ(r.fieldByName(QStringLiteral("AMOUNT")).asCurrency(), big);
+    EXPECT_EQ(r.fieldByName(QStringLiteral("AMOUNT")).asString(), QStringLiteral("12345678901234.5678"));
+    EXPECT_EQ(r.fieldByName(QStringLiteral("RATE")).asCurrency().raw, 1670);
+    EXPECT_EQ(r.fieldByName(QStringLiteral("D")).asDate(), QDate(2013, 4, 1));
+    EXPECT_EQ(r.fieldByName(QStringLiteral("TS")).asDateTime(), QDateTime(QDate(2015, 3, 31), QTime(23, 59, 58)));
+    EXPECT_EQ(r.fieldByName(QStringLiteral("MEMO")).asString(), QStringLiteral("一行目\r\n二行目"));
+    EXPECT_EQ(r.fieldByName(QStringLiteral("PIC")).asBytes(), QByteArray("\x00\x01\xFF", 3));
+    EXPECT_EQ(r.fieldByName(QStringLiteral("ID")).asInteger(), 2);
+    r.next();
+    EXPECT_TRUE(r.eof());
+
+    // The values are retained and the statement runs again with a new one.
+    r.paramByName(QStringLiteral("ID")).setInteger(1);
+    r.open();
+    EXPECT_EQ(r.field(0).asString(), QStringLiteral("first; with a semicolon"));
+    EXPECT_TRUE(r.field(2).isNull());
+    tr.commit();
+}
+
+TEST_F(FbClientTest, TextSjisCannotHoldIsRefusedAndNothingStored)
+{
+    tr.startTransaction();
+    FbQuery q(&db, &tr);
+    q.setSql(QStringLiteral("UPDATE T SET NAME = :NAME WHERE ID = 1"));
+    q.paramByName(QStringLiteral("NAME")).setString(QStringLiteral("한국어"));
+    try {
+        q.execSQL();
+        FAIL() << "no error";
+    } catch (const FbError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("保存できない文字"))) << e.message().toStdString();
+    }
+    tr.rollback();
+    tr.startTransaction();
+    FbQuery r(&db, &tr);
+    r.setSql(QStringLiteral("SELECT NAME FROM T WHERE ID = 1"));
+    r.open();
+    EXPECT_EQ(r.field(0).asString(), QStringLiteral("first; with a semicolon"));
+    tr.commit();
+}
+
+TEST_F(FbClientTest, NowaitConflictsCarryTheirCodes)
+{
+    // Two nowait transactions reserving the same table.
+    QStringList reserving = kReadCommitted;
+    reserving << QStringLiteral("lock_write=T") << QStringLiteral("protected");
+    FbTransaction first(&db, reserving), second(&db, reserving);
+    first.startTransaction();
+    try {
+        second.startTransaction();
+        FAIL() << "no lock conflict";
+    } catch (const FbError &e) {
+        EXPECT_EQ(e.errorCode(), 335544345);
+        EXPECT_EQ(e.sqlCode(), -901);
+        EXPECT_TRUE(e.message().contains(QStringLiteral("lock conflict")));
+    }
+    first.commit();
+
+    // Two nowait transactions updating one row.
+    FbTransaction other(&db, kReadCommitted);
+    tr.startTransaction();
+    other.startTransaction();
+    FbQuery a(&db, &tr), b(&db, &other);
+    a.setSql(QStringLiteral("UPDATE T SET NAME = 'a' WHERE ID = 1"));
+    b.setSql(QStringLiteral("UPDATE T SET NAME = 'b' WHERE ID = 1"));
+    a.execSQL();
+    try {
+        b.execSQL();
+        FAIL() << "no conflict";
+    } catch (const FbError &e) {
+        EXPECT_EQ(e.errorCode(), 335544336);
+        EXPECT_EQ(e.sqlCode(), -913);
+    }
+    other.rollback();
+    tr.commit();
+}
+
+TEST_F(FbClientTest, ProceduresErrorsAndTransactionGuard)
+{
+    tr.startTransaction();
+    FbStoredProc sp(&db, &tr);
+    sp.StoredProcName = QStringLiteral("ADDUP");
+    sp.paramByName(QStringLiteral("A")).setInteger(40);
+    sp.paramByName(QStringLiteral("B")).setInteger(2);
+    sp.execProc();
+    EXPECT_EQ(sp.fieldByName(QStringLiteral("S")).asInteger(), 42);
+    tr.commit();
+
+    {
+        TransactionGuard g(tr);
+        EXPECT_TRUE(g.startedHere());
+        FbQuery q(&db, &tr);
+        q.setSql(QStringLiteral("DELETE FROM T"));
+        q.execSQL();
+        TransactionGuard inner(tr);
+        EXPECT_FALSE(inner.startedHere());
+        inner.commit(); // commits nothing: not started here
+        EXPECT_TRUE(tr.inTransaction());
+    } // rolled back
+    EXPECT_FALSE(tr.inTransaction());
+    tr.startTransaction();
+    FbQuery c(&db, &tr);
+    c.setSql(QStringLiteral("SELECT COUNT(*) FROM T"));
+    c.open();
+    EXPECT_EQ(c.field(0).asInteger(), 1);
+    c.setSql(QStringLiteral("SELECT NOPE FROM T"));
+    EXPECT_THROW(c.open(), FbError);
+    tr.commit();
+}
+
+TEST_F(FbClientTest, ReconnectAndServices)
+{
+    tr.startTransaction();
+    FbQuery q(&db, &tr);
+    q.setSql(QStringLiteral("SELECT COUNT(*) FROM T"));
+    q.open();
+    db.close(); // rolls back and drops the statement
+    EXPECT_FALSE(tr.inTransaction());
+    EXPECT_FALSE(q.prepared());
+    db.open();
+    tr.startTransaction();
+    q.open();
+    EXPECT_EQ(q.field(0).asInteger(), 1);
+
+    tr.commit();
+    {
+        FbDatabase second;
+        second.DatabaseName = path;
+        second.Params = kParams;
+        second.open();
+        EXPECT_EQ(second.otherAttachments(), 1);
+        db.close();
+        EXPECT_EQ(second.otherAttachments(), 0);
+    }
+
+    FbServices svc(QString(), QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+
+    const QString fbk = QFileInfo(path).absolutePath() + QStringLiteral("/t.fbk");
+    const QString restored = QFileInfo(path).absolutePath() + QStringLiteral("/r.fdb");
+    int lines = 0;
+    svc.backup(path, fbk, [&](const QString &) { ++lines; });
+    EXPECT_GT(lines, 0);
+    EXPECT_TRUE(QFileInfo(fbk).size() > 0);
+    svc.restore(fbk, restored, false);
+    FbDatabase r;
+    r.DatabaseName = restored;
+    r.Params = kParams;
+    r.open();
+    FbTransaction rt(&r, kReadCommitted);
+    rt.startTransaction();
+    FbQuery rq(&r, &rt);
+    rq.setSql(QStringLiteral("SELECT NAME FROM T"));
+    rq.open();
+    EXPECT_EQ(rq.field(0).asString(), QStringLiteral("first; with a semicolon"));
+    rt.commit();
+    r.dropDatabase();
+    EXPECT_FALSE(QFileInfo::exists(restored));
+}
+
+TEST(SqlScript, SplitsOnTerminatorsOutsideQuotesAndComments)
+{
+    const QStringList s = SplitSqlScript(QStringLiteral(
+        "SET NAMES SJIS_0208;\nCREATE TABLE A (X VARCHAR(5) DEFAULT ';');\n-- note; here\n"
+        "SET TERM !! ;\nCREATE TRIGGER X FOR A AS BEGIN END!!\nSET TERM ; !!\nCOMMIT;\nINSERT INTO A VALUES ('a''b;');"));
+    ASSERT_EQ(s.size(), 3);
+    EXPECT_EQ(s[0], QStringLiteral("CREATE TABLE A (X VARCHAR(5) DEFAULT ';')"));
+    EXPECT_EQ(s[1], QStringLiteral("CREATE TRIGGER X FOR A AS BEGIN END"));
+    EXPECT_EQ(s[2], QStringLiteral("INSERT INTO A VALUES ('a''b;')"));
+}
