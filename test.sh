@@ -4,6 +4,17 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 scripts/build.sh
+scripts/install-fileops.sh build/src/dbudr/soltea_fileops.so
 export QT_QPA_PLATFORM=offscreen
+
+# The client/server tests use a Firebird server on loopback; start one when none runs.
+server=$(scripts/firebird-test-server.sh start)
+if [ "$server" = started ]; then
+  trap 'scripts/firebird-test-server.sh stop' EXIT
+fi
+if [ "$server" != none ]; then
+  export SOLTEA_TEST_FB_HOST=localhost
+fi
+
 cd build
 ctest --output-on-failure --parallel "$(nproc)" "$@"

@@ -10,8 +10,10 @@ PACKAGES=(
   qt6-base-dev
   libgtest-dev
   firebird-dev
+  libboost-dev
   libfbclient2
   firebird3.0-server-core
+  firebird3.0-server
   firebird3.0-utils
   fonts-noto-cjk
 )

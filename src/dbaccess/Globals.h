@@ -49,6 +49,8 @@ struct TSystemDef {
     int SisetuKind = 0;
     QString SisetuCode;
     bool SettingsReadFlag = false;
+    // operator settings
+    int DataCheckKbn = 0; // check data sets for damage (1 on)
     QString ServerWorkDir;
     // start-up values
     QString AppDispName;

@@ -1,0 +1,34 @@
+/*
+  File procedures of the system database, in the database server's module
+  "soltea_fileops" (installed beside the server's UDR engine).
+*/
+
+/* ========================================================================
+   File procedures: the server answers for files and folders on its side.
+   MODE "FEXIST", "FCOPY", "FDEL" and "DEXIST", "MKDIR", "RMDIR";
+   WBOOL 1 on success (for the tests: it exists).
+   ======================================================================== */
+
+CREATE PROCEDURE FILEOPERATION (
+  MODE       VARCHAR(10),
+  FILEPATH1  VARCHAR(254),
+  FILEPATH2  VARCHAR(254))
+RETURNS (
+  WBOOL      INTEGER)
+EXTERNAL NAME 'soltea_fileops!fileoperation'
+ENGINE UDR;
+
+CREATE PROCEDURE DIRECTORYTEST (
+  MODE       VARCHAR(10),
+  FILEPATH1  VARCHAR(254))
+RETURNS (
+  WBOOL      INTEGER)
+EXTERNAL NAME 'soltea_fileops!directorytest'
+ENGINE UDR;
+
+CREATE PROCEDURE LONGTOSHORTFILENAME (
+  LONGNAME   VARCHAR(254))
+RETURNS (
+  SHORTNAME  VARCHAR(254))
+EXTERNAL NAME 'soltea_fileops!longtoshortfilename'
+ENGINE UDR;

@@ -1,0 +1,137 @@
+#pragma once
+// The data module: the one owner of the program's database connections — the
+// system database, the company database of the open data set, the file-manager
+// database and a spare — with their transactions and shared statements, and the
+// services built on them: opening and closing, server file operations, schema
+// probes and journal counts, and the settings stores.
+#include "dbaccess/Currency.h"
+#include "dbaccess/FbClient.h"
+
+#include <QDate>
+#include <QObject>
+#include <QTimer>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+
+// One SYSTEMINI row.
+struct TSystemIniRec {
+    int REC = 0;
+    int RESERVE1 = 0, RESERVE2 = 0, RESERVE3 = 0, RESERVE4 = 0, RESERVE5 = 0;
+    QString SSTR;
+};
+
+// Connection parameters of every connection, in order.
+QStringList DatabaseParams();
+
+// The path rule: "host:folder/file" in a server mode unless the host is
+// "127.0.0.1", else "folder/file".
+QString DatabasePath(const QString &host, const QString &folder, const QString &file);
+
+class TDM : public QObject
+{
+    Q_OBJECT
+public:
+    explicit TDM(QObject *parent = nullptr);
+    ~TDM() override;
+
+    // Connections and transactions.
+    FbDatabase IBDatabaseDEF;
+    FbTransaction IBTransactionDEF;
+    FbDatabase IBDatabaseDAT;
+    FbTransaction IBTransactionDAT;
+    FbTransaction IBTransactionDATSS;
+    FbTransaction IBTransactionDATStable;
+    FbTransaction IBTransactionDAT_Thread;
+    FbDatabase IBDatabaseZEN;
+    FbTransaction IBTransactionZEN;
+    FbTransaction IBTransactionZENStable;
+    FbDatabase IBFileMan;
+    FbTransaction IBTransFileMan;
+
+    // Shared statements.
+    FbQuery IBQSysDefGet, IBQSysDefPut, QueryDef, IBSQLDEF;
+    FbQuery IBQACC1, IBQACC2, IBQACC3;
+    FbQuery IBSQL1;
+    FbQuery IBQueryFileMan, IBSQLFileMan;
+    FbStoredProc IBStoredProcPUTEVENT;
+
+    QTimer TimerFormClose, TimerSyoriKidou;
+
+    // Opening and closing. An empty host means the record's HostName, an empty
+    // folder its DataDir.
+    bool fnAccDefConnected(const QString &host, bool report);
+    bool fnFileManConnected(const QString &host);
+    bool fnAccDatConnected(const QString &host, const QString &dataDir, bool markInUse);
+    bool fnAccDatDisConnected(const QString &dataDir, bool writeInfo, bool updateList);
+    bool AccDatInConnection(int kind, const QString &host, bool keepOwn, const QString &folder);
+    bool AccDatDropDatabase(const QString &host, const QString &dataDir);
+    void DeleteLogonInfo();
+
+    // File operations: local in mode 0, through the system database's procedures in modes 1 and 2.
+    bool ServerFileOperation(const QString &operation, const QString &path1, const QString &path2);
+    QString ServerLongToShortFileName(const QString &longPath);
+    bool DExist(const QString &folder, int mode);
+    bool MkDir(const QString &folder, int mode);
+    bool RmDir(const QString &folder, int mode, bool toRecycleBin);
+    bool FExist(const QString &file, int mode);
+    bool FDel(const QString &file, int mode, bool toRecycleBin);
+    bool FMove(const QString &source, const QString &target, int mode);
+    bool FCopy(const QString &source, const QString &target, int mode);
+    QString GetShortFileName(const QString &path, int mode);
+
+    // Schema probes and journal counts on the company database.
+    bool fnExistence_Table(const QString &table);
+    bool fnExistence_Field(const QString &table, const QString &field);
+    int GetYukouSiwakeCount(const QString &branch);
+    int GetUpDelSiwakeCount(const QString &branch);
+    int GetSiwakeCount(const QString &branch, int &live, int &changed);
+    int GetSiwakeCountAll(const QString &branch);
+
+    // System settings stores.
+    void funcGetSysReg(const QString &key, const QString &kind, QVariant &value, int opCode, const QString &def);
+    void funcPutSysReg(const QString &key, const QString &kind, int opCode, const QVariant &value);
+    void GetSysReg(const QString &key, const QString &kind, QVariant &value, const QString &def);
+    void PutSysReg(const QString &key, const QString &kind, const QVariant &value);
+    bool GetSysIni(TSystemIniRec &rec);
+    bool SetSysIni(const TSystemIniRec &rec);
+    QString GetStyleColor(int opCode, const QString &styleName);
+    void PutStyleColor(int opCode, const QString &styleName, const QString &text);
+
+    // Query factory and company settings store.
+    std::unique_ptr<FbQuery> CreateAccQuery(const QString &selector, bool snapshot);
+    std::unique_ptr<FbQuery> CreateAccSQL(const QString &selector, bool snapshot);
+    QVariant GetAccReg(const QString &group, const QString &code, const QString &kind, const QString &def);
+    void PutAccReg(const QString &group, const QString &code, const QString &kind, const QVariant &value);
+    void DeleteAccReg(const QString &group, const QString &code);
+    QVariant GetAccRegBlob(const QString &group, const QString &key, const QString &kind);
+    void PutAccRegBlob(const QString &group, const QString &key, const QString &kind, const QVariant &value);
+
+    // What the opening and closing of a data set write into its information file
+    // and the data-set list. The data-set information installs them.
+    std::function<void(const QString &dataDir)> OnDataSetOpened;
+    std::function<void(const QString &dataDir, bool writeInfo, bool updateList)> OnDataSetClosing;
+
+private:
+    void connectTo(FbDatabase &db, const QString &host, const QString &folder, const QString &file);
+};
+
+// The one data module of the process (null until the start-up creates it).
+extern TDM *DM;
+
+// The host program's check of a data set found unusable: host, data folder and
+// an argument in, 0 out when the data set is damaged.
+extern std::function<QVariant(const QString &host, const QString &dataDir, int argument)> DataCheckHook;
+// The hook's answer, or 1 when no check is made (the operator's damage-check
+// setting is off and the check is not forced, or no hook is installed).
+int CheckDataByHook(const QString &host, const QString &dataDir, int force, int argument);
+
+// Text forms of the settings stores.
+bool SysRegStrToBool(const QString &text);
+QString SysRegBoolToStr(bool value);
+bool AccRegStrToBool(const QString &text);
+QString AccRegBoolToStr(bool value);
+QString DateToRegText(int style, const QDate &date);
+Currency RegTextToCurr(const QString &text);
+QDate RegTextToDate(const QString &text);
