@@ -1,10 +1,12 @@
 #include "dbaccess/Globals.h"
 
+#include "dbaccess/AccInfo.h"
 #include "dbaccess/AppInfo.h"
 
 #include <algorithm>
 
 TSystemDef SystemDef;
+TACCINF AccInf;
 quint8 ConnectMode = 0;
 quint8 StartMode = 0;
 quint8 Edition = 0;

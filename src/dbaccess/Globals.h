@@ -51,6 +51,10 @@ struct TSystemDef {
     bool SettingsReadFlag = false;
     // operator settings
     int DataCheckKbn = 0; // check data sets for damage (1 on)
+    // Flags of Reserve4 of the settings row by bit number (1 to 11; 5 and 6 unused),
+    // and the value of bits 5 and 6. Bit 10 selects the Japanese era form of dates.
+    std::array<int, 12> Reserve4Bit{};
+    int Reserve4Value56 = 0;
     QString ServerWorkDir;
     // start-up values
     QString AppDispName;
@@ -64,6 +68,9 @@ struct TSystemDef {
 };
 
 extern TSystemDef SystemDef;
+
+// Whether dates are shown in the Japanese era form (the operator's date style).
+inline bool IsWarekiDisplay() { return SystemDef.Reserve4Bit[10] == 1; }
 
 // Connection mode: 0 stand-alone ("LOCAL"), 1 client/server ("SERVER"), 2 SBC ("SBC").
 extern quint8 ConnectMode;
