@@ -99,6 +99,42 @@ public:
     QString GetStyleColor(int opCode, const QString &styleName);
     void PutStyleColor(int opCode, const QString &styleName, const QString &text);
 
+    // Operator settings (SYSDEF and its SYSREG values).
+    bool fnGetSysDef();
+    bool fnPutSysDef();
+
+    // Company master load and its services.
+    bool fnGetAccInfo();
+    static QString GetDataTypeName(int dataType);                                  // throws platform::Error
+    static QString GetCodeTypeName(int dataType, int codeType, bool fullForm);     // throws platform::Error
+    static bool SetMedicalMode(int dataType, int codeType);
+    static bool SetMedicalModeOfSession();
+    static bool IsMedicalDataKind(const QString &dataKind);
+    void SetSystemCode(const QString &roleName, QString &kcode, QString &userCode);
+    QString GetUserCode(const QString &kcode);
+    QString fnGetAccTotalName(const QString &group, const QString &column);
+    void GetTusinId(int rec, int slot);
+    bool fnGetDataBaseVer(QString &version);
+
+    // Operator rights and the default facility.
+    bool IsUnrestrictedOperator();
+    bool fnGetExistsOpeDefSisetu();
+    void GetOpeDefSisetu(QString &name);
+    static void GetSisetuColor(const QString &text, const QString &name, QVariant &value);
+    static void GetTextValue(const QString &text, const QString &name, QString &value);
+
+    // Data paths, eras and the deferred actions.
+    static void SplitDataPath(const QString &path, QString &first, QString &second);
+    void GetDataListRec(const QString &dataDir, int &listNo, int &childNo);
+    void LoadGengo();
+    static int MapIntValue(int value, int) { return value; }
+    static QString MapTextValue(const QString &text, int) { return text; }
+    void TimerFormCloseTimer();
+    void TimerSyoriKidouTimer();
+    QString SyoriKidouName;
+    int SyoriKidouNumber = 0;
+    QString SyoriKidouParams;
+
     // Query factory and company settings store.
     std::unique_ptr<FbQuery> CreateAccQuery(const QString &selector, bool snapshot);
     std::unique_ptr<FbQuery> CreateAccSQL(const QString &selector, bool snapshot);
@@ -119,6 +155,9 @@ private:
 
 // The one data module of the process (null until the start-up creates it).
 extern TDM *DM;
+
+// Runs a process form by name (installed by the host program): name, number, parameters.
+extern std::function<int(const QString &name, int number, const QString &params)> RunProcessHook;
 
 // The host program's check of a data set found unusable: host, data folder and
 // an argument in, 0 out when the data set is damaged.

@@ -3,10 +3,18 @@
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/AppInfo.h"
 
+#include <QFont>
+
 #include <algorithm>
 
 TSystemDef SystemDef;
 TACCINF AccInf;
+
+QFont &FrameworkFont()
+{
+    static QFont font;
+    return font;
+}
 quint8 ConnectMode = 0;
 quint8 StartMode = 0;
 quint8 Edition = 0;

@@ -3,6 +3,8 @@
 // product values copied from the identity at start-up, the connection mode
 // and edition, and the constant tables several screens share.
 // Written on the main thread at start-up and login, read everywhere.
+#include "dbaccess/OperatorSettings.h"
+
 #include <QString>
 #include <QStringList>
 #include <array>
@@ -55,6 +57,7 @@ struct TSystemDef {
     // and the value of bits 5 and 6. Bit 10 selects the Japanese era form of dates.
     std::array<int, 12> Reserve4Bit{};
     int Reserve4Value56 = 0;
+    TSysDefSettings SysDef;
     QString ServerWorkDir;
     // start-up values
     QString AppDispName;
@@ -68,6 +71,10 @@ struct TSystemDef {
 };
 
 extern TSystemDef SystemDef;
+
+// The screen font that the operator's settings choose for the framework.
+class QFont;
+QFont &FrameworkFont();
 
 // Whether dates are shown in the Japanese era form (the operator's date style).
 inline bool IsWarekiDisplay() { return SystemDef.Reserve4Bit[10] == 1; }
