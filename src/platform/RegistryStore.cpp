@@ -62,3 +62,19 @@ void RegistryStore::writeInteger(RegRoot root, const QString &keyPath, const QSt
 }
 
 } // namespace platform
+
+namespace platform {
+
+QStringList RegistryStore::subKeys(RegRoot root, const QString &keyPath)
+{
+    const QString prefix = sectionName(root, keyPath) + u'\\';
+    QStringList out;
+    for (const QString &section : IniFile(storePath()).readSections()) {
+        if (!section.startsWith(prefix, Qt::CaseInsensitive)) continue;
+        const QString name = section.mid(prefix.size()).section(u'\\', 0, 0);
+        if (!name.isEmpty() && !out.contains(name, Qt::CaseInsensitive)) out << name;
+    }
+    return out;
+}
+
+} // namespace platform

@@ -5,6 +5,7 @@
 // an entry is a value: text as written, or "dword:N" for a number.
 // The program only reads it; the installer and the tests write it.
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace platform {
@@ -21,6 +22,8 @@ public:
     static QVariant read(RegRoot root, const QString &keyPath, const QString &name);
     static QString readString(RegRoot root, const QString &keyPath, const QString &name);
     static bool keyExists(RegRoot root, const QString &keyPath);
+    // The names of the direct sub-keys of a key, in the order of the store.
+    static QStringList subKeys(RegRoot root, const QString &keyPath);
 
     static void writeString(RegRoot root, const QString &keyPath, const QString &name, const QString &value);
     static void writeInteger(RegRoot root, const QString &keyPath, const QString &name, int value);

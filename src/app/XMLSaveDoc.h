@@ -1,0 +1,46 @@
+#pragma once
+// The writer of the intermediate file: a small element tree built in document
+// order and saved with the declaration's encoding. "Shift_JIS" is written as
+// code page 932 bytes, so that ① ㈱ ～ survive; a text that code page 932
+// cannot hold fails the save instead of being altered.
+#include <QString>
+
+#include <functional>
+#include <vector>
+
+class TXmlSaveDoc
+{
+public:
+    using Node = int; // handle of an element; -1 is none
+
+    TXmlSaveDoc(const QString &version, const QString &standalone, const QString &encoding);
+
+    Node CreateRoot(const QString &name, const QString &nameSpace = QString());
+    // An empty child of the parent (none: of the root element), with one attribute when its name is given.
+    Node AddNode(Node parent, const QString &name, const QString &attrValue = QString(), const QString &attrName = QString());
+    // A child element holding a text (an empty text gives an empty element).
+    void AddTextNode(Node parent, const QString &name, const QString &attrValue, const QString &attrName, const QString &text);
+
+    // The whole document as text (declaration, CR LF, then the elements without whitespace).
+    QString ToText() const;
+    // Encodes and writes the document; the file is replaced only when complete.
+    // Throws platform::Error (a character the encoding cannot hold, a file that cannot be written).
+    void SaveToFile(const QString &path) const;
+
+    size_t NodeCount() const { return m_nodes.size(); }
+
+private:
+    struct Element {
+        QString name;
+        QString attrName, attrValue;
+        QString text;
+        int firstChild = -1, lastChild = -1, next = -1;
+    };
+    Node append(Node parent, const QString &name, const QString &attrValue, const QString &attrName);
+    void write(QString &out, int index, const std::function<void(QString &)> &flush) const;
+    QString declaration() const;
+
+    QString m_version, m_standalone, m_encoding;
+    std::vector<Element> m_nodes;
+    int m_root = -1;
+};
