@@ -4,16 +4,27 @@
 #include "platform/Error.h"
 
 #include <QSaveFile>
+#include <QSet>
 
 namespace {
 
-bool validName(const QString &name)
+bool checkName(const QString &name)
 {
     if (name.isEmpty()) return false;
     const QChar first = name.front();
     if (!(first.isLetter() || first == u'_' || first == u':')) return false;
     for (QChar c : name)
         if (!(c.isLetterOrNumber() || c == u'_' || c == u'-' || c == u'.' || c == u':')) return false;
+    return true;
+}
+
+// Names repeat by the thousand: each distinct one is checked once.
+bool validName(const QString &name)
+{
+    static thread_local QSet<QString> good;
+    if (good.contains(name)) return true;
+    if (!checkName(name)) return false;
+    good.insert(name);
     return true;
 }
 
@@ -44,11 +55,13 @@ TXmlSaveDoc::Node TXmlSaveDoc::CreateRoot(const QString &name, const QString &na
 {
     if (!validName(name)) throw platform::Error(QStringLiteral("XMLの要素名が正しくありません。: %1").arg(name));
     m_nodes.clear();
+    m_attrs.clear();
+    m_rows.clear();
     Element e;
     e.name = name;
     if (!nameSpace.isEmpty()) {
-        e.attrName = QStringLiteral("xmlns");
-        e.attrValue = nameSpace;
+        e.attr = int(m_attrs.size());
+        m_attrs.emplace_back(QStringLiteral("xmlns"), nameSpace);
     }
     m_nodes.push_back(e);
     m_root = 0;
@@ -65,8 +78,8 @@ TXmlSaveDoc::Node TXmlSaveDoc::append(Node parent, const QString &name, const QS
     Element e;
     e.name = name;
     if (!attrName.isEmpty()) {
-        e.attrName = attrName;
-        e.attrValue = attrValue;
+        e.attr = int(m_attrs.size());
+        m_attrs.emplace_back(attrName, attrValue);
     }
     const int index = int(m_nodes.size());
     m_nodes.push_back(std::move(e));
@@ -80,6 +93,24 @@ TXmlSaveDoc::Node TXmlSaveDoc::append(Node parent, const QString &name, const QS
 TXmlSaveDoc::Node TXmlSaveDoc::AddNode(Node parent, const QString &name, const QString &attrValue, const QString &attrName)
 {
     return append(parent, name, attrValue, attrName);
+}
+
+void TXmlSaveDoc::AddTextRow(Node parent, const QString &name, const QString &attrValue, const QString &attrName,
+                             std::shared_ptr<const QStringList> childNames, std::vector<QString> texts)
+{
+    for (const QString &child : *childNames)
+        if (!validName(child)) throw platform::Error(QStringLiteral("XMLの要素名が正しくありません。: %1").arg(child));
+    if (texts.size() != size_t(childNames->size())) throw platform::Error(QStringLiteral("XMLの行の項目数が正しくありません。"));
+    const Node n = append(parent, name, attrValue, attrName);
+    m_nodes[size_t(n)].row = int(m_rows.size());
+    m_rows.push_back(Row{std::move(childNames), std::move(texts)});
+}
+
+size_t TXmlSaveDoc::NodeCount() const
+{
+    size_t n = m_nodes.size();
+    for (const Row &r : m_rows) n += r.texts.size();
+    return n;
 }
 
 void TXmlSaveDoc::AddTextNode(Node parent, const QString &name, const QString &attrValue, const QString &attrName,
@@ -105,19 +136,37 @@ void TXmlSaveDoc::write(QString &out, int index, const std::function<void(QStrin
         }
         out += u'<';
         out += e.name;
-        if (!e.attrName.isEmpty()) {
+        if (e.attr >= 0) {
+            const auto &[attrName, attrValue] = m_attrs[size_t(e.attr)];
             out += u' ';
-            out += e.attrName;
+            out += attrName;
             out += QStringLiteral("=\"");
-            escapeInto(out, e.attrValue, true);
+            escapeInto(out, attrValue, true);
             out += u'"';
         }
-        if (e.firstChild < 0 && e.text.isEmpty()) {
+        if (e.firstChild < 0 && e.row < 0 && e.text.isEmpty()) {
             out += QStringLiteral("/>");
             continue;
         }
         out += u'>';
         escapeInto(out, e.text, false);
+        if (e.row >= 0) {
+            const Row &r = m_rows[size_t(e.row)];
+            for (size_t i = 0; i < r.texts.size(); ++i) {
+                const QString &child = (*r.names)[qsizetype(i)];
+                out += u'<';
+                out += child;
+                if (r.texts[i].isEmpty()) {
+                    out += QStringLiteral("/>");
+                } else {
+                    out += u'>';
+                    escapeInto(out, r.texts[i], false);
+                    out += QStringLiteral("</");
+                    out += child;
+                    out += u'>';
+                }
+            }
+        }
         stack.push_back({f.node, true});
         // children in insertion order: push in reverse
         std::vector<int> children;
@@ -148,13 +197,13 @@ void TXmlSaveDoc::SaveToFile(const QString &path) const
     const bool cp932 = enc == u"shift_jis" || enc == u"windows-31j" || enc == u"cp932";
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly)) throw platform::Error(QStringLiteral("%1 に書き込めません。").arg(path));
-    // The text is encoded and written in pieces, so a large document is never held twice.
+    // The text is encoded and written in pieces, so a large document is never
+    // held twice; the buffers keep their memory from piece to piece.
+    QByteArray bytes;
     auto flush = [&](QString &chunk) {
-        QByteArray bytes;
+        bytes.resize(0);
         if (cp932) {
-            bool ok = true;
-            bytes = platform::toCp932(chunk, &ok);
-            if (!ok) {
+            if (!platform::appendCp932(chunk, bytes)) {
                 QString bad;
                 for (QChar c : chunk)
                     if (!platform::isCp932Encodable(QString(c))) {
@@ -167,7 +216,7 @@ void TXmlSaveDoc::SaveToFile(const QString &path) const
             bytes = chunk.toUtf8();
         }
         if (f.write(bytes) != bytes.size()) throw platform::Error(QStringLiteral("%1 に書き込めません。").arg(path));
-        chunk.clear();
+        chunk.resize(0);
     };
     QString out = declaration();
     out.reserve(1 << 21);

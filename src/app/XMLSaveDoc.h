@@ -5,6 +5,10 @@
 // cannot hold fails the save instead of being altered.
 #include <QString>
 
+#include <QStringList>
+
+#include <deque>
+#include <memory>
 #include <functional>
 #include <vector>
 
@@ -21,26 +25,39 @@ public:
     // A child element holding a text (an empty text gives an empty element).
     void AddTextNode(Node parent, const QString &name, const QString &attrValue, const QString &attrName, const QString &text);
 
+    // A child element whose children are text elements, one per name, in order:
+    // a table row. The names are shared by every row of a table.
+    void AddTextRow(Node parent, const QString &name, const QString &attrValue, const QString &attrName,
+                    std::shared_ptr<const QStringList> childNames, std::vector<QString> texts);
+
     // The whole document as text (declaration, CR LF, then the elements without whitespace).
     QString ToText() const;
     // Encodes and writes the document; the file is replaced only when complete.
     // Throws platform::Error (a character the encoding cannot hold, a file that cannot be written).
     void SaveToFile(const QString &path) const;
 
-    size_t NodeCount() const { return m_nodes.size(); }
+    size_t NodeCount() const;
 
 private:
+    // Kept small: a file of many thousand rows has millions of elements.
     struct Element {
         QString name;
-        QString attrName, attrValue;
         QString text;
         int firstChild = -1, lastChild = -1, next = -1;
+        int attr = -1; // index into m_attrs
+        int row = -1;  // index into m_rows: text children held compactly
+    };
+    struct Row {
+        std::shared_ptr<const QStringList> names;
+        std::vector<QString> texts;
     };
     Node append(Node parent, const QString &name, const QString &attrValue, const QString &attrName);
     void write(QString &out, int index, const std::function<void(QString &)> &flush) const;
     QString declaration() const;
 
     QString m_version, m_standalone, m_encoding;
-    std::vector<Element> m_nodes;
+    std::deque<Element> m_nodes; // grows without moving what it holds
+    std::vector<std::pair<QString, QString>> m_attrs; // name, value
+    std::deque<Row> m_rows;
     int m_root = -1;
 };

@@ -9,7 +9,11 @@
 #include "dbaccess/SjisText.h"
 #include "dbaccess/Tax.h"
 
+#include <QHash>
+
 #include <cstdlib>
+#include <cstring>
+#include <map>
 
 namespace {
 
@@ -57,27 +61,44 @@ QString rateText(Currency c, int decimals)
     return QString::asprintf("%1.*f", decimals, c.toDouble());
 }
 
+// Column positions of a sheet by suffix, looked up once per sheet.
+class ColumnIndex
+{
+public:
+    explicit ColumnIndex(const QStringList &columns)
+    {
+        for (qsizetype i = 0; i < columns.size(); ++i) m_index.insert(columns[i].toLatin1(), int(i));
+        m_count = int(columns.size());
+    }
+    int of(const char *column) const { return m_index.value(QByteArray::fromRawData(column, qsizetype(strlen(column))), -1); }
+    int count() const { return m_count; }
+
+private:
+    QHash<QByteArray, int> m_index;
+    int m_count = 0;
+};
+
 // One row being filled: columns by suffix.
 class RowBuilder
 {
 public:
-    RowBuilder(const QStringList &columns, std::vector<QString> &row) : m_columns(columns), m_row(row)
+    RowBuilder(const ColumnIndex &columns, std::vector<QString> &row) : m_columns(columns), m_row(row)
     {
-        m_row.assign(size_t(columns.size()), QString());
+        m_row.assign(size_t(columns.count()), QString());
     }
     void set(const char *column, const QString &value)
     {
-        const qsizetype i = m_columns.indexOf(QLatin1String(column));
+        const int i = m_columns.of(column);
         if (i >= 0) m_row[size_t(i)] = value;
     }
     QString get(const char *column) const
     {
-        const qsizetype i = m_columns.indexOf(QLatin1String(column));
+        const int i = m_columns.of(column);
         return i >= 0 ? m_row[size_t(i)] : QString();
     }
 
 private:
-    const QStringList &m_columns;
+    const ColumnIndex &m_columns;
     std::vector<QString> &m_row;
 };
 
@@ -113,7 +134,15 @@ public:
 
     bool eof() const { return q.eof(); }
     void next() { q.next(); }
-    FbField *field(const char *name) { return q.findField(QLatin1String(name)); }
+    FbField *field(const char *name)
+    {
+        // Fields stay in place while the query is open: look each name up once.
+        auto it = m_fields.find(name);
+        if (it != m_fields.end()) return it->second;
+        FbField *f = q.findField(QLatin1String(name));
+        m_fields.emplace(name, f);
+        return f;
+    }
     FbField &need(const char *name)
     {
         FbField *f = field(name);
@@ -122,6 +151,10 @@ public:
     }
 
     FbQuery q;
+
+private:
+    std::map<const char *, FbField *> m_fields; // keyed by the literal's address
+
 };
 
 // What every sheet takes from one asset row.
@@ -211,12 +244,13 @@ void THojinZeiGenka19DataMake::buildTeigaku()
                         "2810 2820 2900 3000 3110 3120 3130 3210 3220 3300 3400 3500 3600 3700 3800 3900 4000 4100 4200 "
                         "4300 4400 4500 4600 4700");
     s.Rows.clear();
+    const ColumnIndex index(s.Columns);
     AssetReader r(1);
     for (; !r.eof(); r.next()) {
         Asset a;
         a.read(r);
         s.Rows.emplace_back();
-        RowBuilder b(s.Columns, s.Rows.back());
+        RowBuilder b(index, s.Rows.back());
         b.set("ZOKUSEI", QStringLiteral("2"));
         b.set("0100", name16(a.kname));
         b.set("0300", name16(a.meisyou));
@@ -272,6 +306,7 @@ void THojinZeiGenka19DataMake::buildTeiritu()
                         "2500 2610 2600 2700 2800 2900 3000 3100 3210 3220 3300 3400 3510 3520 3530 3610 3620 3700 3800 "
                         "3900 4000 4100 4200 4300 4400 4500 4600 4700 4800 4900 5000 5100");
     s.Rows.clear();
+    const ColumnIndex index(s.Columns);
     AssetReader r(2);
     FbField *f250 = r.field("TEIRITU250");
     FbField *f200 = r.field("TEIRITU200");
@@ -293,7 +328,7 @@ void THojinZeiGenka19DataMake::buildTeiritu()
         const TDepreciationRates rates = RateRow(kind == 2, a.taiyouyy);
 
         s.Rows.emplace_back();
-        RowBuilder b(s.Columns, s.Rows.back());
+        RowBuilder b(index, s.Rows.back());
         b.set("ZOKUSEI", QStringLiteral("2"));
         b.set("0100", name16(a.kname));
         b.set("0300", name16(a.meisyou));
@@ -364,12 +399,13 @@ void THojinZeiGenka19DataMake::buildLease()
                         "2420 2500 2600 2710 2720 2730 2810 2820 2900 3000 3100 3200 3300 3400 3500 3600 3700 3800 3900 "
                         "4000 4100 4200 4300");
     s.Rows.clear();
+    const ColumnIndex index(s.Columns);
     AssetReader r(6);
     for (; !r.eof(); r.next()) {
         Asset a;
         a.read(r);
         s.Rows.emplace_back();
-        RowBuilder b(s.Columns, s.Rows.back());
+        RowBuilder b(index, s.Rows.back());
         b.set("ZOKUSEI", QStringLiteral("1"));
         b.set("0100", name16(a.kname));
         b.set("0300", name16(a.meisyou));
@@ -390,12 +426,13 @@ void THojinZeiGenka19DataMake::buildKintou()
     Sheet &s = Sheets[4];
     s.Columns = columns("ZOKUSEI 0110 0120 0130 0210 0220 0230 0300 0400 0500 0600 0700 0800 0900 1000 1100 1200");
     s.Rows.clear();
+    const ColumnIndex index(s.Columns);
     AssetReader r(3);
     for (; !r.eof(); r.next()) {
         Asset a;
         a.read(r);
         s.Rows.emplace_back();
-        RowBuilder b(s.Columns, s.Rows.back());
+        RowBuilder b(index, s.Rows.back());
         b.set("ZOKUSEI", QStringLiteral("1"));
         b.set("0110", name16(a.kname));
         b.set("0130", name16(a.meisyou));
@@ -414,13 +451,14 @@ void THojinZeiGenka19DataMake::buildShougaku()
     Sheet &s = Sheets[5];
     s.Columns = columns("0110 0120 0130 0210 0220 0230 0310 0320 0330 0410 0420 0430 0500 0600 0700");
     s.Rows.clear();
+    const ColumnIndex index(s.Columns);
     AssetReader r(5);
     TMojiBunkatu split;
     for (; !r.eof(); r.next()) {
         Asset a;
         a.read(r);
         s.Rows.emplace_back();
-        RowBuilder b(s.Columns, s.Rows.back());
+        RowBuilder b(index, s.Rows.back());
         // Names in pieces of 16 bytes; a name longer than two pieces keeps its first two.
         split.SplitFixed(a.kname, 16);
         b.set("0110", split.Item(0));
@@ -440,6 +478,7 @@ void THojinZeiGenka19DataMake::buildIkkatu()
     Sheet &s = Sheets[6];
     s.Columns = columns("0110 0120 0130 0140 0150 0160 0200 0300 0400 0500 0600 0700 0800 0900 1000");
     s.Rows.clear();
+    const ColumnIndex index(s.Columns);
     TotalColumns = columns("0200 0300 0400 0500 0600 0700 0800 0900 1000");
     TotalValues = QStringList(TotalColumns.size(), QString());
     Currency sum;
@@ -448,7 +487,7 @@ void THojinZeiGenka19DataMake::buildIkkatu()
         Asset a;
         a.read(r);
         s.Rows.emplace_back();
-        RowBuilder b(s.Columns, s.Rows.back());
+        RowBuilder b(index, s.Rows.back());
         b.set("0200", amount(a.kisokin));
         b.set("0300", QString::number(a.months));
         b.set("0400", amount(a.syoukinkei));
@@ -467,17 +506,17 @@ void THojinZeiGenka19DataMake::write(TXmlSaveDoc &doc)
 {
     const TXmlSaveDoc::Node data = doc.AddNode(-1, QStringLiteral("DATA"));
     for (int sheet = 1; sheet <= 6; ++sheet) {
-        const Sheet &s = Sheets[sheet];
+        Sheet &s = Sheets[sheet];
         if (s.Rows.empty()) continue;
         const TXmlSaveDoc::Node sheetNode = doc.AddNode(data, GetSheetName(sheet));
         const QString rowName = GetRowName(sheet, 0);
-        QStringList names;
-        for (const QString &c : s.Columns) names << rowName + u'_' + c;
-        int line = 0;
-        for (const auto &row : s.Rows) {
-            const TXmlSaveDoc::Node rowNode = doc.AddNode(sheetNode, rowName, QString::number(++line), QStringLiteral("line"));
-            for (qsizetype c = 0; c < names.size(); ++c) doc.AddTextNode(rowNode, names[c], QString(), QString(), row[size_t(c)]);
-        }
+        auto names = std::make_shared<QStringList>();
+        for (const QString &c : s.Columns) *names << rowName + u'_' + c;
+        const QString line = QStringLiteral("line");
+        int number = 0;
+        for (auto &row : s.Rows)
+            doc.AddTextRow(sheetNode, rowName, QString::number(++number), line, names, std::move(row));
+        s.Rows.clear();
         if (sheet == 3) {
             const TXmlSaveDoc::Node other = doc.AddNode(sheetNode, QStringLiteral("LEASE_OTHER"));
             doc.AddTextNode(other, QStringLiteral("LEASE_BIKOU_UP"), QString(), QString(), QString());

@@ -23,6 +23,7 @@ public:
     virtual QString GetSheetName(int sheet) const;
     virtual QString GetRowName(int sheet, int rowKind) const;
     // 1 written, 3 no asset, 16 reading failed (the error has been shown).
+    // The rows move into the document.
     virtual int MakeData(TXmlSaveDoc &doc);
 
     struct Sheet {

@@ -100,9 +100,38 @@ QByteArray PadStr(const QByteArray &text, int n)
     return RepairSjisTail((text + SpaceStr(n)).left(n));
 }
 
+int SjisCharWidth(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xFF61 && u <= 0xFF9F) || u == 0x00A5 || u == 0x203E) return 1;
+    return 2;
+}
+
 QString PadStr(const QString &text, int n)
 {
-    return fromCp932(PadStr(toCp932(text), n));
+    if (n <= 0) return QString();
+    // Whole characters up to n bytes; a double-byte character that does not fit
+    // becomes a blank, as the byte form's repair does.
+    QString out;
+    out.reserve(n);
+    int width = 0;
+    for (qsizetype i = 0; i < text.size() && width < n; ++i) {
+        const QChar c = text[i];
+        if (c.isHighSurrogate() && i + 1 < text.size()) {
+            // outside code page 932: keep it for the encoder to refuse
+            if (width + 2 > n) break;
+            out += c;
+            out += text[++i];
+            width += 2;
+            continue;
+        }
+        const int w = SjisCharWidth(c);
+        if (width + w > n) break;
+        out += c;
+        width += w;
+    }
+    if (n <= 510) out += QString(n - width, u' ');
+    return out;
 }
 
 QByteArray PadStrRight(const QByteArray &text, int n)

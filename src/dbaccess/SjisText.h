@@ -24,6 +24,9 @@ QString RemoveSpaces(const QString &text);
 // n half-width blanks for 1 <= n <= 510, else an empty text.
 QByteArray SpaceStr(int n);
 
+// Bytes of one character in code page 932 (1 or 2).
+int SjisCharWidth(QChar c);
+
 // Cut or padded with blanks on the right to n bytes; a split character becomes blanks.
 QByteArray PadStr(const QByteArray &text, int n);
 QString PadStr(const QString &text, int n);

@@ -68,6 +68,49 @@ QByteArray toCp932(QStringView text, bool *ok)
     return out;
 }
 
+bool appendCp932(QStringView text, QByteArray &out)
+{
+    if (text.isEmpty()) return true;
+    static iconv_t cd = iconv_open("CP932", "UTF-16LE");
+    bool ok = true;
+    std::lock_guard lock(g_mutex);
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    char *src = reinterpret_cast<char *>(const_cast<QChar *>(text.data()));
+    size_t srcLeft = size_t(text.size()) * 2;
+    const qsizetype start = out.size();
+    out.resize(start + text.size() * 2 + 16);
+    char *dst = out.data() + start;
+    size_t dstLeft = size_t(out.size() - start);
+    while (srcLeft > 0) {
+        const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        if (r != static_cast<size_t>(-1)) break;
+        if (errno == E2BIG) {
+            const qsizetype used = dst - out.data();
+            out.resize(out.size() * 2);
+            dst = out.data() + used;
+            dstLeft = size_t(out.size() - used);
+            continue;
+        }
+        // Unmappable: one "?" for the character (two units for a surrogate pair).
+        ok = false;
+        if (dstLeft == 0) {
+            const qsizetype used = dst - out.data();
+            out.resize(out.size() + 16);
+            dst = out.data() + used;
+            dstLeft = size_t(out.size() - used);
+        }
+        *dst++ = '?';
+        --dstLeft;
+        const char16_t unit = *reinterpret_cast<const char16_t *>(src);
+        const size_t skip = (unit >= 0xD800 && unit <= 0xDBFF && srcLeft >= 4) ? 4 : 2;
+        src += skip;
+        srcLeft -= skip;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(dst - out.data());
+    return ok;
+}
+
 QString fromCp932(const QByteArray &bytes)
 {
     if (bytes.isEmpty()) return QString();

@@ -10,6 +10,11 @@ namespace platform {
 // false (true otherwise), so a caller can refuse the text instead of losing it.
 QByteArray toCp932(QStringView text, bool *ok = nullptr);
 
+// Appends the CP932 form of the text to out (which keeps its capacity between
+// calls, for large documents written in pieces). False when a character has no
+// CP932 form; it is written as "?".
+bool appendCp932(QStringView text, QByteArray &out);
+
 // Decodes CP932 bytes. A byte sequence that is not CP932 becomes U+FFFD.
 QString fromCp932(const QByteArray &bytes);
 

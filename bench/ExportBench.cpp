@@ -1,0 +1,161 @@
+// Times the depreciation export.
+//   export-bench N                     a fresh data set with N generated assets
+//   export-bench --company DIR --out F  an existing data set (folder of vqacc.fdb)
+// Prints, from one run: the whole export (database opened to file closed), the
+// fetch alone (the same queries, rows read and dropped), the write alone (the
+// same tree serialised to a file), and the peak memory of the process.
+#include "app/hj19.h"
+#include "dbaccess/AccInfo.h"
+#include "dbaccess/AppInfo.h"
+#include "dbaccess/DataModule.h"
+#include "dbaccess/DataRoot.h"
+#include "dbaccess/DateFormat.h"
+#include "dbaccess/Globals.h"
+#include "dbaccess/Kikan.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+
+#include <cstdio>
+
+namespace {
+
+void fill(const QString &companyDir, int count)
+{
+    FbDatabase db;
+    db.DatabaseName = companyDir + QStringLiteral("/vqacc.fdb");
+    db.Params = DatabaseParams();
+    db.open();
+    FbTransaction tr(&db, {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")});
+    tr.startTransaction();
+    FbQuery q(&db, &tr);
+    q.setSql(QStringLiteral("INSERT INTO KS_SISAN (REC, SCODE, KANRI, KCODE, MEISYOU, GSHOUHOU, SYUTODATE, TAIYOUYY, SYUTOKIN, "
+                            "KISOKIN, SYOURITU, FUTUSYOUKIN, WARISYOUKIN, SYOUKINKEI, MATUMISYOUKIN, SYOUKIKANSTR, SYOUKIKANEND, "
+                            "SIHAKCODE, SIHAHCODE, SYUNYUKCODE, SYUNYUHCODE) VALUES (:REC, ' ', :KANRI, :KCODE, :MEISYOU, "
+                            ":GSHOUHOU, :SYUTODATE, :TAIYOUYY, :SYUTOKIN, :KISOKIN, :SYOURITU, :FUTU, 0, :KEI, :MATUMI, 1, 12, "
+                            "NULL, NULL, NULL, NULL)"));
+    const int methods[] = {1, 2, 6, 3, 5, 4};
+    const char *const kcodes[] = {"1401", "1407", "1410", "1505", "1407", "1411"};
+    for (int i = 1; i <= count; ++i) {
+        const int m = (i - 1) % 6;
+        q.paramByName(QStringLiteral("REC")).setInteger(i);
+        q.paramByName(QStringLiteral("KANRI")).setString(QStringLiteral("%1").arg(i, 8, 10, QLatin1Char('0')));
+        q.paramByName(QStringLiteral("KCODE")).setString(QLatin1String(kcodes[m]));
+        q.paramByName(QStringLiteral("MEISYOU")).setString(QStringLiteral("資産%1号").arg(i));
+        q.paramByName(QStringLiteral("GSHOUHOU")).setInteger(methods[m]);
+        q.paramByName(QStringLiteral("SYUTODATE")).setDate(QDate(2000 + i % 25, 1 + i % 12, 1 + i % 28));
+        q.paramByName(QStringLiteral("TAIYOUYY")).setInteger(2 + i % 49);
+        q.paramByName(QStringLiteral("SYUTOKIN")).setCurrency(Currency::fromUnits(100000 + i));
+        q.paramByName(QStringLiteral("KISOKIN")).setCurrency(Currency::fromUnits(80000 + i));
+        q.paramByName(QStringLiteral("SYOURITU")).setCurrency(Currency::fromRaw(2000));
+        q.paramByName(QStringLiteral("FUTU")).setCurrency(Currency::fromUnits(16000));
+        q.paramByName(QStringLiteral("KEI")).setCurrency(Currency::fromUnits(16000));
+        q.paramByName(QStringLiteral("MATUMI")).setCurrency(Currency::fromUnits(64000));
+        q.execSQL();
+    }
+    tr.commit();
+    db.close();
+}
+
+// The sheets' queries, every row read and dropped.
+qint64 fetchAlone(int &rows)
+{
+    QElapsedTimer t;
+    t.start();
+    rows = 0;
+    TransactionGuard g(DM->IBTransactionDAT);
+    for (int method : {1, 2, 3, 4, 5, 6}) {
+        FbQuery q(&DM->IBDatabaseDAT, &DM->IBTransactionDAT);
+        QStringList sql{QStringLiteral("SELECT KS.*,K.KNAME FROM KS_SISAN KS"), QStringLiteral("INNER JOIN KAMOKUMST K ON (KS.KCODE=K.KCODE)")};
+        if (method == 5)
+            sql << QStringLiteral("WHERE (KS.GSHOUHOU=5)") << QStringLiteral("AND (KS.SYUTODATE>=:KIKAN1 AND KS.SYUTODATE<=:KIKAN2)");
+        else
+            sql << QStringLiteral("WHERE KS.GSHOUHOU=%1").arg(method);
+        sql << QStringLiteral("ORDER BY KS.KANRI,KS.REC");
+        q.setSql(sql);
+        if (method == 5) {
+            q.paramByName(QStringLiteral("KIKAN1")).setDate(AccInf.KISHU);
+            q.paramByName(QStringLiteral("KIKAN2")).setDate(AccInf.KIMATU);
+        }
+        for (q.open(); !q.eof(); q.next()) ++rows;
+        q.close();
+    }
+    g.commit();
+    return t.elapsed();
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    InitStartupFormats();
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    QString companyDir, outPath;
+    int count = 0;
+    QTemporaryDir temp;
+    SetAppInfoDefaults(AppInfo);
+    SystemDef.DbUser = QStringLiteral("DORVEL");
+    SystemDef.DbPassword = QStringLiteral("zoltup");
+    if (args.size() == 1) {
+        count = args[0].toInt();
+        qputenv("SOLTEA_COMMON_APPDATA", QFile::encodeName(temp.path()));
+        const DataRootInfo root = CreateDataRoot(temp.path() + QStringLiteral("/root"), SystemDef.DbUser, SystemDef.DbPassword);
+        companyDir = root.companyDir;
+        outPath = temp.path() + QStringLiteral("/RC25.xml");
+        QElapsedTimer t;
+        t.start();
+        fill(companyDir, count);
+        std::printf("filled %d assets in %lld ms\n", count, t.elapsed());
+    } else if (args.size() == 4 && args[0] == u"--company" && args[2] == u"--out") {
+        companyDir = args[1];
+        outPath = args[3];
+    } else {
+        std::fprintf(stderr, "usage: export-bench N | export-bench --company DIR --out FILE\n");
+        return 2;
+    }
+    InitGengoTable();
+    TDM dm;
+    DM = &dm;
+
+    // The fetch alone first, so that the whole export does not pay for a cold
+    // cache that the fetch alone would not.
+    if (!dm.fnAccDatConnected(QString(), companyDir, false) || !dm.fnGetAccInfo()) return 1;
+    int rows = 0;
+    const qint64 fetch = fetchAlone(rows);
+    dm.fnAccDatDisConnected(QString(), false, false);
+
+    // The whole export: opened database to closed file.
+    QElapsedTimer t;
+    t.start();
+    if (!dm.fnAccDatConnected(QString(), companyDir, false) || !dm.fnGetAccInfo()) return 1;
+    TXmlSaveDoc doc(QStringLiteral("1.0"), QString(), QStringLiteral("Shift_JIS"));
+    {
+        THojinZeiGenkaDataExport exporter(0, outPath);
+        exporter.KomonsakiName = AccInf.SHOUGOU;
+        exporter.SetSystemNode(doc);
+        exporter.SetBasicNode(doc);
+        exporter.Execute(doc);
+        doc.SaveToFile(outPath);
+    }
+    const qint64 whole = t.elapsed();
+
+    t.restart();
+    doc.SaveToFile(outPath);
+    const qint64 write = t.elapsed();
+    dm.fnAccDatDisConnected(QString(), false, false);
+
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("rows %d, elements %zu, file %lld bytes\n", rows, doc.NodeCount(), (long long)QFileInfo(outPath).size());
+    std::printf("whole export %lld ms, fetch alone %lld ms, write alone %lld ms, ratio %.2f\n", whole, fetch, write,
+                double(whole) / double(std::max<qint64>(1, fetch + write)));
+    std::printf("peak memory %ld MiB\n", usage.ru_maxrss / 1024);
+    DM = nullptr;
+    return 0;
+}
