@@ -2,6 +2,7 @@
 
 #include "datasets/AppIniCreate.h"
 #include "dbaccess/AppInfo.h"
+#include "dbaccess/DataInfo.h"
 #include "dbaccess/DataModule.h"
 #include "dbaccess/EnvUtils.h"
 #include "dbaccess/FileUtils.h"
@@ -157,6 +158,7 @@ bool InitApplication()
     try {
         InitEnvironment();
         if (!DM) DM = new TDM(QCoreApplication::instance());
+        InstallDataInfoHooks();
         created = true;
     } catch (const platform::Error &e) {
         failure = e.message();
