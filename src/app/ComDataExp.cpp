@@ -3,6 +3,7 @@
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DateFormat.h"
 #include "dbaccess/FileUtils.h"
+#include "dbaccess/MojiBunkatu.h"
 #include "platform/IniFile.h"
 #include "platform/RegistryStore.h"
 #include "platform/SpecialFolders.h"
@@ -13,45 +14,15 @@
 
 namespace comdataexp {
 
+// The rules are those of the accounting helpers' splitter: quotes, and blanks
+// outside quotes, separate items whatever the delimiter.
 void TMojiBunkatu::Split(const QString &text)
 {
-    Items.clear();
-    const qsizetype n = text.size();
-    qsizetype p = 0;
-    auto blank = [](QChar c) { return c.unicode() >= 1 && c.unicode() <= 32; };
-    // A comma takes the comma-text rule; other delimiters also split at blanks.
-    while (p < n && blank(text[p])) ++p;
-    while (p < n) {
-        QString item;
-        if (text[p] == u'"') {
-            ++p;
-            while (p < n) {
-                if (text[p] == u'"') {
-                    if (p + 1 < n && text[p + 1] == u'"') {
-                        item += u'"';
-                        p += 2;
-                        continue;
-                    }
-                    ++p;
-                    break;
-                }
-                item += text[p++];
-            }
-        } else {
-            const qsizetype start = p;
-            while (p < n && text[p] != Delimiter && !blank(text[p])) ++p;
-            item = text.mid(start, p - start);
-        }
-        Items << item;
-        while (p < n && blank(text[p])) ++p;
-        if (p < n && text[p] == Delimiter) {
-            if (p == n - 1) Items << QString();
-            ++p;
-            while (p < n && blank(text[p])) ++p;
-        }
-    }
-    if (Items.isEmpty()) Items << QString();
-    Count = int(Items.size());
+    ::TMojiBunkatu m;
+    m.Delimiter = Delimiter;
+    m.Split(text);
+    Items = m.Items();
+    Count = m.Count;
 }
 
 } // namespace comdataexp

@@ -218,6 +218,44 @@ bool atLimit(Currency limit, Currency start)
     return AccInf.KISHU >= kNewMethodStart && AccInf.KIMATU >= kNewMethodStart && limit >= start;
 }
 
+// The columns both the straight-line and the declining-balance sheet fill the
+// same way; returns the value at the start of the year.
+Currency fillShared(RowBuilder &b, const Asset &a)
+{
+    b.set("ZOKUSEI", QStringLiteral("2"));
+    b.set("0100", name16(a.kname));
+    b.set("0300", name16(a.meisyou));
+    a.setEra(b, "0410", "0420", "0430", "0440");
+    a.setEra(b, "0510", "0520", "0530");
+    b.set("0540", QString::number(a.months));
+    b.set("0550", QString::number(monthsOfYear()));
+    b.set("0600", QString::number(a.taiyouyy));
+    b.set("0700", amount(a.syutokin));
+    b.set("0900", amount(a.syutokin));
+    b.set("1000", amount(a.matumi));
+    b.set("1300", amount(a.matumi));
+    b.set("1400", amount(a.syoukinkei));
+    const Currency start = a.matumi + a.syoukinkei;
+    b.set("1600", amount(start));
+    return start;
+}
+
+// An asset of the old methods: below the 5 % limit its depreciation columns,
+// at the limit only the limit total. Returns the column of the total.
+const char *fillOld(RowBuilder &b, const Asset &a, Currency limit, Currency start)
+{
+    if (atLimit(limit, start)) {
+        b.set("2400", totalAmount(a.syoukinkei));
+        return "2400";
+    }
+    b.set("2000", rateText(a.syouritu, 3));
+    b.set("2100", amount(a.futu));
+    b.set("2220", amount(a.wari));
+    b.set("2310", QStringLiteral("(21)+(22)"));
+    b.set("2320", totalAmount(a.syoukinkei));
+    return "2320";
+}
+
 } // namespace
 
 QString THojinZeiGenka19DataMake::GetSheetName(int sheet) const
@@ -251,39 +289,15 @@ void THojinZeiGenka19DataMake::buildTeigaku()
         a.read(r);
         s.Rows.emplace_back();
         RowBuilder b(index, s.Rows.back());
-        b.set("ZOKUSEI", QStringLiteral("2"));
-        b.set("0100", name16(a.kname));
-        b.set("0300", name16(a.meisyou));
-        a.setEra(b, "0410", "0420", "0430", "0440");
-        a.setEra(b, "0510", "0520", "0530");
-        b.set("0540", QString::number(a.months));
-        b.set("0550", QString::number(monthsOfYear()));
-        b.set("0600", QString::number(a.taiyouyy));
-        b.set("0700", amount(a.syutokin));
-        b.set("0900", amount(a.syutokin));
-        b.set("1000", amount(a.matumi));
-        b.set("1300", amount(a.matumi));
-        b.set("1400", amount(a.syoukinkei));
-        const Currency start = a.matumi + a.syoukinkei;
-        b.set("1600", amount(start));
+        const Currency start = fillShared(b, a);
         const char *total = nullptr;
         if (a.syutodate < kNewMethodStart) {
             const Currency residual = truncYen(mulDiv(a.syutokin.raw, 10, 100));
             const Currency limit = limitOf(a.syutokin);
             b.set("1700", amount(residual));
             b.set("1800", amount(limit));
-            if (!atLimit(limit, start)) {
-                b.set("1900", amount(a.syutokin - residual));
-                b.set("2000", rateText(a.syouritu, 3));
-                b.set("2100", amount(a.futu));
-                b.set("2220", amount(a.wari));
-                b.set("2310", QStringLiteral("(21)+(22)"));
-                b.set("2320", totalAmount(a.syoukinkei));
-                total = "2320";
-            } else {
-                b.set("2400", totalAmount(a.syoukinkei));
-                total = "2400";
-            }
+            if (!atLimit(limit, start)) b.set("1900", amount(a.syutokin - residual));
+            total = fillOld(b, a, limit, start);
         } else {
             b.set("2500", amount(a.kisokin));
             b.set("2600", rateText(a.syouritu, 3));
@@ -329,38 +343,14 @@ void THojinZeiGenka19DataMake::buildTeiritu()
 
         s.Rows.emplace_back();
         RowBuilder b(index, s.Rows.back());
-        b.set("ZOKUSEI", QStringLiteral("2"));
-        b.set("0100", name16(a.kname));
-        b.set("0300", name16(a.meisyou));
-        a.setEra(b, "0410", "0420", "0430", "0440");
+        const Currency start = fillShared(b, a);
         b.set("0450", QString::number(teiritu250));
-        a.setEra(b, "0510", "0520", "0530");
-        b.set("0540", QString::number(a.months));
-        b.set("0550", QString::number(monthsOfYear()));
-        b.set("0600", QString::number(a.taiyouyy));
-        b.set("0700", amount(a.syutokin));
-        b.set("0900", amount(a.syutokin));
-        b.set("1000", amount(a.matumi));
-        b.set("1300", amount(a.matumi));
-        b.set("1400", amount(a.syoukinkei));
-        const Currency start = a.matumi + a.syoukinkei;
-        b.set("1600", amount(start));
         b.set("1800", amount(a.kisokin));
         const char *total = nullptr;
         if (old) {
             const Currency limit = limitOf(a.syutokin);
             b.set("1900", amount(limit));
-            if (!atLimit(limit, start)) {
-                b.set("2000", rateText(a.syouritu, 3));
-                b.set("2100", amount(a.futu));
-                b.set("2220", amount(a.wari));
-                b.set("2310", QStringLiteral("(21)+(22)"));
-                b.set("2320", totalAmount(a.syoukinkei));
-                total = "2320";
-            } else {
-                b.set("2400", totalAmount(a.syoukinkei));
-                total = "2400";
-            }
+            total = fillOld(b, a, limit, start);
         } else {
             const Currency adjusted = mulDiv(a.kisokin.raw, a.syouritu.raw, Currency::Scale);
             Currency guarantee;

@@ -86,22 +86,24 @@ void TSitenList::Execute(int opCode)
     }
 }
 
+// The whole-company line needs permission for every branch.
+bool TSitenList::wholeCompanyPermitted(FbQuery &q)
+{
+    if (OpCode == -1 || AccInf.SITEN == 0) return true;
+    q.setSql(QStringList{QStringLiteral("SELECT"), permitCase(), QStringLiteral("FROM SISETUMST S"), QStringLiteral("WHERE S.SCODE <> ''")});
+    q.paramByName(QStringLiteral("OPCODE")).setInteger(OpCode);
+    q.open();
+    const bool permit = !q.eof() && q.field(0).asInteger() == 1;
+    q.close();
+    return permit;
+}
+
 void TSitenList::loadGeneral()
 {
     FbQuery q(&DM->IBDatabaseDAT, m_tr);
     const bool all = OpCode == -1;
     const bool branches = AccInf.SITEN != 0;
-    if (Selection & 1) {
-        bool permit = all || !branches;
-        if (!permit) {
-            q.setSql(QStringList{QStringLiteral("SELECT"), permitCase(), QStringLiteral("FROM SISETUMST S"), QStringLiteral("WHERE S.SCODE <> ''")});
-            q.paramByName(QStringLiteral("OPCODE")).setInteger(OpCode);
-            q.open();
-            permit = !q.eof() && q.field(0).asInteger() == 1;
-            q.close();
-        }
-        if (permit) add({QStringLiteral(" "), wholeLabel(), 0, 1, 0, 0, {}, {}});
-    }
+    if ((Selection & 1) && wholeCompanyPermitted(q)) add({QStringLiteral(" "), wholeLabel(), 0, 1, 0, 0, {}, {}});
     if ((Selection & 2) && branches) {
         q.setSql(QStringList{QStringLiteral("SELECT G.GCODE,G.GNAME,") + (all ? QStringLiteral("1 AS PERMIT") : permitCase()),
                              QStringLiteral("FROM SISETUGROUPLIST S"), QStringLiteral("INNER JOIN SISETUGROUP G ON (S.GCODE=G.GCODE)"),
@@ -143,17 +145,7 @@ void TSitenList::loadMedical()
     const bool all = OpCode == -1;
     const bool branches = AccInf.SITEN != 0;
     const QString filter = KindFilter ? QStringLiteral(" AND (S.MB_JIGYOU=%1)").arg(KindFilter) : QString();
-    if (Selection & 1) {
-        bool permit = all || !branches;
-        if (!permit) {
-            q.setSql(QStringList{QStringLiteral("SELECT"), permitCase(), QStringLiteral("FROM SISETUMST S"), QStringLiteral("WHERE S.SCODE <> ''")});
-            q.paramByName(QStringLiteral("OPCODE")).setInteger(OpCode);
-            q.open();
-            permit = !q.eof() && q.field(0).asInteger() == 1;
-            q.close();
-        }
-        if (permit) add({QStringLiteral(" "), wholeLabel(), 0, 0, 0, 0, {}, {}});
-    }
+    if ((Selection & 1) && wholeCompanyPermitted(q)) add({QStringLiteral(" "), wholeLabel(), 0, 0, 0, 0, {}, {}});
     if ((Selection & 2) && branches) {
         auto counts = [&](bool forOperator) {
             std::map<int, int> out;

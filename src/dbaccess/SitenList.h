@@ -8,6 +8,7 @@
 #include <vector>
 
 class FbTransaction;
+class FbQuery;
 
 struct TSitenListRec {
     QString Code;
@@ -40,6 +41,7 @@ public:
 
 private:
     void add(const TSitenListRec &rec);
+    bool wholeCompanyPermitted(FbQuery &q);
     void loadGeneral();
     void loadMedical();
     FbTransaction *m_tr = nullptr;
