@@ -3,6 +3,7 @@
 #include "dbaccess/DateFormat.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Messages.h"
+#include "framework/FrameworkMessages.h"
 
 #include <QApplication>
 
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
 {
     InitStartupFormats();
     QApplication app(argc, argv);
+    InstallFrameworkMessageService();
     if (LoadAppInfo(QCoreApplication::applicationFilePath(), AppInfo) != 1) {
         MessageDlg(QStringLiteral("AppInfo.ini の読み込みに失敗しました。\rアプリケーションを強制終了します。"),
                    TMsgDlgType::mtError, mbOK);

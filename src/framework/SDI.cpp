@@ -1,0 +1,510 @@
+#include "framework/SDI.h"
+
+#include "dbaccess/AccInfo.h"
+#include "dbaccess/DataModule.h"
+#include "dbaccess/DateFormat.h"
+#include "dbaccess/EnvUtils.h"
+#include "dbaccess/ErrorHandler.h"
+#include "dbaccess/Globals.h"
+#include "dbaccess/Messages.h"
+#include "dbaccess/SjisText.h"
+#include "framework/FrameworkFonts.h"
+#include "framework/xPlButton.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMetaMethod>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTimer>
+
+#include <cmath>
+
+QPointer<QWidget> MainFormWidget;
+std::function<void(bool, int)> FormActivateHook;
+std::function<int(int, const QString &)> MenuCallbackHook;
+int MenuCallbackAnswer = 0;
+bool ProcHistoryOpened = false;
+
+namespace {
+int screenPpi()
+{
+    if (QScreen *s = QGuiApplication::primaryScreen()) return qRound(s->logicalDotsPerInch());
+    return 96;
+}
+
+QRect workArea()
+{
+    if (QScreen *s = QGuiApplication::primaryScreen()) return s->availableGeometry();
+    return QRect(0, 0, 1024, 768);
+}
+
+QSize mainClientSize()
+{
+    if (MainFormWidget) return MainFormWidget->size();
+    return workArea().size();
+}
+
+bool plainKey(Qt::KeyboardModifiers m)
+{
+    return (m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
+}
+} // namespace
+
+TFormScale ComputeFormScale(int designPoints, int userPoints, int ppiScreen)
+{
+    TFormScale s;
+    s.base = designPoints == 10 ? ppiScreen : 96;
+    const int a = int(std::lround(double(userPoints) * ppiScreen / 96.0));
+    const int b = int(std::lround(double(designPoints) * ppiScreen / 96.0));
+    s.percent = b > 0 ? int(100LL * a / b) : 100;
+    // base * percent / 100 to four decimals, rounded up.
+    const qint64 scaled = qint64(s.base) * s.percent * 100; // in 1/10000
+    s.ppi = int((scaled + 9999) / 10000);
+    return s;
+}
+
+QString LongHint(const QString &hint)
+{
+    const qsizetype p = hint.indexOf(u'|');
+    return p >= 0 ? hint.mid(p + 1) : hint;
+}
+
+QSize DefaultFormSize(int ppi, int frameHeight)
+{
+    int h = 648 * ppi / 96, w = 1012 * ppi / 96;
+    if (2 * frameHeight > 8) {
+        h -= 2 * frameHeight - 8;
+        w -= 2 * frameHeight - 8;
+    }
+    return {w, h};
+}
+
+QString TBSDI::InitFailedText(const QString &caption)
+{
+    return caption + QStringLiteral("画面の初期化に失敗しました。\r処理を終了します。");
+}
+
+TBSDI::TBSDI(QWidget *parent, TFormBorderStyle style)
+    : QDialog(parent),
+      IBTransactionDAT(DM ? &DM->IBDatabaseDAT : nullptr,
+                       {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")}),
+      m_style(style)
+{
+    // Creation: options by border style.
+    const bool resizable = !isDialogStyle();
+    WriteHistory = SkipProcessCheck = SaveFormSize = ReloadAccInfo = NotifyActivate = resizable;
+    setWindowTitle(QStringLiteral("( W=1005 * H=620 )"));
+    setFont(DesignFont());
+    if (isDialogStyle()) setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+
+    const TSysDefSettings &sd = SystemDef.SysDef;
+    if (sd.FontSize > 0) {
+        m_userFont = MakeFont(sd.FontName, sd.FontSize);
+        m_userFont.setBold(sd.FontStyle & 1);
+        m_userFont.setItalic(sd.FontStyle & 2);
+        m_hasUserFont = true;
+    } else {
+        m_userFont = DesignFont();
+    }
+    FormatSettings.ShortDateFormat = QStringLiteral("yyyy/MM/dd");
+    m_hintsOn = sd.ShowHint != 0 || !sd.LoadedFlag;
+    SetOwnerWindow(nullptr);
+    qApp->installEventFilter(this);
+    connect(qApp, &QApplication::focusChanged, this, &TBSDI::onFocusChanged);
+}
+
+TBSDI::~TBSDI()
+{
+    if (qApp) qApp->removeEventFilter(this);
+}
+
+void TBSDI::SetOwnerWindow(QWidget *window)
+{
+    OwnerWindow = window;
+    OwnerCaption = window ? window->windowTitle() : QString();
+}
+
+void TBSDI::ShowHintInMemo(QWidget *control, QPlainTextEdit *memo)
+{
+    if (!memo) return;
+    if (!control || control->toolTip().isEmpty()) {
+        memo->clear();
+        return;
+    }
+    memo->setPlainText(LongHint(control->toolTip()));
+}
+
+void TBSDI::onFocusChanged(QWidget *, QWidget *now)
+{
+    if (HintMemo && now && now->window() == this) ShowHintInMemo(now, HintMemo);
+}
+
+// ---- showing ----
+
+void TBSDI::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    if (!e->spontaneous()) {
+        // Keys typed before the form appeared do not act on it.
+        FlushInputMessages(this);
+        MenuCallbackAnswer = 0;
+        if (MenuCallbackHook && UseMenuCallback) {
+            if (MenuCallbackHook(10, QString()) > 0) UseMenuCallback = false;
+            if (UseMenuCallback) {
+                MenuCallbackAnswer = MenuCallbackHook(11, QStringLiteral("CorvenaMenu"));
+                MenuCallbackHook(4, QString());
+            }
+        }
+    }
+    if (!ShownOnce) {
+        try {
+            FormShow();
+        } catch (const std::exception &) {
+            // Database errors were reported where they happened.
+        }
+        ShownOnce = true;
+        if (!CreateDone) {
+            MessageDlg(InitFailedText(windowTitle()), TMsgDlgType::mtError, mbYes);
+            QTimer::singleShot(0, this, [this] { done(2); });
+        }
+    }
+    QApplication::restoreOverrideCursor();
+}
+
+void TBSDI::FormShow()
+{
+    if (WriteHistory) {
+        PutProcRirekiInfo(0);
+        ProcHistoryOpened = true;
+    }
+    if (ReloadAccInfo && DM && DM->IBDatabaseDAT.connected()) DM->fnGetAccInfo();
+
+    // Frame compensation of resizable forms.
+    const int fh = SystemDef.FrameHeight;
+    const int d = fh > 4 ? 2 * (fh - 4) : 0;
+    if (!isDialogStyle() && d > 0) {
+        for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+            if (w->isWindow()) continue;
+            w->move(qMax(0, w->x() - d), w->y());
+        }
+    }
+
+    if (m_designSize.isEmpty()) m_designSize = size();
+    if (SaveFormSize && !isDialogStyle()) setMinimumSize(int(width() * 0.6), int(height() * 0.6));
+    if (screenPpi() <= 96) {
+        if (QScreen *s = QGuiApplication::primaryScreen()) setMaximumSize(s->size());
+    }
+    for (QWidget *w : findChildren<QWidget *>()) {
+        if (!m_hintsOn) w->setToolTip(QString());
+        if (AccInf.Medical)
+            if (auto *label = qobject_cast<QLabel *>(w)) {
+                QString t = label->text();
+                t.replace(QStringLiteral("本・支店"), QStringLiteral("施設")).replace(QStringLiteral("支店"), QStringLiteral("施設"));
+                label->setText(t);
+            }
+    }
+    applyScaling();
+    if (SaveFormSize) GetFormSize();
+}
+
+void TBSDI::applyScaling()
+{
+    const int design = DesignFontPoints;
+    const int user = m_hasUserFont ? SystemDef.SysDef.FontSize : design;
+    const TFormScale s = ComputeFormScale(design, user, screenPpi());
+    m_ppi = s.ppi;
+    ScalePercent = AppliedScalePercent = s.percent;
+    if (s.ppi != s.base) {
+        setUpdatesEnabled(false);
+        const double f = double(s.ppi) / s.base;
+        auto sc = [f](int v) { return int(v * f); };
+        for (QWidget *w : findChildren<QWidget *>()) {
+            if (w->isWindow()) continue;
+            w->setGeometry(sc(w->x()), sc(w->y()), sc(w->width()), sc(w->height()));
+            if (auto *b = qobject_cast<TxPlButton *>(w))
+                if (!b->Image().hasPicture()) {
+                    b->setCaptionVertCenter(true);
+                    b->Image().setVertCenter(true);
+                }
+        }
+        resize(sc(width()), sc(height()));
+        setUpdatesEnabled(true);
+    }
+    if (m_hasUserFont) setFont(m_userFont);
+}
+
+bool TBSDI::event(QEvent *e)
+{
+    if (e->type() == QEvent::WindowActivate && FormActivateHook) FormActivateHook(NotifyActivate, 0);
+    return QDialog::event(e);
+}
+
+// ---- keys ----
+
+bool TBSDI::eventFilter(QObject *watched, QEvent *e)
+{
+    const QEvent::Type t = e->type();
+    if (t != QEvent::KeyPress && t != QEvent::KeyRelease && t != QEvent::ToolTip) return false;
+    auto *w = qobject_cast<QWidget *>(watched);
+    if (!w || w->window() != this) return false;
+    if (t == QEvent::ToolTip) return !m_hintsOn;
+    auto *k = static_cast<QKeyEvent *>(e);
+    if (t == QEvent::KeyPress) {
+        if (k->key() != Qt::Key_Escape && k->key() != Qt::Key_F12) return false;
+        if (k->key() == Qt::Key_Escape && plainKey(k->modifiers()))
+            for (TxPlButton *b : findChildren<TxPlButton *>())
+                if (b->Cancel() && b->dialogKey(Qt::Key_Escape, k->modifiers())) return true;
+        return true; // Esc and F12 act when the key goes up
+    }
+    if (k->isAutoRepeat()) return false;
+    return FormKeyUp(k->key(), k->modifiers());
+}
+
+bool TBSDI::FormKeyUp(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (!plainKey(modifiers) || !isVisible()) return false;
+    if (key == Qt::Key_Escape) {
+        if (isDialogStyle()) done(2);
+        return true;
+    }
+    if (key == Qt::Key_F12) {
+        if (!isDialogStyle()) {
+            done(2);
+            return true;
+        }
+        TxPlButton *b = EndButton;
+        if (b && b->isVisible() && b->isEnabled() && b->hasClickHandler()) {
+            if (FocusEndButton) b->setFocus(Qt::OtherFocusReason);
+            b->click();
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- closing ----
+
+void TBSDI::done(int r)
+{
+    if (m_closing) return;
+    m_closing = true;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    try {
+        FormClose();
+    } catch (const std::exception &) {
+        // Reported where it happened; the final steps still run.
+    }
+    QApplication::restoreOverrideCursor();
+    QDialog::done(r);
+    m_closing = false;
+    if (!KeepOnClose) deleteLater();
+}
+
+void TBSDI::FormClose()
+{
+    if (SaveFormSize) PutFormSize();
+    if (WriteHistory) PutProcRirekiInfo(1);
+}
+
+// ---- operation log ----
+
+void TBSDI::PutProcRirekiInfo(int state)
+{
+    if (!DM || !DM->IBDatabaseDAT.connected()) return;
+    if (!IBTransactionDAT.database()) IBTransactionDAT.setDatabase(&DM->IBDatabaseDAT);
+    const bool started = !IBTransactionDAT.inTransaction();
+    const QString job = SjisLeft(windowTitle(), 80);
+    try {
+        if (started) IBTransactionDAT.startTransaction();
+        FbStoredProc sp(&DM->IBDatabaseDAT, &IBTransactionDAT);
+        sp.StoredProcName = QStringLiteral("OPINF_DELETE");
+        sp.paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
+        sp.paramByName(QStringLiteral("JOBNAME")).setString(job);
+        sp.paramByName(QStringLiteral("STATE"))
+            .setString(state == 0 ? QStringLiteral("エラー終了") : QStringLiteral("正常終了"));
+        sp.execProc();
+        if (state == 0) {
+            FbQuery q(&DM->IBDatabaseDAT, &IBTransactionDAT);
+            q.setSql(QStringList{QStringLiteral("INSERT INTO OPINF(OPCODE,JOBNAME,PCNAME,OPENTIME)"),
+                                 QStringLiteral("VALUES(:OPCODE,:JOBNAME,:PCNAME,:OPENTIME)")});
+            q.paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
+            q.paramByName(QStringLiteral("JOBNAME")).setString(job);
+            q.paramByName(QStringLiteral("PCNAME")).setString(SystemDef.PcName);
+            q.paramByName(QStringLiteral("OPENTIME")).setDateTime(QDateTime::currentDateTime());
+            q.execSQL();
+        }
+        if (started) IBTransactionDAT.commit();
+    } catch (const FbError &e) {
+        ShowIBError(e, QStringLiteral("TBSDI.PutProcRirekiInfo"), QString());
+        if (started && IBTransactionDAT.inTransaction()) IBTransactionDAT.rollback();
+        throw;
+    } catch (...) {
+        if (started && IBTransactionDAT.inTransaction()) IBTransactionDAT.rollback();
+        throw;
+    }
+}
+
+// ---- stored bounds ----
+
+void TBSDI::GetFormSize()
+{
+    if (!SaveFormSize || !DM || !DM->IBDatabaseDEF.connected()) return;
+    FbTransaction &tr = DM->IBTransactionDEF;
+    const bool started = !tr.inTransaction();
+    try {
+        if (started) tr.startTransaction();
+        auto q = DM->CreateAccQuery(QStringLiteral("ACCDEF"), false);
+        q->setSql(QStringList{QStringLiteral("SELECT FMTOP,FMLEFT,FMHEIGHT,FMWIDTH FROM FORMRSIZE"),
+                              QStringLiteral("WHERE FMNAME=:FMNAME AND OPCODE=:OPCODE")});
+        q->paramByName(QStringLiteral("FMNAME")).setString(objectName());
+        q->paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
+        q->open();
+        if (q->eof()) {
+            q->close();
+            const QSize sz = DefaultFormSize(m_ppi, SystemDef.FrameHeight);
+            q->setSql(QStringList{QStringLiteral("INSERT INTO FORMRSIZE"),
+                                  QStringLiteral("VALUES(:OPCODE ,:FNAME,:TOP,:LEFT,:HEIGHT,:WIDTH,:DEFHEIGHT,:DEFWIDTH)")});
+            q->paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
+            q->paramByName(QStringLiteral("FNAME")).setString(objectName());
+            q->paramByName(QStringLiteral("TOP")).setInteger(0);
+            q->paramByName(QStringLiteral("LEFT")).setInteger(0);
+            q->paramByName(QStringLiteral("HEIGHT")).setInteger(sz.height());
+            q->paramByName(QStringLiteral("WIDTH")).setInteger(sz.width());
+            q->paramByName(QStringLiteral("DEFHEIGHT")).setInteger(sz.height());
+            q->paramByName(QStringLiteral("DEFWIDTH")).setInteger(sz.width());
+            q->execSQL();
+            move(0, 0);
+            resize(sz);
+        } else {
+            const int top = q->fieldByName(QStringLiteral("FMTOP")).asInteger();
+            const int left = q->fieldByName(QStringLiteral("FMLEFT")).asInteger();
+            const int h = q->fieldByName(QStringLiteral("FMHEIGHT")).asInteger();
+            const int w = q->fieldByName(QStringLiteral("FMWIDTH")).asInteger();
+            q->close();
+            move(left, top);
+            resize(w, h);
+        }
+        if (started) tr.commit();
+    } catch (const FbError &e) {
+        ShowIBError(e, QStringLiteral("TBSDI.GetFormSize"), QString());
+        if (started && tr.inTransaction()) tr.rollback();
+    } catch (...) {
+        if (started && tr.inTransaction()) tr.rollback();
+        throw;
+    }
+}
+
+void TBSDI::PutFormSize()
+{
+    if (!SaveFormSize || !DM || !DM->IBDatabaseDEF.connected()) return;
+    const QSize mainSize = mainClientSize();
+    const int fh = SystemDef.FrameHeight;
+    int top, left, w, h;
+    if (isMaximized()) {
+        top = left = 0;
+        w = mainSize.width() - fh;
+        h = mainSize.height() - fh;
+    } else {
+        top = qMax(0, y());
+        left = qMax(0, x());
+        w = width();
+        h = height();
+    }
+    if (top > mainSize.height()) top = 0;
+    if (left > mainSize.width()) left = 0;
+    FbTransaction &tr = DM->IBTransactionDEF;
+    const bool started = !tr.inTransaction();
+    try {
+        if (started) tr.startTransaction();
+        auto q = DM->CreateAccQuery(QStringLiteral("ACCDEF"), false);
+        q->setSql(QStringList{QStringLiteral("UPDATE FORMRSIZE SET FMTOP=:FMTOP,FMLEFT=:FMLEFT,FMHEIGHT=:FMHEIGHT,FMWIDTH=:FMWIDTH"),
+                              QStringLiteral("WHERE OPCODE=:OPCODE AND FMNAME=:FMNAME")});
+        q->paramByName(QStringLiteral("FMTOP")).setInteger(top);
+        q->paramByName(QStringLiteral("FMLEFT")).setInteger(left);
+        q->paramByName(QStringLiteral("FMHEIGHT")).setInteger(h);
+        q->paramByName(QStringLiteral("FMWIDTH")).setInteger(w);
+        q->paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
+        q->paramByName(QStringLiteral("FMNAME")).setString(objectName());
+        q->execSQL();
+        if (started) tr.commit();
+    } catch (const FbError &e) {
+        ShowIBError(e, QStringLiteral("TBSDI.PutFormSize"), QString());
+        if (started && tr.inTransaction()) tr.rollback();
+    } catch (...) {
+        if (started && tr.inTransaction()) tr.rollback();
+        throw;
+    }
+}
+
+// ---- positioning ----
+
+void TBSDI::SetFormPosition(int x, int y, int width, int height, int mode)
+{
+    const QRect wa = workArea();
+    const int right = wa.right() + 1, bottom = wa.bottom() + 1;
+    if (!FirstPositioning && this->x() > 0 && this->y() > 0 && this->x() < right && this->y() < bottom) return;
+    int left = this->x(), top = this->y();
+    bool centre = true;
+    QWidget *main = MainFormWidget;
+    const int fh = SystemDef.FrameHeight;
+    if (mode == 1 && main && main->isVisible()) {
+        centre = false;
+        left = main->x() + 2 * fh + x + width / 2 - this->width() / 2;
+        top = main->y() + 2 * (fh + SystemDef.CaptionHeight) + SystemDef.MenuHeight + y + height / 2 - this->height() / 2;
+    } else if (mode == 2 && main && main->isVisible()) {
+        centre = false;
+        left = main->x() + (main->width() - this->width()) / 2;
+        top = main->y() + (main->height() - this->height()) / 2;
+    }
+    if (centre) {
+        left = wa.x() + (wa.width() - this->width()) / 2;
+        top = wa.y() + (wa.height() - this->height()) / 2;
+    }
+    if (left < 0) left = 0;
+    if (top < 0) top = 0;
+    if (left + this->width() > right) left = right - this->width();
+    if (top + this->height() > bottom) top = bottom - this->height();
+    if (isDialogStyle()) {
+        if (left < 0) left = 0;
+        if (top < 0) top = 0;
+    }
+    move(left, top);
+}
+
+// ---- queries and screen values ----
+
+std::unique_ptr<FbQuery> TBSDI::NewQuery()
+{
+    try {
+        if (!DM) return nullptr;
+        return std::make_unique<FbQuery>(&DM->IBDatabaseDAT, &IBTransactionDAT);
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+std::unique_ptr<FbStoredProc> TBSDI::NewStoredProc(const QString &procName)
+{
+    try {
+        if (!DM) return nullptr;
+        auto sp = std::make_unique<FbStoredProc>(&DM->IBDatabaseDAT, &IBTransactionDAT);
+        sp->StoredProcName = procName;
+        return sp;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+void TBSDI::GetGamenValue()
+{
+    m_gamen.FukugenValue(objectName(), GamenValue);
+}
+
+void TBSDI::PutGamenValue()
+{
+    m_gamen.HozonValue(objectName(), GamenValue);
+}

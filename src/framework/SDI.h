@@ -1,0 +1,127 @@
+#pragma once
+// The base dialog form of the framework's screens: Esc and F12, long hints in a
+// memo, scaling to the operator's font, and for resizable screens the saved size
+// per operator (FORMRSIZE) and the operation log of the company (OPINF).
+#include "dbaccess/FbClient.h"
+#include "framework/GamenKeyValue.h"
+
+#include <QDialog>
+#include <QFont>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QPlainTextEdit;
+class TxPlButton;
+
+enum class TFormBorderStyle { bsDialog, bsSizeable };
+
+// The scale of a form for the operator's font: the percent of the user font over
+// the design font (both converted to pixels at the screen's resolution), the
+// form's pixels per inch, and the base resolution the form was laid out for.
+struct TFormScale {
+    int percent = 100;
+    int ppi = 96;
+    int base = 96;
+};
+TFormScale ComputeFormScale(int designPoints, int userPoints, int screenPpi);
+
+// The long part of a hint ("short|long"): the text after the first "|", else the whole hint.
+QString LongHint(const QString &hint);
+
+// The bounds a form gets when no size is stored: 1012 x 648 scaled by ppi / 96,
+// less (2 * frame height - 8) when that is positive.
+QSize DefaultFormSize(int ppi, int frameHeight);
+
+// Hooks the host program installs.
+// The main form (positions and stored sizes refer to it; none: the screen's work area).
+extern QPointer<QWidget> MainFormWidget;
+// Called on every activation of a form with its NotifyActivate flag and its value.
+extern std::function<void(bool notify, int value)> FormActivateHook;
+// The menu callback: (command, text) -> answer.
+extern std::function<int(int command, const QString &text)> MenuCallbackHook;
+extern int MenuCallbackAnswer;
+// Set when a form wrote its opening row of the operation log.
+extern bool ProcHistoryOpened;
+
+class TBSDI : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TBSDI(QWidget *parent = nullptr, TFormBorderStyle style = TFormBorderStyle::bsDialog);
+    ~TBSDI() override;
+
+    bool isDialogStyle() const { return m_style == TFormBorderStyle::bsDialog; }
+    TFormBorderStyle borderStyle() const { return m_style; }
+
+    // Behaviour switches; subclasses change them after the base construction.
+    bool UseMenuCallback = false;
+    bool WriteHistory;
+    bool SkipProcessCheck;
+    bool SaveFormSize;
+    bool ReloadAccInfo;
+    bool NotifyActivate;
+    bool KeepOnClose = false;
+    bool FirstPositioning = true;
+    bool ShownOnce = false;
+    bool CreateDone = false; // each subclass switches it on as the last step of its construction
+    TxPlButton *EndButton = nullptr;
+    bool FocusEndButton = true;
+    QPlainTextEdit *HintMemo = nullptr;
+    QWidget *OwnerWindow = nullptr;
+    QString OwnerCaption;
+    QString GamenValue;
+    int ScalePercent = 100;
+    int AppliedScalePercent = 100;
+    int FormTag = 50;
+
+    // The form's transaction on the company database (read committed, no wait).
+    FbTransaction IBTransactionDAT;
+
+    void SetOwnerWindow(QWidget *window);
+    void SetFormPosition(int x, int y, int width, int height, int mode);
+    void PutProcRirekiInfo(int state); // 0 opening, 1 closing; database errors are reported and rethrown
+    void GetFormSize();
+    void PutFormSize();
+    std::unique_ptr<FbQuery> NewQuery();
+    std::unique_ptr<FbStoredProc> NewStoredProc(const QString &procName);
+    void GetGamenValue();
+    void PutGamenValue();
+    static void ShowHintInMemo(QWidget *control, QPlainTextEdit *memo);
+
+    int formPpi() const { return m_ppi; }
+    QSize designSize() const { return m_designSize; }
+    const QFont &userFont() const { return m_userFont; }
+
+    void done(int r) override;
+    void accept() override { done(1); }
+    void reject() override { done(2); }
+
+    // The text shown when a form was not set up completely.
+    static QString InitFailedText(const QString &caption);
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+    // The first-show work (history, company data, sizes, scaling, stored bounds).
+    virtual void FormShow();
+    // The closing work (stored bounds, history); always followed by the final steps.
+    virtual void FormClose();
+    // Esc and F12 on key release; true when the key was used.
+    virtual bool FormKeyUp(int key, Qt::KeyboardModifiers modifiers);
+
+private:
+    void applyScaling();
+    void onFocusChanged(QWidget *old, QWidget *now);
+
+    TFormBorderStyle m_style;
+    QFont m_userFont;
+    bool m_hasUserFont = false;
+    bool m_hintsOn = true;
+    TGamenKeyValue m_gamen;
+    QSize m_designSize;
+    int m_ppi = 96;
+    bool m_closing = false;
+};
