@@ -1,6 +1,7 @@
 #include "app/Startup.h"
 
 #include "datasets/AppIniCreate.h"
+#include "datasets/DataSentakuList.h"
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DataInfo.h"
 #include "dbaccess/DataModule.h"
@@ -159,6 +160,7 @@ bool InitApplication()
         InitEnvironment();
         if (!DM) DM = new TDM(QCoreApplication::instance());
         InstallDataInfoHooks();
+        InstallDataListRowUpdater();
         created = true;
     } catch (const platform::Error &e) {
         failure = e.message();

@@ -48,9 +48,13 @@ struct TSystemDef {
     QString DefSisetuCode;
     bool LoginFlag1 = false;
     bool LoginFlag2 = false;
+    bool Jimusho = false;       // office operator
+    bool MyNumberAdmin = false; // administers individual numbers
+    bool Shonin = false;        // may approve
     int SisetuKind = 0;
     QString SisetuCode;
     bool SettingsReadFlag = false;
+    bool DataDamaged = false; // the data set chosen last was found damaged
     // operator settings
     int DataCheckKbn = 0; // check data sets for damage (1 on)
     // Flags of Reserve4 of the settings row by bit number (1 to 11; 5 and 6 unused),

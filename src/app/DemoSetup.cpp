@@ -1,0 +1,50 @@
+// Prepares a demonstration installation for this user: the accounting
+// package's identity in the registry store and a data root with its system
+// database and one company data set holding a few fixed assets. Leaves an
+// existing data root alone.
+#include "dbaccess/AppInfo.h"
+#include "dbaccess/DataRoot.h"
+#include "dbaccess/DataModule.h"
+#include "dbaccess/FileUtils.h"
+#include "dbaccess/Globals.h"
+#include "platform/RegistryStore.h"
+#include "platform/SpecialFolders.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+
+#include <cstdio>
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    if (LoadAppInfo(QCoreApplication::applicationFilePath(), AppInfo) != 1) SetAppInfoDefaults(AppInfo);
+    using platform::RegRoot;
+    const QString key = AppInfo.Application.RegKey + QStringLiteral("\\") + AppInfo.Rirev.RegKey + QStringLiteral("11");
+    if (platform::RegistryStore::readString(RegRoot::LocalMachine, key, QStringLiteral("Version")).isEmpty()) {
+        platform::RegistryStore::writeString(RegRoot::LocalMachine, key, QStringLiteral("Product"), AppInfo.Rirev.AppTitle);
+        platform::RegistryStore::writeString(RegRoot::LocalMachine, key, QStringLiteral("Version"), QStringLiteral("11.0.0"));
+    }
+    const QString root = ExcludePathDelim(platform::commonAppDataDir()) + u'/' + NativePath(AppInfo.Rirev.HomeDir);
+    if (QFileInfo::exists(root + QStringLiteral("/data/") + AppInfo.Rirev.DataDefFile)) return 0;
+    try {
+        const DataRootInfo info = CreateDataRoot(root, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+        FbDatabase db;
+        db.DatabaseName = info.companyDir + u'/' + AppInfo.Rirev.DataFile;
+        db.Params = {QStringLiteral("user_name=DORVEL"), QStringLiteral("password=zoltup"), QStringLiteral("lc_ctype=SJIS_0208")};
+        db.open();
+        ExecuteSqlScript(db, QStringLiteral(
+            "INSERT INTO KS_SISAN (REC, SCODE, KANRI, KCODE, MEISYOU, GSHOUHOU, SYUTODATE, TAIYOUYY, SYUTOKIN, KISOKIN, SYOURITU, "
+            "FUTUSYOUKIN, WARISYOUKIN, SYOUKINKEI, MATUMISYOUKIN, SYOUKIKANSTR, SYOUKIKANEND, SIHAKCODE, SIHAHCODE, SYUNYUKCODE, SYUNYUHCODE) "
+            "VALUES (1, ' ', '0001', '1401', '本社ビル', 1, '2020-04-01', 50, 10000000, 10000000, 0.020, 200000, 0, 200000, 8800000, 1, 12, NULL, NULL, NULL, NULL);"
+            "INSERT INTO KS_SISAN (REC, SCODE, KANRI, KCODE, MEISYOU, GSHOUHOU, SYUTODATE, TAIYOUYY, SYUTOKIN, KISOKIN, SYOURITU, "
+            "FUTUSYOUKIN, WARISYOUKIN, SYOUKINKEI, MATUMISYOUKIN, SYOUKIKANSTR, SYOUKIKANEND, SIHAKCODE, SIHAHCODE, SYUNYUKCODE, SYUNYUHCODE) "
+            "VALUES (2, ' ', '0002', '1407', 'サーバー', 2, '2021-05-10', 10, 1000000, 1000000, 0.200, 200000, 0, 200000, 800000, 1, 12, NULL, NULL, NULL, NULL);"));
+        db.close();
+        std::printf("demo data root: %s\n", qPrintable(info.root));
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

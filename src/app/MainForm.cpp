@@ -1,0 +1,520 @@
+#include "app/MainForm.h"
+
+#include "datasets/DataSentakuList.h"
+#include "datasets/Logon.h"
+#include "dbaccess/AccInfo.h"
+#include "dbaccess/AppInfo.h"
+#include "dbaccess/DataInfo.h"
+#include "dbaccess/DataModule.h"
+#include "dbaccess/EnvUtils.h"
+#include "dbaccess/FileUtils.h"
+#include "dbaccess/Globals.h"
+#include "dbaccess/Kikan.h"
+#include "dbaccess/Messages.h"
+#include "framework/FrameworkMessages.h"
+#include "framework/ProcessForm.h"
+#include "framework/SDI.h"
+#include "framework/xAnimeProgressDialog.h"
+#include "framework/xKeyControls.h"
+#include "framework/xPlButton.h"
+#include "framework/xWizard.h"
+#include "platform/CallerChannel.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace {
+
+TxPlButton *makeButton(QWidget *parent, const char *name, const QString &caption)
+{
+    auto *b = new TxPlButton(parent);
+    b->setObjectName(QLatin1String(name));
+    b->CaptionA().setCaption(caption);
+    b->setFixedSize(110, 28);
+    return b;
+}
+
+QWidget *makePage(TxWizard *w, const char *name)
+{
+    auto *p = new QWidget(w);
+    p->setObjectName(QLatin1String(name));
+    new QVBoxLayout(p);
+    w->addWidget(p);
+    return p;
+}
+
+QPlainTextEdit *makeMemo(QWidget *page, const char *name)
+{
+    auto *m = new QPlainTextEdit(page);
+    m->setObjectName(QLatin1String(name));
+    m->setReadOnly(true);
+    page->layout()->addWidget(m);
+    return m;
+}
+
+QString withLineBreaks(QString text)
+{
+    return text.replace(u'\r', u'\n');
+}
+
+} // namespace
+
+TForm1::TForm1(QWidget *parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setFixedSize(640, 460);
+    Wizard1 = new TxWizard(this);
+    Wizard1->setObjectName(QStringLiteral("Wizard1"));
+
+    QWidget *page1 = makePage(Wizard1, "page1");
+    Memo1a = makeMemo(page1, "Memo1a");
+    Memo1b = makeMemo(page1, "Memo1b");
+
+    QWidget *page2 = makePage(Wizard1, "page2");
+    Label2a = new QLabel(page2);
+    Label2a->setObjectName(QStringLiteral("Label2a"));
+    btnDataSentaku = makeButton(page2, "btnDataSentaku", QStringLiteral("データ選択を開く"));
+    listDataInfo = new QListWidget(page2);
+    listDataInfo->setObjectName(QStringLiteral("listDataInfo"));
+    Label2c = new QLabel(page2);
+    Label2c->setObjectName(QStringLiteral("Label2c"));
+    for (QWidget *w : {static_cast<QWidget *>(Label2a), static_cast<QWidget *>(btnDataSentaku),
+                       static_cast<QWidget *>(listDataInfo), static_cast<QWidget *>(Label2c)})
+        page2->layout()->addWidget(w);
+
+    QWidget *page4 = makePage(Wizard1, "page4");
+    Label4a = new QLabel(page4);
+    Label4a->setObjectName(QStringLiteral("Label4a"));
+    Edit4a = new TxEdit(page4);
+    Edit4a->setObjectName(QStringLiteral("Edit4a"));
+    BitBtn4a = makeButton(page4, "BitBtn4a", QStringLiteral("参照"));
+    Label4b = new QLabel(page4);
+    Label4b->setObjectName(QStringLiteral("Label4b"));
+    auto *fileRow = new QHBoxLayout;
+    fileRow->addWidget(Edit4a);
+    fileRow->addWidget(BitBtn4a);
+    static_cast<QVBoxLayout *>(page4->layout())->addWidget(Label4a);
+    static_cast<QVBoxLayout *>(page4->layout())->addLayout(fileRow);
+    static_cast<QVBoxLayout *>(page4->layout())->addWidget(Label4b);
+    static_cast<QVBoxLayout *>(page4->layout())->addStretch();
+
+    QWidget *page5 = makePage(Wizard1, "page5");
+    Memo5a = makeMemo(page5, "Memo5a");
+    Memo5b = makeMemo(page5, "Memo5b");
+    Memo5b->setFont(QFont(QStringLiteral("Noto Sans Mono CJK JP")));
+
+    Button1 = makeButton(this, "Button1", QStringLiteral("< 戻る(&B)"));
+    Button2 = makeButton(this, "Button2", QStringLiteral("次へ(&N) >"));
+    btnCancel = makeButton(this, "btnCancel", QStringLiteral("ｷｬﾝｾﾙ"));
+    Wizard1->setBackButton(Button1);
+    Wizard1->setNextButton(Button2);
+    auto *buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(Button1);
+    buttons->addWidget(Button2);
+    buttons->addWidget(btnCancel);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Wizard1);
+    layout->addLayout(buttons);
+
+    xAnimeProgressDialog1 = new TxAnimeProgressDialog(this);
+
+    Wizard1->OnNextClicking = [this](QObject *, bool finalState, bool &allow) { Wizard1NextClicking(finalState, allow); };
+    Wizard1->OnNextClick = [this](QObject *, bool finalState) { Wizard1NextClick(finalState); };
+    connect(Wizard1, &QStackedWidget::currentChanged, this, [this] {
+        if (pageName() == u"page2" && listDataInfo->count() == 0) btnDataSentaku->setFocus();
+    });
+    connect(btnDataSentaku, &TxPlButton::clicked, this, [this] { btnDataSentakuClick(); });
+    connect(btnCancel, &TxPlButton::clicked, this, [this] { btnCancelClick(); });
+    connect(BitBtn4a, &TxPlButton::clicked, this, [this] { BitBtn4aClick(); });
+}
+
+TForm1::~TForm1()
+{
+    // The export object writes its last-used values as it goes.
+    Export.reset();
+    m_listCtl.reset();
+    MenuCallbackHook = nullptr;
+    RunProcessHook = nullptr;
+    DataCheckHook = nullptr;
+    const platform::CallerChannel caller(Caller.handle);
+    if (caller.active()) {
+        caller.foreground();
+        caller.enable();
+        caller.post(Caller.message, Caller.number, ResultCode);
+    }
+}
+
+QString TForm1::pageName() const
+{
+    return Wizard1->currentWidget() ? Wizard1->currentWidget()->objectName() : QString();
+}
+
+bool TForm1::FormCreate(const QStringList &arguments, const QString &programPath)
+{
+    MenuCallbackHook = [](int, const QString &) { return 0; };
+    RunProcessHook = [](const QString &name, int mode, const QString &params) { return RunProcess(name, mode, params); };
+    DataCheckHook = [this](const QString &host, const QString &dir, int quiet) { return QVariant(CheckDamagedData(host, dir, quiet != 0)); };
+    ResultCode = 2;
+    Wizard1->setCurrentIndex(0);
+
+    if (!ParseCommandLine(arguments, Caller)) {
+        MessageDlg(QStringLiteral("不正な引数が渡されました。\r\rアプリケーションを強制終了します。"), TMsgDlgType::mtError, mbOK);
+        return false;
+    }
+    if (Caller.hasCaller()) {
+        platform::CallerChannel(Caller.handle).disable();
+        Wizard1->removePage(QStringLiteral("page4"));
+        Label4a = Label4b = nullptr;
+        Edit4a = nullptr;
+        BitBtn4a = nullptr;
+    }
+    const int loaded = LoadAppInfo(programPath, AppInfo);
+    if (loaded != 1) {
+        const QString text = loaded == 0 ? QStringLiteral("アプリケーションの設定ファイル(AppInfo.ini)が見つかりませんでした。\rアプリケーションを強制終了します。")
+                             : loaded == -1 ? QStringLiteral("アプリケーションの設定ファイル(AppInfo.ini)の値を参照できませんでした。\rアプリケーションを強制終了します。")
+                                            : QStringLiteral("アプリケーションの設定ファイル(AppInfo.ini)を参照できませんでした。\rアプリケーションを強制終了します。");
+        MessageDlg(text, TMsgDlgType::mtError, mbOK);
+        return false;
+    }
+    if (AppInfo.Application.OEM == u"MeridaData") Edition = 1;
+    SetFrameworkGlobals(AppInfo);
+    Export = std::make_unique<THojinZeiGenkaDataExport>(Caller.number, Caller.file);
+    if (!CompareVersion(Export->ProductVersion, QStringLiteral("11.0.0"))) {
+        MessageDlg(QStringLiteral("このアプリケーションはインストールされている「") + AppInfo.Rirev.AppTitle +
+                       QStringLiteral("」のバージョンに対応していません。\rバージョン:11.0.0以降をインストールしてください。\r\rアプリケーションを強制終了します。"),
+                   TMsgDlgType::mtError, mbOK);
+        return false;
+    }
+    DocumentDir = GetMyDocumentsFolder();
+    setWindowTitle(Export->Caption);
+    const QString p = Export->ProductName, t = Export->TargetName;
+    if (Caller.hasCaller()) {
+        Memo1a->setPlainText(QStringLiteral("『%1』から『%2』へデータの連動を行います。").arg(p, t));
+    } else {
+        Memo1a->setPlainText(QStringLiteral("『%1』から『%2』へデータを連動させるための\n中間ファイルを作成します。").arg(p, t));
+        Label4a->setText(QStringLiteral("連動先となる『%1』で使用する中間ファイルを指定します。").arg(t));
+    }
+    Memo1b->setPlainText(QStringLiteral("『%1』が起動している場合は終了してください。\n\n\n作成を始めるには[次へ]をクリックしてください。").arg(p));
+    Label2a->setText(QStringLiteral("連動元となる対象データを「データ選択を開く」ボタンを押して指定します。"));
+    if (Edit4a) Edit4a->setText(Export->ExportFile);
+    return true;
+}
+
+void TForm1::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (m_shown) return;
+    m_shown = true;
+    QMetaObject::invokeMethod(this, [this] {
+        if (!FirstShow()) QCoreApplication::quit();
+    }, Qt::QueuedConnection);
+}
+
+bool TForm1::FirstShow()
+{
+    repaint();
+    SystemDef.AppDispName = QStringLiteral("ソルテア連動コンポーネント");
+    TLogonBox logon;
+    const bool ok = logon.Usable && ModalRunner(logon) == 1;
+    if (!ok) {
+        DM->IBDatabaseDEF.close();
+        return false;
+    }
+    LoggedIn = true;
+    if (!DM->fnGetSysDef()) {
+        DM->DeleteLogonInfo();
+        return false;
+    }
+    DM->LoadGengo();
+    return true;
+}
+
+void TForm1::closeEvent(QCloseEvent *e)
+{
+    if (ResultCode == 2 && e->spontaneous()) ResultCode = 1;
+    ReleaseAll();
+    QWidget::closeEvent(e);
+}
+
+void TForm1::ReleaseAll()
+{
+    if (DataSetOpen) {
+        if (!DM->IBDatabaseDAT.connected()) DM->fnAccDatConnected(QString(), QString(), false);
+        DM->fnAccDatDisConnected(QString(), true, false);
+        DataSetOpen = false;
+    }
+    if (LoggedIn) {
+        if (!DM->IBDatabaseDEF.connected()) DM->fnAccDefConnected(QString(), true);
+        DM->DeleteLogonInfo();
+        DM->IBDatabaseDEF.close();
+        LoggedIn = false;
+    }
+}
+
+void TForm1::btnCancelClick()
+{
+    if (MessageDlg(QStringLiteral("[キャンセル]ボタンが押されました。\r連動データの作成ウィザードを終了してもよろしいですか？\r"),
+                   TMsgDlgType::mtInformation, mbYes | mbNo) == mrYes) {
+        ResultCode = 1;
+        close();
+    }
+}
+
+void TForm1::BitBtn4aClick()
+{
+    if (!Edit4a) return;
+    const QString start = QFileInfo::exists(Edit4a->text()) ? Edit4a->text() : DocumentDir + QStringLiteral("/");
+    QString chosen = FileChooser::instance().chooseSaveFile(QStringLiteral("中間ﾌｧｲﾙの指定"), start,
+                                                            QStringLiteral("中間ﾌｧｲﾙ (*.xml *.XML);;すべてのﾌｧｲﾙ(*.*) (*)"));
+    if (chosen.isEmpty()) return;
+    if (QFileInfo(chosen).suffix().isEmpty()) chosen += QStringLiteral(".xml");
+    Edit4a->setText(chosen);
+}
+
+int TForm1::CheckDamagedData(const QString &host, const QString &dataDir, bool quiet)
+{
+    SystemDef.DataDamaged = false;
+    const QString db = ExcludePathDelim(dataDir) + u'/' + Product.DataFile;
+    bool ok = true;
+    try {
+        const bool remote = !host.isEmpty() && host != u"127.0.0.1" && ConnectMode != 0;
+        FbServices svc(remote ? host : QString(), SystemDef.DbUser, SystemDef.DbPassword);
+        svc.validate(db);
+    } catch (const std::exception &) {
+        ok = false;
+    }
+    if (ok) return 1;
+    SystemDef.DataDamaged = true;
+    if (!quiet)
+        MessageDlg(QStringLiteral("データ検証の結果、このデータは破損している恐れがあります。\rデータのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。\r"
+                                  "ご不明な点がございましたら、お問い合わせ先をご確認の上ご連絡下さい。"),
+                   TMsgDlgType::mtError, mbOK);
+    try {
+        int rec = 0, child = 0;
+        DM->GetDataListRec(dataDir, rec, child);
+        TransactionGuard g(DM->IBTransactionDEF);
+        FbQuery q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
+        if (child == 0) {
+            q.setSql(QStringList{QStringLiteral("UPDATE DATALIST SET DATA_STATUS=1"), QStringLiteral("WHERE REC=:REC")});
+        } else {
+            q.setSql(QStringList{QStringLiteral("UPDATE CHILD_DATALIST SET DATA_STATUS=1"), QStringLiteral("WHERE REC=:REC AND ROWNO=:ROWNO")});
+            q.paramByName(QStringLiteral("ROWNO")).setInteger(child);
+        }
+        q.paramByName(QStringLiteral("REC")).setInteger(rec);
+        q.execSQL();
+        g.commit();
+        TDataInfomation info;
+        info.ConnectMode = ConnectMode;
+        info.SetDataStatus(dataDir, 10);
+    } catch (...) {
+    }
+    return 0;
+}
+
+// ---------------------------------------------------------------- data choice
+
+void TForm1::btnDataSentakuClick()
+{
+    if (DataSetOpen) {
+        DM->fnAccDatDisConnected(QString(), true, false);
+        DataSetOpen = false;
+    }
+    if (SelectAndConnectData(3, 1) == 1) {
+        listDataInfo->clear();
+        const QString kind = AccInf.CodeTypeName.isEmpty() ? QStringLiteral("データ区分=%1").arg(AccInf.DataTypeName)
+                                                           : QStringLiteral("データ区分=%1／%2").arg(AccInf.DataTypeName, AccInf.CodeTypeName);
+        listDataInfo->addItem(kind);
+        if (AccInf.DATATYPE == 1) listDataInfo->addItem(QStringLiteral("会社名=") + AccInf.SHOUGOU);
+        if (AccInf.DATATYPE == 2) listDataInfo->addItem(QStringLiteral("データ名=") + AccInf.SHOUGOU);
+        listDataInfo->addItem(QStringLiteral("会計年度=%1期").arg(AccInf.NENDO));
+        QString period;
+        FormatKikan(period, AccInf.KISHU, AccInf.KIMATU);
+        listDataInfo->addItem(QStringLiteral("会計期間=") + period);
+    }
+    if (SystemDef.DataDir.trimmed().isEmpty()) listDataInfo->clear();
+}
+
+int TForm1::SelectAndConnectData(int syoriType, int selection)
+{
+    m_previousDataDir = SystemDef.DataDir;
+    bool firstPass = true;
+    auto ask = [](const QString &text) {
+        return MessageDlg(text, TMsgDlgType::mtConfirmation, mbOK | mbCancel) == mrOk;
+    };
+    for (;;) {
+        const QString params = QStringList{QStringLiteral("SyoriType=%1").arg(syoriType), QStringLiteral("JyokenSet=%1").arg(selection),
+                                           QStringLiteral("DataType=%1").arg(-13), QStringLiteral("CodeType=%1").arg(0),
+                                           QStringLiteral("DataVerMajor=") + Export->DataMajorVersion}
+                                   .join(u'\r');
+        const int result = RunProcessHook ? RunProcessHook(QStringLiteral("QmDataSenkaku"), 1, params) : -1;
+        const bool accepted = result == 1;
+        if (!accepted && !firstPass) SystemDef.DataDir = m_previousDataDir;
+        if (SystemDef.DataDir.trimmed().isEmpty() || !accepted) return accepted ? 1 : 0;
+
+        xAnimeProgressDialog1->setCaption(QStringLiteral("接続中"));
+        xAnimeProgressDialog1->setInfoLabel(QStringLiteral("会計データに接続中です…"));
+        xAnimeProgressDialog1->CancelBtnShow = false;
+        xAnimeProgressDialog1->Show(this);
+        bool failed = false;
+        QString question;
+        DataSetOpen = DM->fnAccDatConnected(SystemDef.HostName, SystemDef.DataDir, true);
+        if (!DataSetOpen || !DM->fnGetAccInfo()) {
+            question = QStringLiteral("データの接続に失敗しました。\rデータ選択画面を開き、別のデータを選択しますか？\r");
+            failed = true;
+        } else if (!DM->fnGetExistsOpeDefSisetu()) {
+            question = QStringLiteral("このデータを扱う権限がありません。\rデータ選択画面を開き、別のデータを選択しますか？\r");
+            failed = true;
+        } else {
+            QString version;
+            DM->fnGetDataBaseVer(version);
+            if (!CompareVersion(version, QStringLiteral("11.0.0"))) {
+                question = QStringLiteral("このプログラムで処理できるデータバージョンに達していません。\rデータバージョン:11.0.0以降のデータを選択して下さい。\r\r"
+                                          "データ選択画面を開き、別のデータを選択しますか？\r");
+                failed = true;
+            }
+        }
+        xAnimeProgressDialog1->Close();
+        if (!failed) return 1;
+        if (DataSetOpen) {
+            DM->fnAccDatDisConnected(QString(), true, false);
+            DataSetOpen = false;
+        }
+        if (!ask(question)) {
+            SystemDef.DataDir.clear();
+            return 0;
+        }
+        firstPass = false;
+    }
+}
+
+bool TForm1::CheckDataSelected()
+{
+    if (SystemDef.DataDir.isEmpty() || listDataInfo->count() == 0) {
+        MessageDlg(QStringLiteral("会計データの選択が行われていません。\r「データ選択を開く」ボタンを押して選択して下さい。"),
+                   TMsgDlgType::mtWarning, mbOK);
+        btnDataSentaku->setFocus();
+        return false;
+    }
+    TComDataExport &x = *Export;
+    x.SelectedDataDir = SystemDef.DataDir;
+    x.KomonsakiName = AccInf.SHOUGOU;
+    x.Nendo = AccInf.NENDO;
+    x.JigyouNendoFrom = QDateTime(AccInf.KISHU, QTime(0, 0));
+    x.JigyouNendoTo = QDateTime(AccInf.KIMATU, QTime(0, 0));
+    x.SimeDay = AccInf.SIME;
+    x.FirstPeriod = AccInf.MonthsToKaisi + 1;
+    x.LastPeriod = x.PeriodEnd = AccInf.PeriodCount;
+    x.TaxMethod = AccInf.TAXDEFUH;
+    x.SimplifiedTax = AccInf.TAXKANNI;
+    x.TaxBusinessKind = AccInf.TAXJIGYOU;
+    x.DataKind = AccInf.DATATYPE;
+    x.CodeKind = AccInf.CODETYPE;
+    x.EquityStatement = false;
+    x.IncomeKind = 0;
+    return true;
+}
+
+// ---------------------------------------------------------------- pages and the run
+
+void TForm1::Wizard1NextClicking(bool, bool &allowChange)
+{
+    const QString page = pageName();
+    allowChange = true;
+    if (page == u"page2") {
+        allowChange = CheckDataSelected();
+        if (allowChange && Caller.hasCaller()) BuildSummary();
+    } else if (page == u"page4" && Edit4a) {
+        const QString path = Edit4a->text().trimmed();
+        const QFileInfo info(path);
+        if (path.isEmpty() || info.fileName().isEmpty()) {
+            MessageDlg(QStringLiteral("中間ﾌｧｲﾙが指定されていません。\r指定してから[次へ]をｸﾘｯｸしてください。\r"), TMsgDlgType::mtWarning, mbOK);
+            TxWizard::setButtonCaption(Button2, Wizard1->NextButtonCap);
+            allowChange = false;
+            return;
+        }
+        // The root of the system drive does not take files.
+        if (GetWinMajorVersion() >= 6 && info.path() == u"/" && path.contains(u'/')) {
+            MessageDlg(QStringLiteral("ｼｽﾃﾑﾄﾞﾗｲﾌﾞ(%1)直下にﾌｧｲﾙは指定できません。\r別のﾄﾞﾗｲﾌﾞまたはﾌｫﾙﾀﾞを指定してから[次へ]をｸﾘｯｸしてください。\r")
+                           .arg(QStringLiteral("/")),
+                       TMsgDlgType::mtWarning, mbOK);
+            TxWizard::setButtonCaption(Button2, Wizard1->NextButtonCap);
+            allowChange = false;
+            return;
+        }
+        BuildSummary();
+    }
+}
+
+void TForm1::BuildSummary()
+{
+    QStringList lines{QStringLiteral("【連動元情報】"), QStringLiteral(" 会社名        : %1").arg(Export->KomonsakiName)};
+    lines << (Export->Nendo > 0 ? QStringLiteral(" 会計年度      : %1 期").arg(Export->Nendo) : QStringLiteral(" 会計年度      : - 期"));
+    QString from, to;
+    FormatWarekiDateKanji(QStringLiteral("yyyy年m月d日"), 1, from, Export->JigyouNendoFrom.date());
+    FormatWarekiDateKanji(QStringLiteral("yyyy年m月d日"), 1, to, Export->JigyouNendoTo.date());
+    lines << QStringLiteral(" 会計期間      : %1 ～ %2").arg(from, to);
+    if (!Caller.hasCaller() && Edit4a) {
+        Export->ExportFile = Edit4a->text().trimmed();
+        const bool hasFolder = Export->ExportFile.contains(u'/');
+        lines << QString() << QStringLiteral("【中間ﾌｧｲﾙ】")
+              << (hasFolder ? QStringLiteral(" %1").arg(Export->ExportFile) : QStringLiteral(" %1/%2").arg(DocumentDir, Export->ExportFile));
+    }
+    Memo5b->setPlainText(lines.join(u'\n'));
+}
+
+int TForm1::ExecuteExport()
+{
+    QString path = Export->ExportFile;
+    if (!path.contains(u'/')) path = DocumentDir + u'/' + path;
+    try {
+        WriteIntermediateFile(*Export, path);
+        return 1;
+    } catch (const EDataExportError &e) {
+        xAnimeProgressDialog1->PlayAnime(false);
+        const QString text = e.message() + u'\r' + e.Place + u'\r';
+        if (e.Code == 16 || e.Code == 6) {
+            MessageDlg(text, TMsgDlgType::mtInformation, mbOK);
+            return 3;
+        }
+        MessageDlg(text, TMsgDlgType::mtError, mbOK);
+        return 4;
+    }
+}
+
+void TForm1::Wizard1NextClick(bool finalState)
+{
+    if (!finalState) return;
+    xAnimeProgressDialog1->setCaption(QStringLiteral("連動データの作成中"));
+    xAnimeProgressDialog1->setInfoLabel(QStringLiteral("連動データの作成中です…"));
+    xAnimeProgressDialog1->CancelBtnShow = false;
+    xAnimeProgressDialog1->Show(this);
+    int run = 4;
+    QString unexpected;
+    try {
+        run = ExecuteExport();
+    } catch (const platform::Error &e) {
+        unexpected = e.message();
+    } catch (const std::exception &e) {
+        unexpected = QString::fromLocal8Bit(e.what());
+    }
+    xAnimeProgressDialog1->Close();
+    if (run == 1) {
+        if (!Caller.hasCaller()) MessageDlg(QStringLiteral("中間ファイルが作成されました。\r"), TMsgDlgType::mtInformation, mbOK);
+        ResultCode = 0;
+        close();
+    } else if (run == 3) {
+        ResultCode = 1;
+    } else {
+        MessageDlg(QStringLiteral("中間ファイルの作成に失敗しました。\r"), TMsgDlgType::mtError, mbOK);
+        ResultCode = 2;
+        if (!unexpected.isEmpty()) ShowErrorMessage(unexpected, QString());
+        close();
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The program's main window: the linkage wizard. It installs the hooks the
+// framework calls, reads the command line of a calling program, logs the
+// operator in on first showing, leads through the data choice, the file and
+// the summary, writes the intermediate file and reports the result.
+#include "app/Startup.h"
+#include "app/hj19.h"
+
+#include <QWidget>
+
+#include <memory>
+
+class TxWizard;
+class TxPlButton;
+class TxEdit;
+class TxAnimeProgressDialog;
+class QLabel;
+class QListWidget;
+class QPlainTextEdit;
+class TDataSentakuListCtl;
+class TDataInfomation;
+
+class TForm1 : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    // The creation steps; false when the program must end (the reason has been shown).
+    bool FormCreate(const QStringList &arguments, const QString &programPath);
+    // The login and the operator's settings; false ends the program.
+    bool FirstShow();
+
+    void btnDataSentakuClick();
+    int SelectAndConnectData(int syoriType, int selection);
+    bool CheckDataSelected();
+    void BuildSummary();
+    int ExecuteExport();
+    void Wizard1NextClick(bool finalState);
+    void Wizard1NextClicking(bool finalState, bool &allowChange);
+    void btnCancelClick();
+    void BitBtn4aClick();
+    // Releases the data set and the login (the closing of the window).
+    void ReleaseAll();
+    // The damaged-data check the data module asks for.
+    int CheckDamagedData(const QString &host, const QString &dataDir, bool quiet);
+
+    int ResultCode = 2;
+    bool LoggedIn = false;
+    bool DataSetOpen = false;
+    CallerInfo Caller;
+    QString DocumentDir;
+    std::unique_ptr<THojinZeiGenkaDataExport> Export;
+
+    TxWizard *Wizard1 = nullptr;
+    TxPlButton *Button1 = nullptr, *Button2 = nullptr, *btnCancel = nullptr;
+    QPlainTextEdit *Memo1a = nullptr, *Memo1b = nullptr, *Memo5a = nullptr, *Memo5b = nullptr;
+    QLabel *Label2a = nullptr, *Label2c = nullptr, *Label4a = nullptr, *Label4b = nullptr;
+    TxPlButton *btnDataSentaku = nullptr, *BitBtn4a = nullptr;
+    QListWidget *listDataInfo = nullptr;
+    TxEdit *Edit4a = nullptr;
+    TxAnimeProgressDialog *xAnimeProgressDialog1 = nullptr;
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+
+private:
+    QString pageName() const;
+    bool m_shown = false;
+    QString m_previousDataDir;
+    std::unique_ptr<TDataSentakuListCtl> m_listCtl;
+};

@@ -1,0 +1,935 @@
+#include "datasets/DataSentakuList.h"
+
+#include "dbaccess/DataModule.h"
+#include "dbaccess/ErrorHandler.h"
+#include "dbaccess/FileUtils.h"
+#include "dbaccess/Globals.h"
+#include "dbaccess/Kikan.h"
+#include "dbaccess/Messages.h"
+#include "dbaccess/MojiBunkatu.h"
+#include "dbaccess/SjisText.h"
+
+#include <stdexcept>
+
+namespace {
+
+const QString kClass = QStringLiteral("TDataSentakuListCtl.");
+const QString kGetFailed = QStringLiteral("データリストの取得に失敗しました。");
+const QString kInsertFailed = QStringLiteral("データリストの追加に失敗しました。");
+const QString kUpdateFailed = QStringLiteral("データリストの更新に失敗しました。");
+const QString kDeleteFailed = QStringLiteral("データリストの削除に失敗しました。");
+const QString kChildGetFailed = QStringLiteral("(子)データリストの取得に失敗しました。");
+const QString kChildUpdateFailed = QStringLiteral("(子)データリストの更新に失敗しました。");
+const QString kChildDeleteFailed = QStringLiteral("(子)データリストの削除に失敗しました。");
+const QString kMaxFailed = QStringLiteral("最大のレコー番号の取得に失敗しました。");
+const QString kTorokuFailed = QStringLiteral("データリストの登録チェックに失敗しました。");
+
+const QString kMainColumns = QStringLiteral(
+    "SELECT REC,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,"
+    "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3");
+const QString kUnnamedColumns = QStringLiteral(
+    "SELECT REC,SHOUGOU,ENTTEXT,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,"
+    "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3");
+const QString kOneMainColumns = QStringLiteral(
+    "SELECT REC,0 AS ROWNO,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,"
+    "TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3");
+const QString kChildColumns = QStringLiteral(
+    "SELECT REC,ROWNO,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,TANTOU,"
+    "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3");
+const QStringList kUpdateSetLines = {
+    QStringLiteral("SET PASNAME=:PASNAME,ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU,NETDRIVE=:NETDRIVE,"),
+    QStringLiteral("DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,"),
+    QStringLiteral("DATALOCK=:DATALOCK,KYOYULOCK=:KYOYULOCK,TANTOU=:TANTOU,"),
+    QStringLiteral("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,"),
+    QStringLiteral("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,"
+                   "YOBI1=:YOBI1,YOBI2=:YOBI2,YOBI3=:YOBI3")};
+
+// The database's day 0: an empty date of the list.
+const QDate kZeroDate(1899, 12, 30);
+
+QDate readDate(const FbField &f)
+{
+    if (f.isNull()) return QDate();
+    const QDate d = f.asDate();
+    return d == kZeroDate ? QDate() : d;
+}
+
+QDate storedDate(const QDate &d) { return d.isValid() ? d : kZeroDate; }
+
+bool isBlankPath(const QString &path) { return TrimZen(path).isEmpty(); }
+
+// The list's texts are compared without case; never stored upper-cased.
+QString upperKey(const QString &path) { return path.toUpper(); }
+
+// Trailing path delimiter removed.
+QString withoutTrailingDelim(const QString &path)
+{
+    QString p = path;
+    while (p.endsWith(u'/') && p.size() > 1) p.chop(1);
+    return p;
+}
+
+QString lastComponent(const QString &path)
+{
+    const QString p = withoutTrailingDelim(path);
+    return p.mid(p.lastIndexOf(u'/') + 1);
+}
+
+// Commits a transaction the operation started, or keeps the caller's open.
+void commitOrRetain(TransactionGuard &g, FbTransaction &tr)
+{
+    if (g.startedHere())
+        g.commit();
+    else
+        tr.commitRetaining();
+}
+
+QString periodText(const QDate &start, const QDate &end)
+{
+    QString text;
+    FormatKikan(text, start, end);
+    return text;
+}
+
+} // namespace
+
+QString GetDataStatusText(int status)
+{
+    switch (status) {
+    case 0:
+    case 1: return QStringLiteral("－");
+    case 2: return QStringLiteral("使用中");
+    case 3: return QStringLiteral("データロック中");
+    case 4: return QStringLiteral("保存中");
+    case 5: return QStringLiteral("復元中");
+    case 6: return QStringLiteral("コピー中");
+    case 7: return QStringLiteral("貼り付け中");
+    case 8: return QStringLiteral("削除中");
+    case 9: return QStringLiteral("新規作成中");
+    case 10: return QStringLiteral("破損");
+    default: return QStringLiteral("状態不明");
+    }
+}
+
+QString DataListSortClause(int sortKind, bool descending)
+{
+    switch (sortKind) {
+    case 1: return descending ? QStringLiteral("ORDER BY REC DESC") : QStringLiteral("ORDER BY REC");
+    case 2:
+        return descending ? QStringLiteral("ORDER BY ENTTEXT DESC,NENDO DESC,REC DESC")
+                          : QStringLiteral("ORDER BY ENTTEXT,NENDO DESC,REC");
+    case 3: return descending ? QStringLiteral("ORDER BY NENDO DESC,REC DESC") : QStringLiteral("ORDER BY NENDO,REC");
+    case 4: return descending ? QStringLiteral("ORDER BY KISHU DESC,REC DESC") : QStringLiteral("ORDER BY KISHU,REC");
+    case 5:
+        return descending ? QStringLiteral("ORDER BY UPPER(PASNAME) DESC,REC DESC")
+                          : QStringLiteral("ORDER BY UPPER(PASNAME),REC");
+    case 6:
+        return descending ? QStringLiteral("ORDER BY VER_MAJOR DESC,VER_MINOR1 DESC,VER_MINOR2 DESC,REC DESC")
+                          : QStringLiteral("ORDER BY VER_MAJOR,VER_MINOR1,VER_MINOR2,REC");
+    case 7:
+        return descending ? QStringLiteral("ORDER BY DATACODE DESC,NENDO DESC,REC DESC")
+                          : QStringLiteral("ORDER BY DATACODE,NENDO DESC,REC");
+    default: return QString();
+    }
+}
+
+TDataSentakuListCtl::TDataSentakuListCtl()
+{
+    if (!DM) throw std::logic_error("TDataSentakuListCtl needs the data module");
+    m_sql.Database = &DM->IBDatabaseDEF;
+    m_sql.Transaction = &DM->IBTransactionDEF;
+    m_sql2.Database = &DM->IBDatabaseDEF;
+    m_sql2.Transaction = &DM->IBTransactionDEF;
+    SetDataListTable(0);
+}
+
+TDataSentakuListCtl::~TDataSentakuListCtl() = default;
+
+void TDataSentakuListCtl::SetDataListTable(int dataPlace)
+{
+    m_dataPlace = (ConnectMode == 1 || ConnectMode == 2) ? dataPlace : 0;
+    m_table = m_dataPlace > 0 ? QStringLiteral("DATALIST_EX") : QStringLiteral("DATALIST");
+}
+
+void TDataSentakuListCtl::ClearList()
+{
+    RecCount = 0;
+    Recs.clear();
+    ChildRecCount = 0;
+    ChildRecs.clear();
+}
+
+QString TDataSentakuListCtl::placeParamCondition() const
+{
+    return m_dataPlace > 0 ? QStringLiteral("AND (DATAPLACEREC=:DATAPLACEREC)") : QString();
+}
+
+QString TDataSentakuListCtl::placeLiteralCondition() const
+{
+    return m_dataPlace > 0 ? QStringLiteral("AND (DATAPLACEREC=") + QString::number(m_dataPlace) + u')' : QString();
+}
+
+void TDataSentakuListCtl::setPlaceParam(FbQuery &q) const
+{
+    if (m_dataPlace > 0) q.paramByName(QStringLiteral("DATAPLACEREC")).setInteger(m_dataPlace);
+}
+
+void TDataSentakuListCtl::report(const std::exception &e, const QString &operation, const QString &description) const
+{
+    if (const auto *fb = dynamic_cast<const FbError *>(&e))
+        ShowIBError(*fb, kClass + operation, description, true);
+    else if (const auto *pe = dynamic_cast<const platform::Error *>(&e))
+        ShowErrorMessage(description, pe->message());
+    else
+        ShowErrorMessage(description, QString::fromLocal8Bit(e.what()));
+}
+
+QString TDataSentakuListCtl::GetDataFolderPath(TDataListRec &row) const
+{
+    row.LocalPath = withoutTrailingDelim(row.PASNAME);
+    if (row.NETDRIVE == 1 && !row.PASNAME.isEmpty()) {
+        const QString base = withoutTrailingDelim(SystemDef.SysDir);
+        const QString number = QStringLiteral("%1").arg(row.REC, 4, 10, QLatin1Char('0'));
+        if (IsMainRowMergeKind(row.GASSAN))
+            row.LocalPath = base + u'/' + number;
+        else
+            row.LocalPath = base + u'/' + number + u'/' + lastComponent(row.PASNAME);
+    }
+    return row.LocalPath;
+}
+
+void TDataSentakuListCtl::readRow(FbQuery &q, TDataListRec &row) const
+{
+    auto integer = [&q](const char *name) { return q.fieldByName(QLatin1String(name)).asInteger(); };
+    auto text = [&q](const char *name) { return q.fieldByName(QLatin1String(name)).asString(); };
+    row.REC = integer("REC");
+    row.ROWNO = q.findField(QStringLiteral("ROWNO")) ? integer("ROWNO") : 0;
+    row.GROUPID = SystemDef.GroupNo;
+    row.DATACODE = text("DATACODE");
+    row.ENTTEXT = text("ENTTEXT");
+    row.SHOUGOU = text("SHOUGOU");
+    row.NENDO = integer("NENDO");
+    row.KISHU = readDate(q.fieldByName(QStringLiteral("KISHU")));
+    row.KIMATU = readDate(q.fieldByName(QStringLiteral("KIMATU")));
+    row.KikanText = periodText(row.KISHU, row.KIMATU);
+    row.NETDRIVE = integer("NETDRIVE");
+    row.PASNAME = text("PASNAME");
+    row.PASNAME.replace(u'\\', u'/');
+    row.DATATYPE = integer("DATATYPE");
+    row.CODETYPE = integer("CODETYPE");
+    row.DATALOCK = integer("DATALOCK");
+    row.KYOYULOCK = integer("KYOYULOCK");
+    row.TANTOU = integer("TANTOU");
+    row.VER_MAJOR = integer("VER_MAJOR");
+    row.VER_MINOR1 = integer("VER_MINOR1");
+    row.VER_MINOR2 = integer("VER_MINOR2");
+    row.VER_TEXT = text("VER_TEXT");
+    row.UPDATE_LOCK = integer("UPDATE_LOCK");
+    row.GASSAN = quint8(integer("GASSAN"));
+    row.DATA_STATUS = quint8(integer("DATA_STATUS"));
+    row.YOBI1 = text("YOBI1");
+    row.YOBI2 = text("YOBI2");
+    row.YOBI3 = text("YOBI3");
+    row.DispName = row.ENTTEXT;
+    GetDataFolderPath(row);
+    if (row.PASNAME == row.LocalPath) row.NETDRIVE = 0;
+    row.WorkNo = 0;
+    row.WorkText.clear();
+}
+
+void TDataSentakuListCtl::Execute(quint8 sortKind, bool descending)
+{
+    ClearList();
+    if (ServerListFlag) return;
+    const bool namedFirst = sortKind >= 2 && sortKind <= 7;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        // The list is sized by the rows actually read: a row added by another
+        // station between a count and the reads is kept, none is left empty.
+        QStringList sql{kMainColumns, QStringLiteral("FROM ") + m_table, QStringLiteral("WHERE (GROUPID=:GROUPID)")};
+        if (namedFirst) sql << QStringLiteral("AND (ENTTEXT<>'')");
+        if (m_dataPlace > 0) sql << placeParamCondition();
+        sql << DataListSortClause(sortKind, descending);
+        auto readMain = [this](const QStringList &lines) {
+            m_sql.setSql(lines);
+            m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+            setPlaceParam(m_sql);
+            for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+                TDataSentakuRec rec;
+                readRow(m_sql, rec);
+                rec.ROWNO = 0;
+                Recs.append(rec);
+            }
+            m_sql.close();
+        };
+        readMain(sql);
+        if (namedFirst) {
+            QStringList unnamed{kUnnamedColumns, QStringLiteral("FROM ") + m_table,
+                                QStringLiteral("WHERE (GROUPID=:GROUPID) AND (ENTTEXT='')")};
+            if (m_dataPlace > 0) unnamed << placeParamCondition();
+            if (sortKind == 5)
+                unnamed << (descending ? QStringLiteral("ORDER BY PASNAME DESC,REC DESC")
+                                       : QStringLiteral("ORDER BY PASNAME,REC"));
+            else
+                unnamed << (descending ? QStringLiteral("ORDER BY REC DESC") : QStringLiteral("ORDER BY REC"));
+            readMain(unnamed);
+        }
+        RecCount = int(Recs.size());
+
+        m_sql.setSql(QStringList{kChildColumns, QStringLiteral("FROM CHILD_DATALIST"),
+                                 QStringLiteral("WHERE (GROUPID=:GROUPID)"), QStringLiteral("ORDER BY REC,PASNAME")});
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+            TDataListRec child;
+            readRow(m_sql, child);
+            ChildRecs.append(child);
+            for (auto &parent : Recs) {
+                if (parent.REC == child.REC) {
+                    parent.ChildRows.append(child);
+                    parent.ChildCount = int(parent.ChildRows.size());
+                    break;
+                }
+            }
+        }
+        m_sql.close();
+        ChildRecCount = int(ChildRecs.size());
+        g.commit();
+    } catch (const FbError &e) {
+        report(e, QStringLiteral("Execute"), kGetFailed);
+    } catch (const std::exception &e) {
+        report(e, QStringLiteral("Execute"), kGetFailed);
+    }
+}
+
+void TDataSentakuListCtl::ClearDataListRec(TDataListRec &row, const QString &path) const
+{
+    TDataListRec cleared;
+    cleared.GROUPID = SystemDef.GroupNo;
+    cleared.NENDO = 1;
+    cleared.PASNAME = path;
+    row = cleared;
+    GetDataFolderPath(row);
+}
+
+void TDataSentakuListCtl::GetDispRecord(const TDataInfomationRec &info, TDataListRec &row) const
+{
+    auto toDate = [](const QString &text) {
+        const QDate d = QDate::fromString(text.trimmed(), QStringLiteral("yyyy/MM/dd"));
+        return d.isValid() && d != kZeroDate ? d : QDate();
+    };
+    row.GROUPID = SystemDef.GroupNo;
+    row.DATACODE = info.Code;
+    row.ENTTEXT = info.ListName;
+    row.SHOUGOU = info.Shougou;
+    row.NENDO = info.Nendo;
+    row.KISHU = toDate(info.Kishu);
+    row.KIMATU = toDate(info.Kimatu);
+    row.KikanText = periodText(row.KISHU, row.KIMATU);
+    row.DATATYPE = info.DataKbn;
+    row.CODETYPE = info.CodeKbn;
+    row.TANTOU = info.Tanto;
+    row.DATALOCK = 0;
+    row.VER_MAJOR = info.VerMajor;
+    row.VER_MINOR1 = info.VerMinor1;
+    row.VER_MINOR2 = info.VerMinor2;
+    row.VER_TEXT = info.VerLabel;
+    row.UPDATE_LOCK = info.UpdateLock;
+    if (row.ROWNO > 0) row.GASSAN = 10;
+    const int groupBase = SystemDef.GroupNo * 10000;
+    if (info.Status == 3 && info.OpCode != 0) row.DATALOCK = groupBase != 0 ? info.OpCode % groupBase : info.OpCode;
+    if (info.ShareStatus == 2 && info.ShareOpCode == SystemDef.OpCode) row.KYOYULOCK = 1;
+    if (row.NETDRIVE != 0) {
+        if (row.ENTTEXT.isEmpty() || row.ENTTEXT == QStringLiteral("空き領域") ||
+            row.ENTTEXT == QStringLiteral("新しい領域"))
+            row.ENTTEXT = row.SHOUGOU;
+    } else if (row.ENTTEXT.isEmpty()) {
+        row.ENTTEXT = row.SHOUGOU;
+    }
+    row.DispName = row.ENTTEXT;
+    GetDataFolderPath(row);
+}
+
+void TDataSentakuListCtl::SplitDataPath(const QString &path, QString &number, QString &rest)
+{
+    TDM::SplitDataPath(path, number, rest);
+}
+
+int TDataSentakuListCtl::GetCurrentRecord(const QString &path)
+{
+    if (isBlankPath(path)) return 0;
+    if (ConnectMode == 0) {
+        QString number, rest;
+        SplitDataPath(path, number, rest);
+        bool ok = false;
+        const int n = number.toInt(&ok);
+        return ok ? n : 0;
+    }
+    if (ConnectMode == 1 || ConnectMode == 2) {
+        TDataListRec row;
+        ClearDataListRec(row, path);
+        GetDataListRecord(1, row, true);
+        return row.REC;
+    }
+    return 0;
+}
+
+bool TDataSentakuListCtl::ConvLocalPathToSharePath(const QString &localPath, QString &listedPath, int &kyoyuLock,
+                                                   int &netDrive)
+{
+    if (ServerListFlag) return true;
+    listedPath = localPath;
+    kyoyuLock = 0;
+    netDrive = 0;
+    if (isBlankPath(localPath)) return false;
+    if (ConnectMode != 0) return true;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        const QString unc = GetUncName(localPath);
+        m_sql.setSql(QStringList{QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM DATALIST"),
+                                 QStringLiteral("WHERE (GROUPID=:GROUPID1) AND (UPPER(PASNAME)=:PASNAME1)"),
+                                 QStringLiteral("UNION"),
+                                 QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST"),
+                                 QStringLiteral("WHERE (GROUPID=:GROUPID2) AND (UPPER(PASNAME)=:PASNAME2)")});
+        m_sql.paramByName(QStringLiteral("GROUPID1")).setInteger(SystemDef.GroupNo);
+        m_sql.paramByName(QStringLiteral("PASNAME1")).setString(upperKey(localPath));
+        m_sql.paramByName(QStringLiteral("GROUPID2")).setInteger(SystemDef.GroupNo);
+        m_sql.paramByName(QStringLiteral("PASNAME2")).setString(upperKey(localPath));
+        int sum = 0;
+        for (m_sql.open(); !m_sql.eof(); m_sql.next()) sum += m_sql.field(0).asInteger();
+        m_sql.close();
+        if (sum == 0 && unc == localPath) {
+            QString number, rest;
+            SplitDataPath(localPath, number, rest);
+            m_sql.setSql(QStringList{QStringLiteral("SELECT REC,PASNAME,NETDRIVE,KYOYULOCK FROM DATALIST"),
+                                     QStringLiteral("WHERE REC=:REC")});
+            m_sql.paramByName(QStringLiteral("REC")).setInteger(number.toInt());
+            for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+                listedPath = m_sql.fieldByName(QStringLiteral("PASNAME")).asString();
+                if (!rest.isEmpty()) listedPath += u'/' + rest;
+                netDrive = m_sql.fieldByName(QStringLiteral("NETDRIVE")).asInteger();
+                kyoyuLock = m_sql.fieldByName(QStringLiteral("KYOYULOCK")).asInteger();
+            }
+            m_sql.close();
+        }
+        g.commit();
+    } catch (const FbError &e) {
+        ShowIBError(e, kClass + QStringLiteral("ConvLocalPathToSharePath"), QString(), true);
+        return false;
+    }
+    return true;
+}
+
+bool TDataSentakuListCtl::GetLocalPathToData(const QString &path, TDataListRec &row)
+{
+    if (ServerListFlag) return true;
+    row.PASNAME = path;
+    if (isBlankPath(path)) return false;
+    if (ConnectMode != 0) return true;
+    const bool child = !IsMainRowMergeKind(row.GASSAN);
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        m_sql.setSql(QStringList{QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM ") +
+                                     (child ? QStringLiteral("CHILD_DATALIST") : QStringLiteral("DATALIST")),
+                                 QStringLiteral("WHERE (GROUPID=:GROUPID) AND (UPPER(PASNAME)=:PASNAME)")});
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        m_sql.paramByName(QStringLiteral("PASNAME")).setString(upperKey(path));
+        int count = 0;
+        for (m_sql.open(); !m_sql.eof(); m_sql.next()) count += m_sql.field(0).asInteger();
+        m_sql.close();
+        if (count == 0 && GetUncName(path) == path) {
+            if (!child) {
+                row.REC = lastComponent(path).toInt();
+                m_sql.setSql(QStringList{QStringLiteral("SELECT PASNAME FROM DATALIST"), QStringLiteral("WHERE (REC=:REC)")});
+                m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+                for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+                    row.PASNAME = m_sql.field(0).asString();
+                    GetDataFolderPath(row);
+                }
+                m_sql.close();
+            } else {
+                TMojiBunkatu parts;
+                parts.Delimiter = u'/';
+                parts.Split(withoutTrailingDelim(path));
+                row.REC = parts.Count >= 2 ? parts.Item(parts.Count - 2).toInt() : 0;
+                const QString last = lastComponent(path);
+                m_sql.setSql(
+                    QStringList{QStringLiteral("SELECT PASNAME FROM CHILD_DATALIST"), QStringLiteral("WHERE (REC=:REC)")});
+                m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+                for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+                    const QString listed = m_sql.field(0).asString();
+                    if (lastComponent(listed) == last) {
+                        row.PASNAME = listed;
+                        GetDataFolderPath(row);
+                    }
+                }
+                m_sql.close();
+            }
+        }
+        g.commit();
+    } catch (const FbError &e) {
+        ShowIBError(e, kClass + QStringLiteral("GetLocalPathToData"), QString(), true);
+        return false;
+    }
+    return true;
+}
+
+void TDataSentakuListCtl::GetDataListRecord(int kind, TDataListRec &row, bool show)
+{
+    if (ServerListFlag) return;
+    const QString lookedUp = row.PASNAME;
+    if (kind == 1 && !GetLocalPathToData(lookedUp, row)) {
+        const quint8 gassan = row.GASSAN;
+        ClearDataListRec(row, QString());
+        row.GASSAN = gassan;
+        return;
+    }
+    const bool child = !IsMainRowMergeKind(row.GASSAN);
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        QStringList sql;
+        sql << (child ? kChildColumns : kOneMainColumns)
+            << (child ? QStringLiteral("FROM CHILD_DATALIST") : QStringLiteral("FROM ") + m_table);
+        if (kind == 0) {
+            if (child) {
+                sql << QStringLiteral("WHERE (REC=:REC) AND (ROWNO=:ROWNO) AND (GROUPID=:GROUPID)");
+            } else {
+                sql << QStringLiteral("WHERE (REC=:REC) AND (GROUPID=:GROUPID)");
+                if (m_dataPlace > 0) sql << placeParamCondition();
+            }
+        } else {
+            sql << QStringLiteral("WHERE (GROUPID=:GROUPID) AND (UPPER(PASNAME)=:PASNAME)");
+            if (!child && m_dataPlace > 0) sql << placeParamCondition();
+        }
+        m_sql.setSql(sql);
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        if (kind == 0) {
+            m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+            if (child) m_sql.paramByName(QStringLiteral("ROWNO")).setInteger(row.ROWNO);
+        } else {
+            m_sql.paramByName(QStringLiteral("PASNAME")).setString(upperKey(row.PASNAME));
+        }
+        if (!child) setPlaceParam(m_sql);
+        for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+            readRow(m_sql, row);
+            if (row.LocalPath == lookedUp) break;
+        }
+        m_sql.close();
+        g.commit();
+    } catch (const std::exception &e) {
+        if (!show) throw;
+        report(e, QStringLiteral("GetDataListRecord"), kGetFailed);
+    }
+}
+
+int TDataSentakuListCtl::GetDataListRecordByPath(const QString &path, TDataSentakuRec &rec)
+{
+    TDataSentakuRec fresh;
+    ClearDataListRec(fresh, QString());
+    rec = fresh;
+    rec.LocalPath = path;
+    ConvLocalPathToSharePath(path, rec.PASNAME, rec.KYOYULOCK, rec.NETDRIVE);
+    if (ConnectMode == 0) {
+        QString number, rest;
+        SplitDataPath(path, number, rest);
+        rec.REC = number.toInt();
+    } else if (ConnectMode == 1 || ConnectMode == 2) {
+        rec.REC = GetRecByPasName(rec.PASNAME);
+    }
+    if (rec.REC == 0) rec.REC = GetRecByPasName(rec.PASNAME);
+    if (rec.REC <= 0) {
+        rec = fresh;
+        return 0;
+    }
+    GetDataListRecord(0, rec, false);
+    GetDataListChildRecord(rec, false);
+    return 1;
+}
+
+void TDataSentakuListCtl::setRowParams(FbQuery &q, const TDataListRec &row) const
+{
+    auto setInt = [&q](const char *name, int v) { q.paramByName(QLatin1String(name)).setInteger(v); };
+    auto setText = [&q](const char *name, const QString &v) { q.paramByName(QLatin1String(name)).setString(v); };
+    setText("PASNAME", row.PASNAME);
+    setText("ENTTEXT", row.ENTTEXT);
+    setText("SHOUGOU", row.SHOUGOU);
+    setInt("NETDRIVE", row.NETDRIVE);
+    setInt("DATATYPE", row.DATATYPE);
+    setInt("CODETYPE", row.CODETYPE);
+    setInt("NENDO", row.NENDO);
+    q.paramByName(QStringLiteral("KISHU")).setDate(storedDate(row.KISHU));
+    q.paramByName(QStringLiteral("KIMATU")).setDate(storedDate(row.KIMATU));
+    setInt("DATALOCK", row.DATALOCK);
+    setInt("KYOYULOCK", row.KYOYULOCK);
+    setInt("TANTOU", row.TANTOU);
+    setInt("VER_MAJOR", row.VER_MAJOR);
+    setInt("VER_MINOR1", row.VER_MINOR1);
+    setInt("VER_MINOR2", row.VER_MINOR2);
+    setText("VER_TEXT", row.VER_TEXT);
+    setInt("GASSAN", row.GASSAN);
+    setText("DATACODE", row.DATACODE);
+    setInt("DATA_STATUS", row.DATA_STATUS);
+    setText("YOBI1", row.YOBI1);
+    setText("YOBI2", row.YOBI2);
+    setText("YOBI3", row.YOBI3);
+}
+
+bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec &row, bool show)
+{
+    if (ServerListFlag) return true;
+    if (isBlankPath(row.PASNAME)) return false;
+    if (ConnectMode == 0) return true; // the local list consists of its fixed slots
+    row.REC = GetDataFolderName(1);
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        const QString columns = QStringLiteral(
+            "REC,GROUPID,PASNAME,ENTTEXT,SHOUGOU,NETDRIVE,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,KYOYULOCK,"
+            "TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3");
+        const QString values = QStringLiteral(
+            ":REC,:GROUPID,:PASNAME,:ENTTEXT,:SHOUGOU,:NETDRIVE,:DATATYPE,:CODETYPE,:NENDO,:KISHU,:KIMATU,:DATALOCK,"
+            ":KYOYULOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,"
+            ":YOBI2,:YOBI3");
+        if (m_dataPlace > 0)
+            m_sql.setSql(QStringList{QStringLiteral("INSERT INTO ") + m_table + QStringLiteral("(DATAPLACEREC,") +
+                                         columns + u')',
+                                     QStringLiteral("VALUES(:DATAPLACEREC,") + values + u')'});
+        else
+            m_sql.setSql(QStringList{QStringLiteral("INSERT INTO DATALIST(") + columns + u')',
+                                     QStringLiteral("VALUES(") + values + u')'});
+        m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        setRowParams(m_sql, row);
+        setPlaceParam(m_sql);
+        m_sql.execSQL();
+        commitOrRetain(g, DM->IBTransactionDEF);
+    } catch (const std::exception &e) {
+        if (!show) throw;
+        report(e, QStringLiteral("InsertDataListRecord"), kInsertFailed);
+        return false;
+    }
+    return true;
+}
+
+bool TDataSentakuListCtl::UpdateDataListRecord(const TDataListRec &row, bool names, bool show)
+{
+    if (ServerListFlag) return true;
+    if (row.REC == 0) return false;
+    if (isBlankPath(row.PASNAME)) return false;
+    if (row.GASSAN == 10) return UpdateDataListChildRecord(row, show);
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        if (ConnectMode == 1 || ConnectMode == 2) {
+            // Another station may have renumbered the rows meanwhile: write only
+            // when the number still names the same folder.
+            QStringList check{QStringLiteral("SELECT PASNAME FROM ") + m_table, QStringLiteral("WHERE (REC=:REC)")};
+            if (m_dataPlace > 0) check << placeParamCondition();
+            m_sql.setSql(check);
+            m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+            setPlaceParam(m_sql);
+            bool found = false;
+            QString stored;
+            for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+                found = true;
+                stored = m_sql.field(0).asString();
+            }
+            m_sql.close();
+            if (!found || upperKey(stored) != upperKey(row.PASNAME)) {
+                commitOrRetain(g, DM->IBTransactionDEF);
+                return true;
+            }
+        }
+        QStringList sql{QStringLiteral("UPDATE ") + m_table};
+        sql << kUpdateSetLines << QStringLiteral("WHERE (REC=:REC)");
+        if (m_dataPlace > 0) sql << placeParamCondition();
+        m_sql.setSql(sql);
+        m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+        setRowParams(m_sql, row);
+        m_sql.paramByName(QStringLiteral("UPDATE_LOCK")).setInteger(row.UPDATE_LOCK);
+        setPlaceParam(m_sql);
+        m_sql.execSQL();
+        if (row.SHOUGOU.isEmpty() && !row.KISHU.isValid() && !row.KIMATU.isValid()) {
+            m_sql.setSql(QStringList{QStringLiteral("DELETE FROM CHILD_DATALIST"),
+                                     QStringLiteral("WHERE REC=:REC AND GROUPID=:GROUPID")});
+            m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+            m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+            m_sql.execSQL();
+        }
+        if (row.NETDRIVE == 1 && UpdateServerDataListRecord) UpdateServerDataListRecord(row, names);
+        commitOrRetain(g, DM->IBTransactionDEF);
+    } catch (const std::exception &e) {
+        if (!show) throw;
+        report(e, QStringLiteral("UpdateDataListRecord"), kUpdateFailed);
+        return false;
+    }
+    return true;
+}
+
+bool TDataSentakuListCtl::DeleteDataListRecord(const TDataListRec &row, bool show)
+{
+    if (ServerListFlag) return true;
+    if (isBlankPath(row.PASNAME)) return false;
+    if (ConnectMode == 0 && row.GASSAN == 10) return DeleteDataListChildRecord(row, show);
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        QStringList sql{QStringLiteral("DELETE FROM ") + m_table,
+                        QStringLiteral("WHERE (PASNAME=:PASNAME) AND (REC>:REC)")};
+        if (m_dataPlace > 0) sql << placeParamCondition();
+        m_sql.setSql(sql);
+        m_sql.paramByName(QStringLiteral("PASNAME")).setString(row.PASNAME);
+        m_sql.paramByName(QStringLiteral("REC")).setInteger(Product.DataListCnt);
+        setPlaceParam(m_sql);
+        m_sql.execSQL();
+        DeleteDataListChildRecord(row, false);
+        commitOrRetain(g, DM->IBTransactionDEF);
+    } catch (const std::exception &e) {
+        if (!show) throw;
+        report(e, QStringLiteral("DeleteDataListRecord"), kDeleteFailed);
+        return false;
+    }
+    return true;
+}
+
+void TDataSentakuListCtl::RenumberDataListRecord()
+{
+    if (ConnectMode != 1 && ConnectMode != 2) return;
+    TransactionGuard g(DM->IBTransactionDEF);
+    QStringList select{QStringLiteral("SELECT REC FROM ") + m_table, QStringLiteral("WHERE (REC>:REC)")};
+    if (m_dataPlace > 0) select << placeLiteralCondition();
+    select << QStringLiteral("ORDER BY REC");
+    // Read first, then move: the moves must not disturb the open cursor.
+    QList<int> numbers;
+    m_sql.setSql(select);
+    m_sql.paramByName(QStringLiteral("REC")).setInteger(Product.DataListCnt);
+    for (m_sql.open(); !m_sql.eof(); m_sql.next()) numbers << m_sql.field(0).asInteger();
+    m_sql.close();
+    int expected = Product.DataListCnt + 1;
+    for (int rec : numbers) {
+        if (rec != expected) {
+            QStringList update{QStringLiteral("UPDATE ") + m_table + QStringLiteral(" SET REC=:NEWREC"),
+                               QStringLiteral("WHERE (REC=:OLDREC)")};
+            if (m_dataPlace > 0) update << placeLiteralCondition();
+            m_sql2.setSql(update);
+            m_sql2.paramByName(QStringLiteral("NEWREC")).setInteger(expected);
+            m_sql2.paramByName(QStringLiteral("OLDREC")).setInteger(rec);
+            m_sql2.execSQL();
+        }
+        ++expected;
+    }
+    g.commit();
+}
+
+void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec &rec, bool show)
+{
+    if (ConnectMode == 1 || ConnectMode == 2) return;
+    rec.ChildCount = 0;
+    rec.ChildRows.clear();
+    if (!IsParentMergeKind(rec.GASSAN)) return;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        m_sql.setSql(QStringList{kChildColumns, QStringLiteral("FROM CHILD_DATALIST"),
+                                 QStringLiteral("WHERE (REC=:REC) AND (GROUPID=:GROUPID)"),
+                                 QStringLiteral("ORDER BY PASNAME")});
+        m_sql.paramByName(QStringLiteral("REC")).setInteger(rec.REC);
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+            TDataListRec child;
+            readRow(m_sql, child);
+            rec.ChildRows.append(child);
+        }
+        m_sql.close();
+        rec.ChildCount = int(rec.ChildRows.size());
+        g.commit();
+    } catch (const std::exception &e) {
+        if (!show) throw;
+        report(e, QStringLiteral("GetDataListChildRecord"), kChildGetFailed);
+    }
+}
+
+bool TDataSentakuListCtl::UpdateDataListChildRecord(const TDataListRec &child, bool show)
+{
+    if (ConnectMode == 1 || ConnectMode == 2) return true;
+    if (isBlankPath(child.PASNAME)) return false;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        m_sql.setSql(QStringList{QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM CHILD_DATALIST"),
+                                 QStringLiteral("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID")});
+        m_sql.paramByName(QStringLiteral("REC")).setInteger(child.REC);
+        m_sql.paramByName(QStringLiteral("ROWNO")).setInteger(child.ROWNO);
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        m_sql.open();
+        const bool exists = !m_sql.eof() && m_sql.field(0).asInteger() > 0;
+        m_sql.close();
+        if (exists) {
+            QStringList sql{QStringLiteral("UPDATE CHILD_DATALIST")};
+            sql << kUpdateSetLines << QStringLiteral("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID");
+            m_sql.setSql(sql);
+        } else {
+            m_sql.setSql(QStringList{
+                QStringLiteral("INSERT INTO CHILD_DATALIST(REC,ROWNO,GROUPID,ENTTEXT,SHOUGOU,PASNAME,NETDRIVE,DATATYPE,"
+                               "CODETYPE,NENDO,"),
+                QStringLiteral("KISHU,KIMATU,DATALOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,KYOYULOCK,"
+                               "UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3)"),
+                QStringLiteral("VALUES(:REC,:ROWNO,:GROUPID,:ENTTEXT,:SHOUGOU,:PASNAME,:NETDRIVE,:DATATYPE,:CODETYPE,"
+                               ":NENDO,"),
+                QStringLiteral(":KISHU,:KIMATU,:DATALOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,:VER_MINOR2,:VER_TEXT,"
+                               ":KYOYULOCK,:UPDATE_LOCK,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3)")});
+        }
+        m_sql.paramByName(QStringLiteral("REC")).setInteger(child.REC);
+        m_sql.paramByName(QStringLiteral("ROWNO")).setInteger(child.ROWNO);
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        setRowParams(m_sql, child);
+        m_sql.paramByName(QStringLiteral("UPDATE_LOCK")).setInteger(child.UPDATE_LOCK);
+        m_sql.execSQL();
+        if (child.NETDRIVE == 1 && UpdateServerDataListChildRecord) UpdateServerDataListChildRecord(child, true);
+        g.commit();
+    } catch (const std::exception &e) {
+        if (!show) throw;
+        report(e, QStringLiteral("UpdateDataListChildRecord"), kChildUpdateFailed);
+        return false;
+    }
+    return true;
+}
+
+bool TDataSentakuListCtl::DeleteDataListChildRecord(const TDataListRec &row, bool show)
+{
+    if (ConnectMode == 1 || ConnectMode == 2) return true;
+    if (isBlankPath(row.PASNAME)) return false;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        const bool child = row.GASSAN == 10;
+        m_sql.setSql(QStringList{QStringLiteral("DELETE FROM CHILD_DATALIST"),
+                                 child ? QStringLiteral("WHERE REC=:REC AND ROWNO=:ROWNO AND GROUPID=:GROUPID")
+                                       : QStringLiteral("WHERE REC=:REC AND GROUPID=:GROUPID")});
+        m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+        if (child) m_sql.paramByName(QStringLiteral("ROWNO")).setInteger(row.ROWNO);
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        m_sql.execSQL();
+        if (row.NETDRIVE == 1) {
+            // The folder is a parameter: no character of a path can change the statement
+            // or widen the delete to folders that merely share its beginning.
+            m_sql.setSql(QStringList{
+                QStringLiteral("DELETE FROM CHILD_SERVERDATALIST"),
+                QStringLiteral("WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER"),
+                child ? QStringLiteral("AND PASNAME=:PASNAME") : QStringLiteral("AND PASNAME STARTING WITH :PASNAME")});
+            m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+            m_sql.paramByName(QStringLiteral("DRIVELETTER")).setString(row.PASNAME.left(1));
+            m_sql.paramByName(QStringLiteral("PASNAME"))
+                .setString(child ? row.PASNAME : withoutTrailingDelim(row.PASNAME) + u'/');
+            m_sql.execSQL();
+        }
+        g.commit();
+    } catch (const std::exception &e) {
+        if (!show) throw;
+        report(e, QStringLiteral("DeleteDataListChildRecord"), kChildDeleteFailed);
+        return false;
+    }
+    return true;
+}
+
+int TDataSentakuListCtl::GetDataFolderName(int step)
+{
+    if (ServerListFlag) return 0;
+    int max = 0;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        QStringList sql{QStringLiteral("SELECT MAX(REC) AS RECMAX FROM ") + m_table,
+                        QStringLiteral("WHERE (GROUPID=:GROUPID)")};
+        if (m_dataPlace > 0) sql << placeLiteralCondition();
+        m_sql.setSql(sql);
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        m_sql.open();
+        if (!m_sql.eof()) max = m_sql.field(0).asInteger();
+        m_sql.close();
+        g.commit();
+    } catch (const std::exception &e) {
+        report(e, QStringLiteral("GetDataFolderName"), kMaxFailed);
+    }
+    return max + step;
+}
+
+bool TDataSentakuListCtl::IsDataPathToroku(const QString &path)
+{
+    if (ServerListFlag) return true;
+    bool found = false;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        QStringList sql{QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM ") + m_table,
+                        QStringLiteral("WHERE (GROUPID=:GROUPID) AND (UPPER(PASNAME)=:PASNAME)")};
+        if (m_dataPlace > 0) sql << placeLiteralCondition();
+        m_sql.setSql(sql);
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        m_sql.paramByName(QStringLiteral("PASNAME")).setString(upperKey(path));
+        m_sql.open();
+        found = !m_sql.eof() && m_sql.field(0).asInteger() > 0;
+        m_sql.close();
+        g.commit();
+    } catch (const std::exception &e) {
+        report(e, QStringLiteral("IsDataPathToroku"), kTorokuFailed);
+        return false;
+    }
+    return found;
+}
+
+int TDataSentakuListCtl::GetRecByPasName(const QString &path)
+{
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        QStringList sql{QStringLiteral("SELECT REC FROM ") + m_table, QStringLiteral("WHERE (PASNAME=:PASNAME)")};
+        if (m_dataPlace > 0) sql << placeLiteralCondition();
+        m_sql.setSql(sql);
+        m_sql.paramByName(QStringLiteral("PASNAME")).setString(path);
+        m_sql.open();
+        const int rec = m_sql.eof() ? 0 : m_sql.field(0).asInteger();
+        m_sql.close();
+        g.commit();
+        return rec;
+    } catch (const std::exception &) {
+        return 0;
+    }
+}
+
+void TDataSentakuListCtl::NumberChildNames(TDataSentakuRec &rec)
+{
+    for (int i = 0; i < rec.ChildRows.size(); ++i)
+        rec.ChildRows[i].DispName =
+            QStringLiteral("%1 ").arg(i + 1, 2, 10, QLatin1Char('0')) + rec.ChildRows[i].ENTTEXT;
+}
+
+void TDataSentakuListCtl::DeleteChildRec(TDataSentakuRec &rec, int index)
+{
+    if (index >= 0 && index < rec.ChildRows.size()) rec.ChildRows.removeAt(index);
+    rec.ChildCount = std::max(0, rec.ChildCount - 1);
+    if (rec.ChildRows.size() > rec.ChildCount) rec.ChildRows.resize(rec.ChildCount);
+}
+
+void UpdateDataListRowOfClosedData(const QString &dataDir, const TDataInfomationRec &info)
+{
+    if (!DM) return;
+    TDataSentakuListCtl ctl;
+    ctl.ConnectMode = ConnectMode;
+    ctl.SetDataListTable(SystemDef.SysDef.DataPlace);
+    TDataListRec row;
+    ctl.ClearDataListRec(row, dataDir);
+    row.GASSAN = info.GassanKbn;
+    ctl.GetDataListRecord(1, row, true);
+    auto toDate = [](const QString &text) {
+        const QDate d = QDate::fromString(text.trimmed(), QStringLiteral("yyyy/MM/dd"));
+        return d.isValid() ? d : QDate();
+    };
+    row.GROUPID = SystemDef.GroupNo;
+    row.DATACODE = info.Code;
+    row.SHOUGOU = info.Shougou;
+    row.NENDO = info.Nendo;
+    row.KISHU = toDate(info.Kishu);
+    row.KIMATU = toDate(info.Kimatu);
+    row.DATATYPE = info.DataKbn;
+    row.CODETYPE = info.CodeKbn;
+    row.TANTOU = info.Tanto;
+    row.VER_MAJOR = info.VerMajor;
+    row.VER_MINOR1 = info.VerMinor1;
+    row.VER_MINOR2 = info.VerMinor2;
+    row.VER_TEXT = info.VerLabel;
+    row.GASSAN = info.GassanKbn;
+    ctl.UpdateDataListRecord(row, false, true);
+}
+
+void InstallDataListRowUpdater() { DataListRowUpdater = UpdateDataListRowOfClosedData; }

@@ -1,0 +1,136 @@
+#pragma once
+// The company data-set list of the system database: one row per data set of an
+// operator group in DATALIST (DATALIST_EX for a data place of the server
+// modes), the distributed-input copies of merged data sets in CHILD_DATALIST.
+// TDataSentakuListCtl is the only code that reads and writes the local list
+// tables: it loads the group's list in one of eighteen sort orders, reads,
+// inserts, updates, deletes and renumbers single rows, and converts between a
+// data folder and the list row that names it.
+#include "dbaccess/DataInfo.h"
+#include "dbaccess/FbClient.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class FbError;
+
+// One row of the list. Dates of the database's zero day (1899-12-30) read as null.
+struct TDataListRec {
+    int REC = 0;      // list number (for a child row its parent's)
+    int ROWNO = 0;    // child number; 0 for a main row
+    int GROUPID = 0;
+    QString DATACODE;
+    QString ENTTEXT;
+    QString SHOUGOU;
+    int NENDO = 0;
+    QString KikanText;
+    QDate KISHU, KIMATU;
+    int NETDRIVE = 0; // 1 on a shared server
+    QString PASNAME;  // data folder as listed
+    QString LocalPath; // folder opened locally
+    int DATATYPE = 0;
+    int CODETYPE = 0;
+    int DATALOCK = 0; // login number of the holder of the data lock
+    int KYOYULOCK = 0;
+    int TANTOU = 0;
+    int VER_MAJOR = 0, VER_MINOR1 = 0, VER_MINOR2 = 0;
+    QString VER_TEXT;
+    int UPDATE_LOCK = 0;
+    quint8 GASSAN = 0; // 0 normal, 1 and 2 merged (may have children), 10 child
+    QString DispName;
+    quint8 DATA_STATUS = 0; // 1 damaged
+    QString YOBI1, YOBI2, YOBI3;
+    int WorkNo = 0;
+    QString WorkText;
+};
+using TDataListArray = QList<TDataListRec>;
+
+struct TDataSentakuRec : TDataListRec {
+    int ChildCount = 0;
+    TDataListArray ChildRows;
+};
+using TDataSentakuRecArray = QList<TDataSentakuRec>;
+using TDataSentakuRecDispArray = QList<int>;
+
+// The display text of a data-set status ("状態不明" for an unknown one).
+QString GetDataStatusText(int status);
+
+// The sort clause of a sort kind 1..7 (empty for another kind).
+QString DataListSortClause(int sortKind, bool descending);
+
+class TDataSentakuListCtl
+{
+public:
+    TDataSentakuListCtl();
+    ~TDataSentakuListCtl();
+    TDataSentakuListCtl(const TDataSentakuListCtl &) = delete;
+    TDataSentakuListCtl &operator=(const TDataSentakuListCtl &) = delete;
+
+    quint8 ConnectMode = 0;   // 0 local, 1 and 2 the server modes
+    quint8 ServerListFlag = 0; // 1: serves the shared-server lists only
+
+    // The loaded list (valid until the next Execute or ClearList).
+    int RecCount = 0;
+    TDataSentakuRecArray Recs;
+    int ChildRecCount = 0;
+    TDataListArray ChildRecs;
+    QStringList FolderNames;
+
+    int DataPlaceRec() const { return m_dataPlace; }
+    QString DataListTable() const { return m_table; }
+
+    void SetDataListTable(int dataPlace);
+    QString GetDataStatusText(int status) const { return ::GetDataStatusText(status); }
+    void ClearList();
+    void Execute(quint8 sortKind, bool descending);
+
+    QString GetDataFolderPath(TDataListRec &row) const;
+    void ClearDataListRec(TDataListRec &row, const QString &path) const;
+    void GetDispRecord(const TDataInfomationRec &info, TDataListRec &row) const;
+    static void SplitDataPath(const QString &path, QString &number, QString &rest);
+    int GetCurrentRecord(const QString &path);
+    bool ConvLocalPathToSharePath(const QString &localPath, QString &listedPath, int &kyoyuLock, int &netDrive);
+    bool GetLocalPathToData(const QString &path, TDataListRec &row);
+    void GetDataListRecord(int kind, TDataListRec &row, bool show);
+    int GetDataListRecordByPath(const QString &path, TDataSentakuRec &rec);
+    bool InsertDataListRecord(TDataListRec &row, bool show);
+    bool UpdateDataListRecord(const TDataListRec &row, bool names, bool show);
+    bool DeleteDataListRecord(const TDataListRec &row, bool show);
+    void RenumberDataListRecord();
+    void GetDataListChildRecord(TDataSentakuRec &rec, bool show);
+    bool UpdateDataListChildRecord(const TDataListRec &child, bool show);
+    bool DeleteDataListChildRecord(const TDataListRec &row, bool show);
+    int GetDataFolderName(int step);
+    bool IsDataPathToroku(const QString &path);
+    int GetRecByPasName(const QString &path);
+    static void NumberChildNames(TDataSentakuRec &rec);
+    static void DeleteChildRec(TDataSentakuRec &rec, int index);
+
+    // The shared-server rows follow an update of a row on a shared server;
+    // the shared-server list installs these (row, names flag).
+    std::function<void(const TDataListRec &row, bool names)> UpdateServerDataListRecord;
+    std::function<void(const TDataListRec &child, bool names)> UpdateServerDataListChildRecord;
+
+private:
+    void readRow(FbQuery &q, TDataListRec &row) const;
+    QString placeParamCondition() const;
+    QString placeLiteralCondition() const;
+    void setPlaceParam(FbQuery &q) const;
+    void setRowParams(FbQuery &q, const TDataListRec &row) const;
+    void report(const std::exception &e, const QString &operation, const QString &description) const;
+
+    FbQuery m_sql;
+    FbQuery m_sql2;
+    int m_dataPlace = 0;
+    QString m_table = QStringLiteral("DATALIST");
+};
+
+// Refreshes the list row of a data set released with the update-list flag,
+// from the information read out of its database.
+void UpdateDataListRowOfClosedData(const QString &dataDir, const TDataInfomationRec &info);
+// Installs that refresh as the data module's list-row updater.
+void InstallDataListRowUpdater();
