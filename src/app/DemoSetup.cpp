@@ -1,8 +1,10 @@
 // Prepares a demonstration installation for this user: the accounting
 // package's identity in the registry store and a data root with its system
-// database and one company data set holding a few fixed assets. Leaves an
-// existing data root alone.
+// database and one company data set holding a few fixed assets, and the
+// application ini in stand-alone mode. Leaves an existing data root alone and
+// prints how to log in.
 #include "dbaccess/AppInfo.h"
+#include "datasets/AppIniCreate.h"
 #include "dbaccess/DataRoot.h"
 #include "dbaccess/DataModule.h"
 #include "dbaccess/FileUtils.h"
@@ -26,7 +28,14 @@ int main(int argc, char **argv)
         platform::RegistryStore::writeString(RegRoot::LocalMachine, key, QStringLiteral("Version"), QStringLiteral("11.0.0"));
     }
     const QString root = ExcludePathDelim(platform::commonAppDataDir()) + u'/' + NativePath(AppInfo.Rirev.HomeDir);
-    if (QFileInfo::exists(root + QStringLiteral("/data/") + AppInfo.Rirev.DataDefFile)) return 0;
+    // The system schema's administrator.
+    auto printLogin = [&root] {
+        std::printf("demo data root: %s\nlogin: operator code 10, empty password (stand-alone)\n", qPrintable(root));
+    };
+    if (QFileInfo::exists(root + QStringLiteral("/data/") + AppInfo.Rirev.DataDefFile)) {
+        printLogin();
+        return 0;
+    }
     try {
         const DataRootInfo info = CreateDataRoot(root, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
         FbDatabase db;
@@ -41,7 +50,14 @@ int main(int argc, char **argv)
             "FUTUSYOUKIN, WARISYOUKIN, SYOUKINKEI, MATUMISYOUKIN, SYOUKIKANSTR, SYOUKIKANEND, SIHAKCODE, SIHAHCODE, SYUNYUKCODE, SYUNYUHCODE) "
             "VALUES (2, ' ', '0002', '1407', 'サーバー', 2, '2021-05-10', 10, 1000000, 1000000, 0.200, 200000, 0, 200000, 800000, 1, 12, NULL, NULL, NULL, NULL);"));
         db.close();
-        std::printf("demo data root: %s\n", qPrintable(info.root));
+        // The application ini: stand-alone mode on this data root.
+        SystemDef.AppIniFile = info.root + u'/' + AppInfo.Rirev.AppName + QStringLiteral(".ini");
+        SystemDef.SysDir = info.sysDir;
+        SystemDef.DbUser = QStringLiteral("DORVEL");
+        SystemDef.DbPassword = QStringLiteral("zoltup");
+        ConnectMode = 0;
+        TAppIniSettings::WriteIniFile(true);
+        printLogin();
     } catch (const std::exception &e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 1;

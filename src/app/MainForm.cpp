@@ -19,6 +19,9 @@
 #include "framework/xPlButton.h"
 #include "framework/xWizard.h"
 #include "platform/CallerChannel.h"
+#include "platform/NamedLock.h"
+
+#include <QApplication>
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -106,6 +109,7 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent)
 
     QWidget *page5 = makePage(Wizard1, "page5");
     Memo5a = makeMemo(page5, "Memo5a");
+    Memo5a->setMaximumHeight(64); // a short lead; the summary takes the page
     Memo5b = makeMemo(page5, "Memo5b");
     Memo5b->setFont(QFont(QStringLiteral("Noto Sans Mono CJK JP")));
 
@@ -143,12 +147,42 @@ TForm1::~TForm1()
     MenuCallbackHook = nullptr;
     RunProcessHook = nullptr;
     DataCheckHook = nullptr;
-    const platform::CallerChannel caller(Caller.handle);
-    if (caller.active()) {
-        caller.foreground();
-        caller.enable();
-        caller.post(Caller.message, Caller.number, ResultCode);
+    AnswerCaller(Caller, ResultCode);
+}
+
+void AnswerCaller(const CallerInfo &caller, int resultCode)
+{
+    const platform::CallerChannel channel(caller.handle);
+    if (!channel.active()) return;
+    channel.enable();
+    channel.foreground();
+    channel.post(caller.message, caller.number, resultCode);
+}
+
+int RunWizardProgram(const QStringList &arguments, const QString &programPath)
+{
+    // A refusal before the wizard exists still answers a caller that waits.
+    auto refuse = [&arguments] {
+        CallerInfo caller;
+        if (!arguments.isEmpty() && ParseCommandLine({arguments.first()}, caller)) AnswerCaller(caller, 2);
+        return 1;
+    };
+    platform::NamedLock own(QStringLiteral("SOLTEA_RENDO"));
+    if (!CheckSingleInstance(own)) return refuse();
+    QApplication::setApplicationDisplayName(QStringLiteral("連動ﾃﾞｰﾀの作成"));
+    try {
+        // The form answers its caller when it is destroyed, however this block ends.
+        TForm1 form;
+        if (!form.FormCreate(arguments, programPath)) return 1;
+        if (!InitApplication()) return 1;
+        form.show();
+        return QApplication::exec();
+    } catch (const platform::Error &e) {
+        ShowErrorMessage(QStringLiteral("アプリケーションを強制終了します。"), e.message());
+    } catch (const std::exception &e) {
+        ShowErrorMessage(QStringLiteral("アプリケーションを強制終了します。"), QString::fromLocal8Bit(e.what()));
     }
+    return 1;
 }
 
 QString TForm1::pageName() const
@@ -165,6 +199,8 @@ bool TForm1::FormCreate(const QStringList &arguments, const QString &programPath
     Wizard1->setCurrentIndex(0);
 
     if (!ParseCommandLine(arguments, Caller)) {
+        // The first argument may still name a caller waiting for the answer.
+        if (!ParseCommandLine({arguments.first()}, Caller)) Caller = CallerInfo();
         MessageDlg(QStringLiteral("不正な引数が渡されました。\r\rアプリケーションを強制終了します。"), TMsgDlgType::mtError, mbOK);
         return false;
     }
@@ -213,7 +249,7 @@ void TForm1::showEvent(QShowEvent *e)
     if (m_shown) return;
     m_shown = true;
     QMetaObject::invokeMethod(this, [this] {
-        if (!FirstShow()) QCoreApplication::quit();
+        if (!FirstShow()) QCoreApplication::exit(1); // a failed start; the caller gets 2
     }, Qt::QueuedConnection);
 }
 

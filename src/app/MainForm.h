@@ -72,3 +72,11 @@ private:
     QString m_previousDataDir;
     std::unique_ptr<TDataSentakuListCtl> m_listCtl;
 };
+
+// Sends a caller its answer: "ENABLE", "FOREGROUND" and the posted result code.
+void AnswerCaller(const CallerInfo &caller, int resultCode);
+
+// The program: the single-instance marks, the wizard, its start-up and the
+// message loop. Every end after the command line was read answers the caller
+// (2 unless the run set another code). Returns the process's exit status.
+int RunWizardProgram(const QStringList &arguments, const QString &programPath);

@@ -24,3 +24,37 @@ public:
     // Application kind: always 0 in this program.
     static int ApplicationKind;
 };
+
+#include "framework/SDI.h"
+
+class TxEdit;
+class TxComboBox;
+class TxPlButton;
+class QLabel;
+
+// "データサーバーの設定": the editor of the client/server section, opened from the
+// login's "サーバー設定" button. The host is stored in lower case, the user in
+// upper case and the password in lower case; the system-database folder keeps
+// the letter case it was typed in, because the file system tells case apart.
+class TAppIniCreateBox : public TBSDI
+{
+    Q_OBJECT
+public:
+    explicit TAppIniCreateBox(QWidget *parent = nullptr);
+
+    bool Usable = false;
+
+    // Shows the section of the client/server mode in the controls.
+    void LoadServerSection();
+    void btnCompShowClick();
+    // Checks and stores the entries; closes with OK when they pass.
+    void OKBtnClick();
+
+    QLabel *Label1 = nullptr, *Label2 = nullptr;
+    TxEdit *txtHostName = nullptr, *txtDataPath = nullptr, *txtUserName = nullptr, *txtPassWord = nullptr;
+    TxComboBox *cmbDrive = nullptr;
+    TxPlButton *btnCompShow = nullptr, *btnOK = nullptr, *btnCancel = nullptr;
+
+protected:
+    void FormShow() override;
+};

@@ -8,6 +8,7 @@
 #include "dbaccess/FileUtils.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Messages.h"
+#include "framework/FrameworkMessages.h"
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"
 #include "platform/IniFile.h"
@@ -120,15 +121,19 @@ TLogonBox::TLogonBox(QWidget *parent) : TBSDI(parent)
     }
     connect(OKBtn, &TxPlButton::clicked, this, [this] { OKBtnClick(); });
     connect(CancelBtn, &TxPlButton::clicked, this, [] {});
-    connect(btnServerSettei, &TxPlButton::clicked, this, [this] {
-        if (ShowServerSettings) ShowServerSettings();
-    });
+    connect(btnServerSettei, &TxPlButton::clicked, this, &TLogonBox::ShowServerSettings);
     connect(txtPassword, &QLineEdit::returnPressed, this, [this] { OKBtn->setFocus(); });
     EndButton = OKBtn;
 
     OptionalMenu = platform::IniFile(SystemDef.AppIniFile).readString(QStringLiteral("VARiMOX"), QStringLiteral("BETA_USER"), QStringLiteral("FALSE")) == u"TRUE";
     Usable = true;
     CreateDone = true;
+}
+
+void TLogonBox::ShowServerSettings()
+{
+    TAppIniCreateBox box(this);
+    if (box.Usable) ModalRunner(box);
 }
 
 void TLogonBox::FormShow()

@@ -30,8 +30,9 @@ public:
     TxRadioButton *btnSA = nullptr, *btnCS = nullptr;
     TxPlButton *btnServerSettei = nullptr, *OKBtn = nullptr, *CancelBtn = nullptr;
 
-    // Opens the connection-settings dialog (installed by its owner).
-    std::function<void()> ShowServerSettings;
+public Q_SLOTS:
+    // The "サーバー設定" button: the connection-settings dialog, modally.
+    void ShowServerSettings();
 
 protected:
     void FormShow() override;

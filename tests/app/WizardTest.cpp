@@ -1,19 +1,32 @@
-#include "support/DbFixture.h"
 #include "support/TestEnv.h"
+#include "support/DbFixture.h"
+#include "support/FakeCaller.h"
+
+#include "SixMethodAssets.h"
 
 #include "app/MainForm.h"
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DataInfo.h"
+#include "dbaccess/FileUtils.h"
 #include "dbaccess/Globals.h"
+#include "datasets/Logon.h"
+#include "framework/FrameworkMessages.h"
+#include "framework/ProcessForm.h"
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"
 #include "framework/xWizard.h"
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
+#include "platform/NamedLock.h"
 #include "platform/RegistryStore.h"
+#include "platform/SpecialFolders.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <QListWidget>
 #include <QPlainTextEdit>
 
@@ -150,3 +163,283 @@ TEST_F(MainWizardTest, ChoosesTheDataAndWritesTheFile)
     EXPECT_EQ(platform::IniFile(THojinZeiGenkaDataExport(0, QString()).SettingsFile()).readString(QStringLiteral("RENKETUNOUZEI_G"), QStringLiteral("EXPORTFILE")), out);
     EXPECT_TRUE(boxes.allAnswered());
 }
+
+// ---------------------------------------------------------------- the whole program
+
+namespace {
+
+// Stands in for the data-selection screen: chooses the company folder.
+class FakeDataSelection : public QWidget, public IProcessForm
+{
+    Q_OBJECT
+public:
+    explicit FakeDataSelection(QWidget *parent = nullptr) : QWidget(parent) {}
+    int Execute(bool) override
+    {
+        ++runs;
+        SystemDef.DataDir = chosen;
+        deleteLater();
+        return 1;
+    }
+    void SetParams(const QStringList &p) override { params = p; }
+
+    static inline QString chosen;
+    static inline QStringList params;
+    static inline int runs = 0;
+};
+
+// Counts the wizard windows that were shown.
+class ShowCounter : public QObject
+{
+public:
+    ShowCounter() { qApp->installEventFilter(this); }
+    ~ShowCounter() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject *o, QEvent *e) override
+    {
+        if (e->type() == QEvent::Show && qobject_cast<TForm1 *>(o)) ++shown;
+        return false;
+    }
+    int shown = 0;
+};
+
+TForm1 *theWizard()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *f = qobject_cast<TForm1 *>(w)) return f;
+    return nullptr;
+}
+
+QString pageOf(TForm1 &f)
+{
+    return f.Wizard1->currentWidget()->objectName();
+}
+
+// Saved beside the test program, to be looked at.
+void screenshot(QWidget &w, const QString &name)
+{
+    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(w.grab().save(dir + u'/' + name + QStringLiteral(".png"))) << name.toStdString();
+}
+
+class ProgramTest : public MainWizardTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWizardTest::SetUp();
+        setVersion(QStringLiteral("11.2.0"));
+        // The application ini of this computer: stand-alone, on the fixture's data root.
+        const QString dataRoot = ExcludePathDelim(platform::commonAppDataDir()) + u'/' + NativePath(AppInfo.Rirev.HomeDir);
+        QDir().mkpath(dataRoot);
+        platform::IniFile ini(dataRoot + u'/' + AppInfo.Rirev.AppName + QStringLiteral(".ini"));
+        ini.writeString(QStringLiteral("APPLICATION"), QStringLiteral("CONNECT"), QStringLiteral("0"));
+        ini.writeString(QStringLiteral("LOCAL"), QStringLiteral("HOSTNAME"), QString());
+        ini.writeString(QStringLiteral("LOCAL"), QStringLiteral("SYSDIR"), root.sysDir);
+        ini.writeString(QStringLiteral("LOCAL"), QStringLiteral("USER"), QStringLiteral("DORVEL"));
+        ini.writeString(QStringLiteral("LOCAL"), QStringLiteral("PASSWORD"), QStringLiteral("zoltup"));
+
+        saved = ProcessRegistry();
+        ProcessRegistry().clear();
+        RegisterProcessClass<FakeDataSelection>(QStringLiteral("QmDataSenkaku"));
+        FakeDataSelection::chosen = root.companyDir;
+        FakeDataSelection::runs = 0;
+        socket = QStringLiteral("soltea-wizard-caller-%1").arg(QCoreApplication::applicationPid());
+    }
+    void TearDown() override
+    {
+        ProcessRegistry() = saved;
+        MainWizardTest::TearDown();
+    }
+
+    // Runs the program; the login is answered with operator 10 and the empty
+    // password (or cancelled), then drive() works the wizard inside the loop.
+    int runProgram(const QStringList &args, bool login, std::function<void(TForm1 &)> drive = {})
+    {
+        const auto previous = ModalRunner;
+        ModalRunner = [&](QDialog &d) {
+            auto *logon = qobject_cast<TLogonBox *>(&d);
+            EXPECT_NE(logon, nullptr) << "an unexpected dialog";
+            if (!logon || !login) return 2;
+            logon->show();
+            if (drive) screenshot(*logon, QStringLiteral("login"));
+            logon->txtOpCode->setText(QStringLiteral("10"));
+            logon->txtPassword->clear();
+            logon->OKBtnClick();
+            if (logon->result() == 1 && drive)
+                QMetaObject::invokeMethod(qApp, [drive] {
+                    TForm1 *f = theWizard();
+                    ASSERT_NE(f, nullptr);
+                    drive(*f);
+                }, Qt::QueuedConnection);
+            return logon->result();
+        };
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            ADD_FAILURE() << "the wizard did not end";
+            QCoreApplication::exit(99);
+        });
+        watchdog.start(120000);
+        const int rc = RunWizardProgram(args, program);
+        ModalRunner = previous;
+        return rc;
+    }
+    QString callerArg(const QString &file) const { return socket + QStringLiteral(",32769,5,") + file; }
+
+    void makeCompany()
+    {
+        ASSERT_TRUE(dm->fnAccDatConnected(QString(), root.companyDir, false));
+        exec(QStringLiteral("ACCDAT"), QStringLiteral("UPDATE ACCDEF1 SET SHOUGOU='A&B<C>D㈱'"));
+        for (const AssetRow &r : SixMethodAssets()) exec(QStringLiteral("ACCDAT"), AssetInsertSql(r));
+        dm->IBDatabaseDAT.close();
+    }
+
+    // The written file equals the export's expected file but for the caller's number.
+    void expectTheExpectedFile(const QString &path, int functionId)
+    {
+        QStringList actual = flatten(platform::fromCp932(testenv::readFile(path)));
+        QStringList expected = flatten(platform::fromCp932(testenv::readFile(QStringLiteral(APP_FIXTURES_DIR "/six-methods.xml"))));
+        const QString id = QStringLiteral("REPORT/SYSTEM/FUNCTIONID=");
+        EXPECT_EQ(expected.removeAll(id + u'7'), 1);
+        EXPECT_EQ(actual.removeAll(id + QString::number(functionId)), 1) << actual.filter(id).join(u' ').toStdString();
+        ASSERT_EQ(actual.size(), expected.size());
+        for (qsizetype i = 0; i < actual.size(); ++i)
+            if (actual[i] != expected[i]) {
+                ADD_FAILURE() << "line " << i << ": " << actual[i].toStdString() << " != " << expected[i].toStdString();
+                break;
+            }
+    }
+
+    TProcessRegistry saved;
+    QString socket;
+};
+
+QStringList answered(int result, bool disabledFirst = true)
+{
+    QStringList lines;
+    if (disabledFirst) lines << QStringLiteral("DISABLE");
+    return lines << QStringLiteral("ENABLE") << QStringLiteral("FOREGROUND") << QStringLiteral("POST 32769 5 %1").arg(result);
+}
+
+} // namespace
+
+TEST_F(ProgramTest, AloneWritesTheFileOfTheExportTests)
+{
+    makeCompany();
+    ScriptedMessages boxes;
+    const QString out = testenv::freshDir(QStringLiteral("alone")) + QStringLiteral("/RC25.xml");
+    const int rc = runProgram({}, true, [&](TForm1 &f) {
+        EXPECT_EQ(f.windowTitle(), QStringLiteral("連結納税のソルテア（平成25年度版 以降） from ドルベル財務（減価償却）"));
+        screenshot(f, QStringLiteral("page1"));
+        f.Wizard1->NextClick(f.Button2);
+        f.btnDataSentaku->click();
+        EXPECT_EQ(FakeDataSelection::params.last(), QStringLiteral("FormStyle=2"));
+        EXPECT_EQ(f.listDataInfo->count(), 4);
+        screenshot(f, QStringLiteral("page2"));
+        f.Wizard1->NextClick(f.Button2);
+        ASSERT_EQ(pageOf(f), QStringLiteral("page4"));
+        f.Edit4a->setText(out);
+        screenshot(f, QStringLiteral("page4"));
+        f.Wizard1->NextClick(f.Button2);
+        ASSERT_EQ(pageOf(f), QStringLiteral("page5"));
+        screenshot(f, QStringLiteral("page5"));
+        boxes.answer(mrOk);
+        f.Wizard1->NextClick(f.Button2); // finish: the file, the box, the window closes
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(FakeDataSelection::runs, 1);
+    EXPECT_EQ(boxes.shown.last().text, QStringLiteral("中間ファイルが作成されました。\r"));
+    expectTheExpectedFile(out, 1); // alone the export names function 1
+    EXPECT_FALSE(dm->IBDatabaseDEF.connected()); // the login was released
+    EXPECT_TRUE(boxes.allAnswered());
+}
+
+TEST_F(ProgramTest, CallerGetsTheFileAndResultZero)
+{
+    makeCompany();
+    ScriptedMessages boxes;
+    FakeCaller caller(socket);
+    const QString out = testenv::freshDir(QStringLiteral("called")) + QStringLiteral("/RC25.xml");
+    const int rc = runProgram({callerArg(out)}, true, [&](TForm1 &f) {
+        EXPECT_EQ(caller.lines(1), QStringList({QStringLiteral("DISABLE")}));
+        f.Wizard1->NextClick(f.Button2);
+        f.btnDataSentaku->click();
+        f.Wizard1->NextClick(f.Button2); // no file page
+        ASSERT_EQ(pageOf(f), QStringLiteral("page5"));
+        EXPECT_TRUE(f.Memo5b->toPlainText().contains(QStringLiteral(" 会社名        : A&B<C>D㈱")));
+        f.Wizard1->NextClick(f.Button2); // finish: no box with a caller
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(caller.lines(4), answered(0));
+    expectTheExpectedFile(out, 5);
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(ProgramTest, CancelAsksAndPostsOne)
+{
+    ScriptedMessages boxes;
+    FakeCaller caller(socket);
+    runProgram({callerArg(QStringLiteral("/nowhere/x.xml"))}, true, [&](TForm1 &f) {
+        boxes.answer(mrNo);
+        f.btnCancel->click(); // No: the wizard stays
+        EXPECT_TRUE(f.isVisible());
+        boxes.answer(mrYes);
+        f.btnCancel->click();
+    });
+    ASSERT_EQ(boxes.shown.size(), 2);
+    EXPECT_EQ(boxes.shown[1].text, QStringLiteral("[キャンセル]ボタンが押されました。\r連動データの作成ウィザードを終了してもよろしいですか？\r"));
+    EXPECT_EQ(boxes.shown[1].buttons, mbYes | mbNo);
+    EXPECT_EQ(caller.lines(4), answered(1));
+}
+
+TEST_F(ProgramTest, EveryRefusedStartAnswersTheCallerWithTwo)
+{
+    struct Case {
+        const char *what;
+        const char *heldLock;      // a mark another program holds
+        const char *version;       // the installed package's version
+        bool secondArgument;
+        bool programWithoutIdentity;
+        bool loginRefused;
+        const char16_t *text;      // the box (nullptr: none)
+        bool disabledFirst;        // the argument was read before the end
+    };
+    const Case cases[] = {
+        {"package runs", "CORVENA000", "11.2.0", false, false, false, u"Novaris財務が起動しています。同時に起動することは出来ません。", false},
+        {"second copy", "SOLTEA_RENDO", "11.2.0", false, false, false, u"アプリケーションは既に起動しています。", false},
+        {"two arguments", nullptr, "11.2.0", true, false, false, u"不正な引数が渡されました。\r\rアプリケーションを強制終了します。", false},
+        {"no AppInfo.ini", nullptr, "11.2.0", false, true, false,
+         u"アプリケーションの設定ファイル(AppInfo.ini)が見つかりませんでした。\rアプリケーションを強制終了します。", true},
+        {"old package", nullptr, "10.9.99", false, false, false,
+         u"このアプリケーションはインストールされている「ドルベル財務」のバージョンに対応していません。\rバージョン:11.0.0以降をインストールしてください。\r\rアプリケーションを強制終了します。", true},
+        {"login refused", nullptr, "11.2.0", false, false, true, nullptr, true},
+    };
+    const QString good = program;
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        setVersion(QLatin1String(c.version));
+        program = c.programWithoutIdentity ? testenv::sandbox() + QStringLiteral("/nowhere/soltea-rendo") : good;
+        platform::NamedLock other(c.heldLock ? QLatin1String(c.heldLock) : QStringLiteral("unused"));
+        if (c.heldLock) ASSERT_TRUE(other.tryAcquire());
+        ScriptedMessages boxes;
+        if (c.text) boxes.answer(mrOk);
+        FakeCaller caller(socket);
+        ShowCounter windows;
+        QStringList args{callerArg(QStringLiteral("/nowhere/x.xml"))};
+        if (c.secondArgument) args << QStringLiteral("extra");
+        EXPECT_EQ(runProgram(args, !c.loginRefused), 1);
+        if (c.text) {
+            ASSERT_EQ(boxes.shown.size(), 1);
+            EXPECT_EQ(boxes.shown[0].text, QString::fromUtf16(c.text));
+        } else {
+            EXPECT_TRUE(boxes.shown.isEmpty());
+        }
+        EXPECT_EQ(windows.shown, c.loginRefused ? 1 : 0);
+        EXPECT_EQ(caller.lines(4), answered(2, c.disabledFirst));
+        EXPECT_FALSE(platform::NamedLock::isHeld(QStringLiteral("SOLTEA_RENDO")) && !c.heldLock);
+    }
+    program = good;
+}
+
+#include "WizardTest.moc"

@@ -1,0 +1,166 @@
+#pragma once
+// The data-selection screen: the operator picks the company data set to work on
+// from the data-set list of the system database. Started by name as the process
+// form "QmDataSenkaku"; the caller's parameter lines choose the processing type
+// and an optional fixed filter. A successful choice leaves the folder in
+// SystemDef.DataDir and the screen's result at 1; a cancel gives 2.
+#include "datasets/DataListKensaku.h"
+#include "datasets/DataSentakuKeys.h"
+#include "datasets/DataSentakuList.h"
+#include "framework/ProcessForm.h"
+#include "framework/SDI.h"
+
+#include <QColor>
+#include <QIcon>
+#include <QStringList>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QTableWidget;
+class QWidget;
+class TDataFolderCheck;
+class TDbUpdateBox;
+class TxPlButton;
+
+// The grid's columns.
+enum TDataSentakuCol : int {
+    dcNo = 0, dcCode, dcName, dcNendo, dcKikan, dcFolder, dcVerText, dcLockPic, dcSharePic, dcLock, dcShare,
+    dcVersion, dcUpdate, dcGassan, dcRecIndex, dcChildIndex, dcStatus, dcColCount
+};
+
+// Process-result text, selected key and the last process result shared with the callers.
+extern QString DataSentakuSelectedKey;   // the list path (PASNAME) of the chosen row
+extern QString DataSentakuProcessResult; // types 2 and 4: "PATH1=...\rPATH2=..."
+
+// The search-conditions editor the search button opens: edits the record, true on OK.
+extern std::function<bool(QWidget *parent, TDataKensakuRec &rec)> DataListKensakuEditor;
+
+// The folder shown in the folder column: the data root replaced by "~" without regard to case.
+QString DataSentakuFolderText(const QString &pasName, const QString &dataRoot);
+
+class TDataSentakuBox : public TBSDI, public IProcessForm
+{
+    Q_OBJECT
+public:
+    explicit TDataSentakuBox(QWidget *parent = nullptr);
+    ~TDataSentakuBox() override;
+
+    // IProcessForm
+    int Execute(bool modal) override;
+    void SetParams(const QStringList &params) override;
+
+    void Prepare(bool modal);
+    void SetSyoriType(int type); // throws platform::Error above 5
+    int SyoriType() const { return m_syoriType; }
+    int FormStyleKind() const { return m_formStyle; } // 0 MDI child, 1 MDI frame, 2 normal, 3 stay on top
+    const TDataKensakuRec &FixedFilter() const { return m_fixed; }
+    bool FixedFilterOn() const { return m_fixedOn; }
+    int BackupMode() const { return m_backupMode; }
+    QString BackupPath() const { return m_backupPath; }
+    QString SelectedFolder() const { return m_selFolder; }
+    QString SelectedKey() const { return m_selKey; }
+    int SortCol() const { return m_sortCol; }
+    bool SortDesc() const { return m_sortDesc; }
+
+    // The list.
+    void ShowDataList();
+    int LoadDataList();
+    void ApplySearchFilter();
+    void FillGrid(int index);
+    const TDataListRec *RowRecord(int row) const;
+    QString RowFolderPath(int row) const;
+    int ParentRowOf(int row) const;
+    int RowShareState(int row) const;
+    int RowDispIndex(int row) const;
+    void LocateCurrentData();
+    void HeaderClick(int col);
+    const TDataSentakuRecArray &Records() const { return m_recs; }
+    const TDataSentakuRecDispArray &DisplayOrder() const { return m_disp; }
+
+    // Keys.
+    void UpdateFunctionKeys();
+    void LoadHints();
+    void F1Click(TxPlButton *button);
+    void ESCClick();
+    void F12Click();
+    int KeyState() const { return m_keyState; }
+    // The commands of F2 to F8 that this build carries; a key without one stays disabled.
+    std::array<std::function<void()>, dkCount> KeyCommands;
+
+    // Controls (object names as the layout names them).
+    QWidget *pnlClient = nullptr, *pnlBottom = nullptr, *pnlDataMan = nullptr;
+    QLabel *Label1 = nullptr;
+    QComboBox *cmbDataMan = nullptr;
+    TxPlButton *btnDataMan = nullptr, *btnKyoyuDataUp = nullptr, *btnKyoyuDataDown = nullptr;
+    QCheckBox *cboxKyoyuDataAuto = nullptr;
+    TxPlButton *btnSearchCancel = nullptr, *btnSearch = nullptr, *btnDataInfo = nullptr, *btnListUpdate = nullptr;
+    QTableWidget *PerfectGrid1 = nullptr;
+    QPlainTextEdit *HintArea = nullptr;
+    std::array<TxPlButton *, dkCount> Keys{};
+    TxPlButton *ESC = nullptr, *F1 = nullptr, *F2 = nullptr, *F3 = nullptr, *F4 = nullptr, *F5 = nullptr,
+               *F6 = nullptr, *F7 = nullptr, *F8 = nullptr, *F12 = nullptr;
+
+    QColor BackColor, OddRowBackColor, FocusBorderColor, ForeColor;
+
+    void done(int r) override;
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void FormClose() override;
+    bool FormKeyUp(int key, Qt::KeyboardModifiers modifiers) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    void buildControls();
+    void setupGrid();
+    void writeGridRow(int row, const TDataListRec &r);
+    void setRowColors(int row, const QColor &back, const QColor &fore);
+    void writeHeaders();
+    bool rowUpgradeForbidden(const TDataListRec &r);
+    void clearSelection();
+    bool closeQuery();
+    int checkFolder(const QString &folder);
+    void btnSearchClick();
+    void btnSearchCancelClick();
+    void cellFocusChanged();
+
+    QStringList m_params;
+    bool m_modal = false;
+    int m_syoriType = 0;
+    int m_formStyle = 0;
+    TDataKensakuRec m_fixed;
+    bool m_fixedOn = false;
+    TDataKensakuRec m_saved, m_work;
+    int m_sortCol = -1;
+    bool m_sortDesc = false;
+    TDataSentakuRecArray m_recs;
+    TDataListArray m_childRecs;
+    TDataSentakuRecDispArray m_disp;
+    int m_keyState = 0;
+    bool m_copyPending = false;
+    QString m_copySource;
+    QString m_selFolder, m_selKey, m_prevFolder;
+    bool m_cancelRequested = false;
+    bool m_locateOnShow = true;
+    int m_backupMode = 0;
+    QString m_backupPath;
+    int m_dataPlace = 0;
+    QString m_dataPlacePath;
+    bool m_kyoyuAuto = false;
+    int m_focusRow = -1;
+    QIcon m_pics[3];
+
+    std::unique_ptr<TDataListKensakuCtl> m_kensaku;
+    std::unique_ptr<TDataSentakuListCtl> m_listCtl;
+    std::unique_ptr<TDataInfomation> m_info;
+    std::unique_ptr<TDataFolderCheck> m_check;
+    std::unique_ptr<TDbUpdateBox> m_dbUpdate;
+};
+
+// Registers the screen with the process registry under "QmDataSenkaku".
+void RegisterDataSentakuBox();

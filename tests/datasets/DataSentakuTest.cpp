@@ -1,0 +1,411 @@
+#include "support/TestEnv.h"
+
+#include "datasets/DataListKensakuBox.h"
+#include "datasets/DataSentaku.h"
+#include "dbaccess/AppInfo.h"
+#include "dbaccess/DataInfo.h"
+#include "dbaccess/DataRoot.h"
+#include "dbaccess/FbClient.h"
+#include "dbaccess/Globals.h"
+#include "framework/FrameworkMessages.h"
+#include "framework/ProcessForm.h"
+#include "framework/xPlButton.h"
+#include "platform/Error.h"
+#include "support/DbFixture.h"
+#include "../framework/FrameworkTestUtil.h"
+
+#include "framework/xKeyControls.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPointer>
+#include <QTableWidget>
+
+namespace {
+
+QStringList captionsOf(const TDataKeyState &s) { return s.Captions; }
+
+const QStringList kAllOn = {QStringLiteral("ESC:ｷｬﾝｾﾙ"), QStringLiteral("F1:ヘルプ"), QStringLiteral("F2:コピー"),
+                            QStringLiteral("F3:新規作成"), QStringLiteral("F4:割当解除"), QStringLiteral("F5:ﾃﾞｰﾀ削除"),
+                            QStringLiteral("F6:保存"), QStringLiteral("F7:復元"), QStringLiteral("F8:印刷"),
+                            QStringLiteral("F12:選択")};
+
+// The captions with the listed keys at their bare labels and the given replacements.
+QStringList expected(std::initializer_list<int> off, std::initializer_list<std::pair<int, const char *>> set = {})
+{
+    QStringList c = kAllOn;
+    for (int k : off) c[k] = DataSentakuBareKey(k);
+    for (const auto &[k, t] : set) c[k] = QString::fromUtf8(t);
+    return c;
+}
+
+} // namespace
+
+TEST(DataSentakuKeys, CaptionsFollowTheRowTheModeAndTheProcessingType)
+{
+    struct Case {
+        const char *what;
+        TDataKeyInput in;
+        QStringList captions;
+        int keyState;
+    };
+    auto row = [](int mode, int type, const char *name, int gassan = 0, int parent = 0, int status = 0) {
+        TDataKeyInput in;
+        in.ConnectMode = mode;
+        in.SyoriType = type;
+        in.GridActive = true;
+        in.HasRow = true;
+        in.ENTTEXT = QString::fromUtf8(name);
+        in.GASSAN = gassan;
+        in.ParentGASSAN = parent;
+        in.DATA_STATUS = status;
+        return in;
+    };
+    TDataKeyInput copying = row(0, 0, "");
+    copying.CopyPending = true;
+    TDataKeyInput disabled = row(0, 0, "本社");
+    disabled.GridEnabled = false;
+    TDataKeyInput noRow = row(0, 0, "");
+    noRow.HasRow = false;
+    const Case cases[] = {
+        {"wizard road", row(0, 3, "本社"), expected({1, 2, 3, 4, 5, 6, 7, 8}), 1},
+        {"wizard road, damaged row", row(0, 3, "本社", 0, 0, 1), expected({1, 2, 3, 4, 5, 6, 7, 8, 9}), 1},
+        {"local data row", row(0, 0, "本社"), expected({3, 4}), 1},
+        {"local empty row", row(0, 0, ""), expected({2, 4, 5, 6}), 1},
+        {"local merged row", row(0, 0, "合算", 1, 1), expected({4}, {{3, "F3:分散追加"}}), 1},
+        {"child of merged branch data", row(0, 0, "支店", 10, 2), expected({3, 4, 5}), 1},
+        {"damaged local row", row(0, 0, "本社", 0, 0, 1), expected({2, 3, 4, 6, 9}), 1},
+        {"server mode data row", row(1, 0, "本社"), expected({}, {{3, "F3:持ち出し"}, {4, "F4:領域追加"}}), 1},
+        {"server mode empty row", row(1, 0, ""), expected({2, 5, 6}, {{4, "F4:領域追加"}}), 1},
+        {"copy waits for its target", copying, expected({4, 5, 6}, {{2, "F2:貼り付け"}}), 2},
+        {"grid disabled", disabled, expected({2, 3, 4, 5, 6, 7, 8, 9}), 0},
+        {"no current row", noRow, expected({2, 3, 4, 5, 6, 7}), 0},
+        {"target choice", row(0, 4, ""), expected({1, 2, 3, 4, 5, 6, 7, 8}), 1},
+    };
+    for (const Case &c : cases) {
+        const TDataKeyState s = ComputeDataSentakuKeys(c.in);
+        EXPECT_EQ(captionsOf(s), c.captions) << c.what;
+        EXPECT_EQ(s.KeyState, c.keyState) << c.what;
+        EXPECT_EQ(s.SearchEnabled, c.in.SyoriType != 3) << c.what;
+    }
+    EXPECT_TRUE(ComputeDataSentakuKeys(copying).PasteHint);
+}
+
+TEST(DataSentakuKeys, GridHintsAndFolderText)
+{
+    EXPECT_EQ(DataSentakuGridHint(3, 1), QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。|"
+                                                        "［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\r\n空白行は選択できません。"));
+    EXPECT_EQ(DataSentakuGridHint(2, 1), QStringLiteral("［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。|"
+                                                        "［ENTER］又はﾀﾞﾌﾞﾙｸﾘｯｸ又は［F12］で選択します。\r\n"));
+    EXPECT_EQ(DataSentakuFolderText(QStringLiteral("/Users/Acc/Data/0001"), QStringLiteral("/users/acc/")),
+              QStringLiteral("~/Data/0001"));
+    EXPECT_EQ(DataSentakuFolderText(QStringLiteral("/other/0001"), QStringLiteral("/users/acc")),
+              QStringLiteral("/other/0001"));
+}
+
+namespace {
+
+class DataSentakuBoxTest : public DbFixture
+{
+protected:
+    void SetUp() override
+    {
+        DbFixture::SetUp();
+        SetAppInfoDefaults(AppInfo);
+        SystemDef.OpCode = 100010;
+        SystemDef.OpName = QStringLiteral("山田");
+        SystemDef.DataRootDir = root.root;
+        ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+        InstallDataInfoHooks();
+        m_runner = ModalRunner;
+        // Slot 1: the fixture's company (corporation, 11.0.0); slot 2 a medical corporation
+        // (11.0.0); slot 3 a corporation still on 10.5.0; slot 4 a sole proprietor (11.0.0).
+        name(1, QStringLiteral("サンプル株式会社"), 1, 11, 0, QStringLiteral("A001"));
+        makeCompany(2);
+        name(2, QStringLiteral("医療法人さくら会"), 3, 11, 0, QStringLiteral("B002"));
+        makeCompany(3);
+        setCompanyVersion(slot(3), 10, 5, 0);
+        name(3, QStringLiteral("旧版商事"), 1, 10, 5, QStringLiteral("C003"));
+        makeCompany(4);
+        name(4, QStringLiteral("個人事業 田中"), 2, 11, 0, QStringLiteral("D004"));
+        SystemDef.DataDir = slot(1);
+    }
+    void TearDown() override
+    {
+        ModalRunner = m_runner;
+        DbFixture::TearDown();
+    }
+    QString slot(int rec) const { return root.sysDir + QStringLiteral("/%1").arg(rec, 4, 10, QLatin1Char('0')); }
+    static void setCompanyVersion(const QString &folder, int major, int minor1, int minor2)
+    {
+        FbDatabase db;
+        db.DatabaseName = folder + u'/' + Product.DataFile;
+        db.Params = {QStringLiteral("user_name=DORVEL"), QStringLiteral("password=zoltup"),
+                     QStringLiteral("lc_ctype=SJIS_0208")};
+        db.open();
+        FbTransaction tr(&db, {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")});
+        tr.startTransaction();
+        FbQuery q(&db, &tr);
+        q.setSql(QStringLiteral("UPDATE ACCVERSION SET MAJOR=%1,MINOR1=%2,MINOR2=%3 WHERE REC=1").arg(major).arg(minor1).arg(minor2));
+        q.execSQL();
+        tr.commit();
+        db.close();
+    }
+    void makeCompany(int rec) { CreateCompanyDatabase(slot(rec), QStringLiteral("DORVEL"), QStringLiteral("zoltup")); }
+    void name(int rec, const QString &ent, int type, int major, int minor, const QString &code)
+    {
+        exec(QStringLiteral("ACCDEF"),
+             QStringLiteral("UPDATE DATALIST SET ENTTEXT='%1',SHOUGOU='%1',NENDO=2025,DATATYPE=%2,CODETYPE=1,"
+                            "VER_MAJOR=%3,VER_MINOR1=%4,VER_MINOR2=0,VER_TEXT='%3.%4.0',DATACODE='%5',"
+                            "KISHU='2025-04-01',KIMATU='2026-03-31' WHERE REC=%6")
+                 .arg(ent)
+                 .arg(type)
+                 .arg(major)
+                 .arg(minor)
+                 .arg(code)
+                 .arg(rec));
+    }
+    // Runs the screen as the wizard does; `act` works on the shown screen.
+    int runWizardScreen(const std::function<void(TDataSentakuBox &)> &act)
+    {
+        ModalRunner = [&act](QDialog &d) {
+            auto &box = static_cast<TDataSentakuBox &>(d);
+            fwtest::showActive(&box);
+            act(box);
+            if (box.isVisible()) box.done(2); // a test that left it open
+            return box.result();
+        };
+        const int r = RunProcess(QStringLiteral("QmDataSenkaku"), 1,
+                                 QStringLiteral("SyoriType=3\rJyokenSet=1\rDataType=-13\rCodeType=0\rDataVerMajor=11"));
+        QApplication::processEvents(); // the closed screen frees itself
+        return r;
+    }
+    static QStringList shownRows(const TDataSentakuBox &box)
+    {
+        QStringList names;
+        for (int i = 0; i < box.PerfectGrid1->rowCount(); ++i) names << box.PerfectGrid1->item(i, dcName)->text();
+        return names;
+    }
+    static QStringList captions(const TDataSentakuBox &box)
+    {
+        QStringList c;
+        for (TxPlButton *b : box.Keys) c << b->CaptionA().Caption();
+        return c;
+    }
+    std::function<int(QDialog &)> m_runner;
+};
+
+} // namespace
+
+TEST_F(DataSentakuBoxTest, WizardRoadListsTheAllowedDataSetsAndChoosesOne)
+{
+    QStringList rows, keys, folders;
+    QString shot;
+    bool searchEnabled = true;
+    const int r = runWizardScreen([&](TDataSentakuBox &box) {
+        rows = shownRows(box);
+        keys = captions(box);
+        searchEnabled = box.btnSearch->isEnabled();
+        for (int i = 0; i < box.PerfectGrid1->rowCount(); ++i) folders << box.PerfectGrid1->item(i, dcFolder)->text();
+        // Located on the data set chosen before.
+        EXPECT_EQ(box.PerfectGrid1->currentRow(), 0);
+        shot = fwtest::screenshot(&box, QStringLiteral("DataSentakuBox"));
+        box.PerfectGrid1->setCurrentCell(1, dcName);
+        fwtest::tap(box.PerfectGrid1, Qt::Key_F12);
+    });
+    EXPECT_EQ(rows, (QStringList{QStringLiteral("サンプル株式会社"), QStringLiteral("医療法人さくら会")}));
+    EXPECT_EQ(folders, (QStringList{QStringLiteral("~/data/0001"), QStringLiteral("~/data/0002")}));
+    EXPECT_EQ(keys, expected({1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_FALSE(searchEnabled);
+    EXPECT_EQ(r, 1);
+    EXPECT_EQ(SystemDef.DataDir, slot(2));
+    EXPECT_EQ(DataSentakuSelectedKey, slot(2));
+    const QImage img(shot);
+    ASSERT_FALSE(img.isNull());
+    EXPECT_EQ(img.size(), QSize(992, 564));
+}
+
+TEST_F(DataSentakuBoxTest, EscReturnsTwoAndKeepsTheDataFolder)
+{
+    const int r = runWizardScreen([](TDataSentakuBox &box) {
+        box.PerfectGrid1->setCurrentCell(1, dcName);
+        fwtest::tap(box.PerfectGrid1, Qt::Key_Escape);
+    });
+    EXPECT_EQ(r, 2);
+    EXPECT_EQ(SystemDef.DataDir, slot(1));
+
+    // A previous folder whose company database is gone is warned about and left as it was.
+    QFile::remove(slot(1) + u'/' + Product.DataFile);
+    SystemDef.DataDir = slot(1);
+    ScriptedMessages boxes;
+    boxes.answer(mrOk);
+    const int r2 = runWizardScreen([](TDataSentakuBox &box) { fwtest::tap(box.PerfectGrid1, Qt::Key_Escape); });
+    EXPECT_EQ(r2, 2);
+    EXPECT_EQ(SystemDef.DataDir, slot(1));
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("このフォルダには財務データがありません。\r"));
+}
+
+TEST_F(DataSentakuBoxTest, ARefusedDataSetKeepsTheScreenOpenAndTheFolder)
+{
+    // Slot 2 is in use by another operator: the lock report refuses it.
+    TDataInfomation info;
+    TDataInfomationRec rec;
+    info.ReadIniInfo(slot(2), rec);
+    rec.Status = 2;
+    rec.OpCode = 100000007;
+    rec.OpName = QStringLiteral("佐藤");
+    info.WriteIniFile(slot(2), QString(), rec);
+    ScriptedMessages boxes;
+    boxes.answer(mrOk);
+    bool stillOpen = false;
+    const int r = runWizardScreen([&](TDataSentakuBox &box) {
+        box.PerfectGrid1->setCurrentCell(1, dcName);
+        box.F12->click();
+        stillOpen = box.isVisible();
+        EXPECT_TRUE(box.SelectedFolder().isEmpty());
+        fwtest::tap(box.PerfectGrid1, Qt::Key_Escape);
+    });
+    EXPECT_TRUE(stillOpen);
+    EXPECT_EQ(r, 2);
+    EXPECT_EQ(SystemDef.DataDir, slot(1));
+    EXPECT_EQ(boxes.shown.size(), 1);
+}
+
+TEST_F(DataSentakuBoxTest, HeaderClicksSortAndMarkTheColumn)
+{
+    TDataSentakuBox box;
+    box.SetParams({QStringLiteral("SyoriType=0")});
+    box.Prepare(true);
+    auto header = [&box](int c) { return box.PerfectGrid1->horizontalHeaderItem(c)->text(); };
+    auto firstCodes = [&box] {
+        QStringList c;
+        for (int i = 0; i < 4; ++i) c << box.PerfectGrid1->item(i, dcCode)->text();
+        return c;
+    };
+    EXPECT_EQ(box.PerfectGrid1->rowCount(), 120); // the whole list of the group
+    box.HeaderClick(1);
+    EXPECT_EQ(header(1), QStringLiteral("コード▲"));
+    EXPECT_EQ(firstCodes(), (QStringList{"A001", "B002", "C003", "D004"}));
+    box.HeaderClick(1);
+    EXPECT_EQ(header(1), QStringLiteral("コード▼"));
+    EXPECT_EQ(firstCodes(), (QStringList{"D004", "C003", "B002", "A001"}));
+    box.HeaderClick(2);
+    EXPECT_EQ(header(1), QStringLiteral("コード"));
+    EXPECT_EQ(header(2), QStringLiteral("データ名  ▲"));
+    box.HeaderClick(0);
+    EXPECT_EQ(header(2), QStringLiteral("データ名  "));
+    EXPECT_EQ(box.SortCol(), 0);
+    box.KeepOnClose = true;
+}
+
+TEST_F(DataSentakuBoxTest, ParametersSetTheTypeTheStyleAndTheFixedFilter)
+{
+    TDataSentakuBox box;
+    box.KeepOnClose = false;
+    try {
+        box.SetParams({QStringLiteral("SyoriType=6")});
+        FAIL() << "no error";
+    } catch (const platform::Error &e) {
+        EXPECT_EQ(QString::fromUtf8(e.what()), QStringLiteral("処理タイプに範囲外の値が設定されました。"));
+    }
+    box.SetParams({QStringLiteral("SyoriType=4")});
+    box.SetParams({QStringLiteral("SyoriType=x"), QStringLiteral("FormStyle=2")});
+    EXPECT_EQ(box.SyoriType(), 4);
+    EXPECT_EQ(box.FormStyleKind(), 2);
+    box.SetParams({QStringLiteral("ManualFree=1")});
+    EXPECT_EQ(box.FormStyleKind(), 0);
+    EXPECT_FALSE(box.KeepOnClose);
+    EXPECT_FALSE(box.FixedFilterOn());
+    box.SetParams({QStringLiteral("JyokenSet=1"), QStringLiteral("DataType=-13"), QStringLiteral("DataVerMore=10.5"),
+                   QStringLiteral("DataVerMajor=11"), QStringLiteral("ManualFree=1")});
+    EXPECT_TRUE(box.FixedFilterOn());
+    EXPECT_EQ(box.FixedFilter().DataType, -13);
+    EXPECT_EQ(box.FixedFilter().DataVer, QStringLiteral("10.5")); // DataVerMore comes last in reading order
+    EXPECT_EQ(box.FixedFilter().VerCompMode, 2);
+    EXPECT_EQ(box.FixedFilter().OpCode, 100010);
+    EXPECT_TRUE(box.KeepOnClose);
+    box.SetParams({QStringLiteral("SyoriType=5"), QStringLiteral("OnlySA_Syori=Restore"),
+                   QStringLiteral("OnlySA_BackupPath=/media/usb")});
+    EXPECT_EQ(box.BackupMode(), 1);
+    EXPECT_EQ(box.BackupPath(), QStringLiteral("/media/usb"));
+}
+
+TEST_F(DataSentakuBoxTest, TargetChoiceRefusesRowsWithData)
+{
+    TDataSentakuBox box;
+    box.KeepOnClose = true;
+    box.SetParams({QStringLiteral("SyoriType=2")});
+    box.Prepare(true);
+    ScriptedMessages boxes;
+    boxes.answer(mrOk);
+    boxes.answer(mrOk);
+    auto rowOf = [&box](const QString &folder) {
+        for (int i = 0; i < box.PerfectGrid1->rowCount(); ++i)
+            if (box.RowFolderPath(i) == folder) return i;
+        return -1;
+    };
+    box.PerfectGrid1->setCurrentCell(rowOf(slot(1)), dcName);
+    box.F12Click();
+    box.PerfectGrid1->setCurrentCell(rowOf(slot(2)), dcName);
+    box.F12Click();
+    ASSERT_EQ(boxes.shown.size(), 2);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("このデータは現在選択中のデータです。\r他の場所を選んで下さい。"));
+    EXPECT_EQ(boxes.shown[1].text, QStringLiteral("選択したパスには既にデータが存在します。\r他の場所を選んで下さい。"));
+    EXPECT_EQ(box.result(), 0);
+    box.PerfectGrid1->setCurrentCell(rowOf(slot(9)), dcName);
+    box.F12Click();
+    EXPECT_EQ(box.result(), 1);
+    EXPECT_EQ(DataSentakuProcessResult, QStringLiteral("PATH1=") + slot(9) + QStringLiteral("\rPATH2=") + slot(9));
+}
+
+TEST_F(DataSentakuBoxTest, SearchConditionsNarrowTheListAndAreStored)
+{
+    {
+        // The dialog shows what it is given and stores unknown choices as none.
+        TDataListKensakuBox dlg;
+        dlg.Cond.DataType = 2;
+        dlg.Cond.CodeType = 4;
+        dlg.Cond.Tanto = 424242; // no longer an operator
+        dlg.SetMode(0);
+        EXPECT_EQ(dlg.cmbDataKbn->currentText(), QStringLiteral("個人(農業)"));
+        EXPECT_EQ(dlg.cmbTanto->currentText(), QStringLiteral("選択なし"));
+        dlg.Cond.DataType = 5;
+        dlg.ShowConditions();
+        EXPECT_EQ(dlg.cmbDataKbn->currentText(), QStringLiteral("選択なし"));
+        dlg.btnOKClick();
+        EXPECT_EQ(dlg.Cond.Tanto, 0);
+        EXPECT_EQ(dlg.Cond.DataType, 0);
+    }
+    ModalRunner = [](QDialog &d) {
+        auto &dlg = static_cast<TDataListKensakuBox &>(d);
+        dlg.cmbDataKbn->setCurrentIndex(4); // 医療法人
+        dlg.txtCode->setText(QStringLiteral(" b"));
+        dlg.cboxYukou->setChecked(true);
+        dlg.btnOK->click();
+        return dlg.result();
+    };
+    TDataSentakuBox box;
+    box.KeepOnClose = true;
+    box.SetParams({QStringLiteral("SyoriType=0")});
+    box.Prepare(true);
+    box.UpdateFunctionKeys();
+    ASSERT_TRUE(box.btnSearch->isEnabled());
+    box.btnSearch->click();
+    ASSERT_EQ(box.PerfectGrid1->rowCount(), 1);
+    EXPECT_EQ(box.PerfectGrid1->item(0, dcName)->text(), QStringLiteral("医療法人さくら会"));
+    EXPECT_TRUE(box.btnSearchCancel->isEnabled());
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"),
+                     QStringLiteral("SELECT DATATYPE||'/'||CODETYPE||'/'||JYOKENUSE FROM KENSAKUJYOKEN WHERE OPCODE=100010")),
+              QStringLiteral("3/1/1"));
+    // The next showing applies them again; the cancel button lifts them.
+    box.ShowDataList();
+    EXPECT_EQ(box.PerfectGrid1->rowCount(), 1);
+    box.btnSearchCancel->click();
+    EXPECT_EQ(box.PerfectGrid1->rowCount(), 120);
+    EXPECT_FALSE(box.btnSearchCancel->isEnabled());
+}
