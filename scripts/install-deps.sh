@@ -16,6 +16,8 @@ PACKAGES=(
   firebird3.0-server
   firebird3.0-utils
   fonts-noto-cjk
+  xvfb
+  xauth
 )
 
 missing=()
