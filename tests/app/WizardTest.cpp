@@ -158,9 +158,45 @@ TEST_F(MainWizardTest, ChoosesTheDataAndWritesTheFile)
         f.ReleaseAll();
         EXPECT_FALSE(f.DataSetOpen);
         EXPECT_FALSE(dm->IBDatabaseDEF.connected());
+        EXPECT_EQ(platform::IniFile(TDataInfomation::IniFileOf(root.companyDir)).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")),
+                  QStringLiteral("1"));
     }
     // The export remembers its file.
     EXPECT_EQ(platform::IniFile(THojinZeiGenkaDataExport(0, QString()).SettingsFile()).readString(QStringLiteral("RENKETUNOUZEI_G"), QStringLiteral("EXPORTFILE")), out);
+    EXPECT_TRUE(boxes.allAnswered());
+}
+
+TEST_F(MainWizardTest, AnOldDataVersionIsAskedAboutAndReleased)
+{
+    ASSERT_TRUE(dm->fnAccDatConnected(QString(), root.companyDir, false));
+    exec(QStringLiteral("ACCDAT"), QStringLiteral("UPDATE ACCVERSION SET MAJOR=10,MINOR1=5,MINOR2=0"));
+    dm->IBDatabaseDAT.close();
+    ScriptedMessages boxes;
+    TForm1 f;
+    ASSERT_TRUE(f.FormCreate({}, program));
+    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+    f.LoggedIn = true;
+    SystemDef.OpCode = 10000 * 10000 + 10;
+    SystemDef.OpLevel = 9;
+    dm->LoadGengo();
+    int runs = 0;
+    RunProcessHook = [&](const QString &, int, const QString &) {
+        ++runs;
+        SystemDef.DataDir = root.companyDir;
+        return 1;
+    };
+    const QString status = TDataInfomation::IniFileOf(root.companyDir);
+    // First answer: choose again (the same old data set), then give up.
+    boxes.answer(mrOk);
+    boxes.answer(mrCancel);
+    f.btnDataSentakuClick();
+    EXPECT_EQ(runs, 2);
+    ASSERT_EQ(boxes.shown.size(), 2);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("このプログラムで処理できるデータバージョンに達していません。\rデータバージョン:11.0.0以降")));
+    EXPECT_FALSE(f.DataSetOpen);
+    EXPECT_FALSE(dm->IBDatabaseDAT.connected());
+    EXPECT_EQ(f.listDataInfo->count(), 0);
+    EXPECT_EQ(platform::IniFile(status).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")), QStringLiteral("1"));
     EXPECT_TRUE(boxes.allAnswered());
 }
 
@@ -421,7 +457,9 @@ TEST_F(ProgramTest, EveryRefusedStartAnswersTheCallerWithTwo)
         setVersion(QLatin1String(c.version));
         program = c.programWithoutIdentity ? testenv::sandbox() + QStringLiteral("/nowhere/soltea-rendo") : good;
         platform::NamedLock other(c.heldLock ? QLatin1String(c.heldLock) : QStringLiteral("unused"));
-        if (c.heldLock) ASSERT_TRUE(other.tryAcquire());
+        if (c.heldLock) {
+            ASSERT_TRUE(other.tryAcquire());
+        }
         ScriptedMessages boxes;
         if (c.text) boxes.answer(mrOk);
         FakeCaller caller(socket);
