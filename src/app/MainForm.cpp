@@ -61,11 +61,6 @@ QPlainTextEdit *makeMemo(QWidget *page, const char *name)
     return m;
 }
 
-QString withLineBreaks(QString text)
-{
-    return text.replace(u'\r', u'\n');
-}
-
 } // namespace
 
 TForm1::TForm1(QWidget *parent) : QWidget(parent)

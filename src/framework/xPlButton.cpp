@@ -7,6 +7,8 @@
 #include <QIcon>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QKeySequence>
+#include <QShortcutEvent>
 #include <QMetaMethod>
 #include <QPainter>
 #include <QPainterPath>
@@ -304,8 +306,36 @@ void TxPlButton::changeEvent(QEvent *e)
     QWidget::changeEvent(e);
 }
 
+QString PlainCaption(const QString &caption)
+{
+    QString out;
+    out.reserve(caption.size());
+    for (qsizetype i = 0; i < caption.size(); ++i) {
+        if (caption[i] == u'&' && i + 1 < caption.size()) ++i;
+        out += caption[i];
+    }
+    return out;
+}
+
+void TxPlButton::refresh()
+{
+    const QKeySequence key = QKeySequence::mnemonic(m_captionA.Caption() + u'\n' + m_captionB.Caption());
+    const QString text = key.toString(QKeySequence::PortableText);
+    if (text != m_shortcutKey) {
+        if (m_shortcutId) releaseShortcut(m_shortcutId);
+        m_shortcutId = key.isEmpty() ? 0 : grabShortcut(key);
+        m_shortcutKey = text;
+    }
+    update();
+}
+
 bool TxPlButton::event(QEvent *e)
 {
+    if (e->type() == QEvent::Shortcut && m_shortcutId
+        && static_cast<QShortcutEvent *>(e)->shortcutId() == m_shortcutId) {
+        if (isEnabled()) click();
+        return true;
+    }
     return QWidget::event(e);
 }
 
@@ -435,7 +465,7 @@ void TxPlButton::paintTo(QPainter &p)
 
 void TxPlButton::drawCaption(QPainter &p, const TxPlBtnCaption &c, int y, bool enabled)
 {
-    const QString text = c.Caption();
+    const QString text = PlainCaption(c.Caption());
     if (text.isEmpty()) return;
     const QFontMetrics fm(p.font());
     const int w = width();

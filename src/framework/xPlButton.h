@@ -103,6 +103,9 @@ std::vector<int> EvenCharPositions(int width, int left, int right, const std::ve
 // which marks the command unavailable.
 bool IsBareKeyCaption(const QString &caption);
 
+// A caption as shown: "&X" marks the accelerator (shown as X), "&&" is a plain "&".
+QString PlainCaption(const QString &caption);
+
 class TxPlButton : public QWidget
 {
     Q_OBJECT
@@ -157,7 +160,8 @@ public:
     bool dialogKey(int key, Qt::KeyboardModifiers modifiers);
 
     QSize sizeHint() const override { return {75, 26}; }
-    void refresh() { update(); }
+    // Repaints and takes over the Alt shortcut of an "&X" mark in the captions.
+    void refresh();
 
 Q_SIGNALS:
     void clicked();
@@ -198,6 +202,8 @@ private:
     bool m_parentColor = false;
     TxPlBtnCaption m_captionA{this}, m_captionB{this};
     TxPlBtnImage m_image{this};
+    int m_shortcutId = 0;
+    QString m_shortcutKey;
     bool m_pressed = false;
     bool m_namedCaption = false;
 };

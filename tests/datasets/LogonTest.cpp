@@ -124,7 +124,7 @@ TEST_F(LogonTest, ServerSettingsRefuseBlanksAndStoreTheSection)
         }
         return box->result();
     };
-    for (qsizetype i = 0; i < std::size(entries); ++i) logon.btnServerSettei->click();
+    for (std::size_t i = 0; i < std::size(entries); ++i) logon.btnServerSettei->click();
     ModalRunner = previous;
     EXPECT_EQ(runs, 4);
 

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QPointer>
+#include <QTest>
 
 TEST(PlButtonArithmetic, GradientRows)
 {
@@ -193,4 +194,30 @@ TEST(PlButton, BareKeyLabelMarksTheCommandUnavailable)
     const Case cases[] = {{u"F3:", true}, {u"ESC:", true}, {u"F12:", true}, {u"F8:印刷", false},
                           {u"F1:ヘルプ", false}, {u"", false}};
     for (const Case &c : cases) EXPECT_EQ(IsBareKeyCaption(QString::fromUtf16(c.caption)), c.bare);
+}
+
+TEST(PlButton, AcceleratorMarkIsShownPlainAndAltKeyClicks)
+{
+    EXPECT_EQ(PlainCaption(QStringLiteral("< 戻る(&B)")), QStringLiteral("< 戻る(B)"));
+    EXPECT_EQ(PlainCaption(QStringLiteral("A&&B")), QStringLiteral("A&B"));
+    EXPECT_EQ(PlainCaption(QStringLiteral("終了&")), QStringLiteral("終了&"));
+
+    auto *form = new TBSDI;
+    form->CreateDone = true;
+    form->KeepOnClose = true;
+    auto *edit = new QWidget(form);
+    edit->setFocusPolicy(Qt::StrongFocus);
+    auto *next = new TxPlButton(form);
+    next->move(0, 40);
+    next->CaptionA().setCaption(QStringLiteral("次へ(&N) >"));
+    int clicks = 0;
+    QObject::connect(next, &TxPlButton::clicked, [&] { ++clicks; });
+    fwtest::showActive(form);
+    edit->setFocus();
+    QTest::keyClick(edit, Qt::Key_N, Qt::AltModifier);
+    EXPECT_EQ(clicks, 1);
+    next->setEnabled(false);
+    QTest::keyClick(edit, Qt::Key_N, Qt::AltModifier);
+    EXPECT_EQ(clicks, 1);
+    delete form;
 }
