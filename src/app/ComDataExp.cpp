@@ -6,7 +6,7 @@
 #include "dbaccess/MojiBunkatu.h"
 #include "platform/IniFile.h"
 #include "platform/RegistryStore.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -10,7 +10,7 @@
 #include "dbaccess/FileUtils.h"
 #include "dbaccess/Globals.h"
 #include "platform/RegistryStore.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

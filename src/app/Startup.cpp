@@ -11,7 +11,7 @@
 #include "dbaccess/Messages.h"
 #include "dbaccess/SjisText.h"
 #include "platform/Error.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 #include "platform/SystemInfo.h"
 
 #include <QApplication>

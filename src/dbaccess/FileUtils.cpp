@@ -4,7 +4,7 @@
 #include "dbaccess/Messages.h"
 #include "platform/Error.h"
 #include "platform/IniFile.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 
 #include <QDir>
 #include <QDirIterator>

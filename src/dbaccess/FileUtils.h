@@ -1,5 +1,5 @@
 #pragma once
-// Files, folders, special folders, save locations and ini files.
+// Files, folders, standard folders, save locations and ini files.
 // Paths are native ("/"); a path written the Windows way in stored settings is
 // turned native with NativePath. Folder results carry no trailing delimiter.
 #include <QByteArray>
@@ -29,7 +29,7 @@ void ListSubFolders(const QString &folder, int mode, QStringList &list);
 qint64 GetFileSizeByFind(const QString &path);
 void WriteAtOffset(const QString &file, const QByteArray &bytes);   // appends at the end; throws
 
-// Special folders.
+// Standard folders.
 QString GetSystemDir();
 QString GetMyDocumentsFolder();
 QString GetAppDataFolder(bool common);

@@ -1,6 +1,6 @@
 #include "platform/NamedLock.h"
 
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 
 #include <QDir>
 #include <QFile>

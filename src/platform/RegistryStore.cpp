@@ -1,7 +1,7 @@
 #include "platform/RegistryStore.h"
 
 #include "platform/IniFile.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 #include "dbaccess/FileUtils.h"
 #include "dbaccess/Messages.h"
 #include "dbaccess/SjisText.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 
 #include <QPainter>
 

@@ -13,13 +13,13 @@ const QByteArray kCrLf("\r\n");
 
 // A field of the record table: "name" (text), "name:n" (number, default 0) or
 // "name:n=10" (number with its default).
-struct FieldSpec {
+struct FieldDef {
     QString name;
     bool numeric;
     int def;
 };
 
-struct KindSpec {
+struct KindDef {
     TRecordKind kind;
     const char *keyword;
     const char *fields;
@@ -27,7 +27,7 @@ struct KindSpec {
 
 const char kTextFields[] = "x:n y:n text font size:n=10 style colour switch align span:n mode:n";
 
-const KindSpec kKinds[] = {
+const KindDef kKinds[] = {
     {TRecordKind::Text, "TEXT", kTextFields},
     {TRecordKind::NText, "NTEXT", kTextFields},
     {TRecordKind::UText, "UTEXT", kTextFields},
@@ -58,12 +58,12 @@ const KindSpec kKinds[] = {
     {TRecordKind::TotalDef, "$", "x:n y:n name"},
 };
 
-QList<FieldSpec> parseSpec(const char *text)
+QList<FieldDef> parseFieldDefs(const char *text)
 {
-    QList<FieldSpec> out;
+    QList<FieldDef> out;
     const QStringList parts = QString::fromLatin1(text).split(u' ', Qt::SkipEmptyParts);
     for (const QString &p : parts) {
-        FieldSpec f{p, false, 0};
+        FieldDef f{p, false, 0};
         const int colon = p.indexOf(u':');
         if (colon >= 0) {
             f.name = p.left(colon);
@@ -80,16 +80,16 @@ QList<FieldSpec> parseSpec(const char *text)
 struct KindInfo {
     TRecordKind kind;
     QString keyword;
-    QList<FieldSpec> fields;
+    QList<FieldDef> fields;
 };
 
 const QHash<QString, KindInfo> &kindTable()
 {
     static const QHash<QString, KindInfo> table = [] {
         QHash<QString, KindInfo> t;
-        for (const KindSpec &k : kKinds)
+        for (const KindDef &k : kKinds)
             t.insert(QString::fromLatin1(k.keyword),
-                     KindInfo{k.kind, QString::fromLatin1(k.keyword), parseSpec(k.fields)});
+                     KindInfo{k.kind, QString::fromLatin1(k.keyword), parseFieldDefs(k.fields)});
         return t;
     }();
     return table;
@@ -345,7 +345,7 @@ QStringList recordFieldNames(TRecordKind kind)
     QStringList names;
     for (const KindInfo &k : kindTable())
         if (k.kind == kind) {
-            for (const FieldSpec &f : k.fields)
+            for (const FieldDef &f : k.fields)
                 names << f.name;
             break;
         }
@@ -406,16 +406,16 @@ bool parseRecord(const QString &line, TRecord &record)
     TRecord r;
     r.Kind = it->kind;
     r.Keyword = it->keyword;
-    const QList<FieldSpec> &spec = it->fields;
-    for (int i = 0; i < spec.size(); ++i) {
+    const QList<FieldDef> &defs = it->fields;
+    for (int i = 0; i < defs.size(); ++i) {
         TRecordField f;
-        f.Name = spec[i].name;
-        f.Numeric = spec[i].numeric;
+        f.Name = defs[i].name;
+        f.Numeric = defs[i].numeric;
         f.Text = i + 1 < parts.size() ? parts[i + 1] : QString();
-        f.Number = f.Numeric ? fieldInt(f.Text, spec[i].def) : 0;
+        f.Number = f.Numeric ? fieldInt(f.Text, defs[i].def) : 0;
         r.Fields << f;
     }
-    for (int i = spec.size() + 1; i < parts.size(); ++i)
+    for (int i = defs.size() + 1; i < parts.size(); ++i)
         r.Extra << parts[i];
     record = std::move(r);
     return true;

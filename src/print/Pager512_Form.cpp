@@ -3,7 +3,7 @@
 #include "dbaccess/Messages.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 #include "print/Pager512_Chart.h"
 #include "print/Pager512_Data.h"
 

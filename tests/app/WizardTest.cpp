@@ -20,7 +20,7 @@
 #include "platform/IniFile.h"
 #include "platform/NamedLock.h"
 #include "platform/RegistryStore.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 
 #include <QApplication>
 #include <QDir>

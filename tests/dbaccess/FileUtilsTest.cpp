@@ -121,7 +121,7 @@ TEST(FileUtils, PathsAndFiles)
     EXPECT_FALSE(CopyFileTo(base + QStringLiteral("/none"), base + QStringLiteral("/c2.txt")));
 }
 
-TEST(FileUtils, SpecialFolders)
+TEST(FileUtils, StandardFolders)
 {
     EXPECT_TRUE(GetMyDocumentsFolder().startsWith(testenv::sandbox()));
     EXPECT_TRUE(GetAppDataFolder(true).startsWith(testenv::sandbox()));

@@ -1,6 +1,6 @@
 #include "platform/NamedLock.h"
 #include "platform/RegistryStore.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
@@ -52,7 +52,7 @@ TEST(NamedLock, SeenFromAnotherProcess)
               0);
 }
 
-TEST(SpecialFolders, EachFollowsItsEnvironmentOverride)
+TEST(StandardFolders, EachFollowsItsEnvironmentOverride)
 {
     for (const QString &dir : {commonAppDataDir(), userAppDataDir(), documentsDir(), desktopDir(), configDir(), runtimeDir()})
         EXPECT_TRUE(dir.startsWith(testenv::sandbox())) << dir.toStdString();

@@ -2,7 +2,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Error.h"
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 #include "print/Pager512_Chart.h"
 #include "print/Pager512_Data.h"
 #include "print/Pager512_Form.h"
@@ -230,7 +230,7 @@ TEST(ChartPainting, NothingWithoutAChartSource)
     SetChartSource(nullptr);
 }
 
-TEST(FieldHelpers, SpecialFolders)
+TEST(FieldHelpers, StandardFolders)
 {
     QString path = QStringLiteral("unset");
     EXPECT_TRUE(GetSpecialFolder(5, path));

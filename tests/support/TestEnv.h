@@ -17,7 +17,7 @@ inline void PrintTo(const QByteArray &b, std::ostream *os) { *os << '"' << b.toH
 
 namespace testenv {
 
-// The temporary folder of this test process; every special folder, the registry
+// The temporary folder of this test process; every standard folder, the registry
 // store and TEMP point below it.
 QString sandbox();
 

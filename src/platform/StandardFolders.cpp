@@ -1,4 +1,4 @@
-#include "platform/SpecialFolders.h"
+#include "platform/StandardFolders.h"
 
 #include <QCoreApplication>
 #include <QDir>

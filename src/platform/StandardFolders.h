@@ -1,5 +1,5 @@
 #pragma once
-// The machine's and the user's special folders. Each has an environment
+// The machine's and the user's standard folders. Each has an environment
 // variable that replaces it, so tests and demos never touch a real home.
 #include <QString>
 
