@@ -78,7 +78,7 @@ void InitEnvironment()
     r.AppDispName.clear();
     r.WinMajorVersion = GetWinMajorVersion();
     if (auto *app = qobject_cast<QApplication *>(QCoreApplication::instance())) {
-        r.MenuHeight = app->style()->pixelMetric(QStyle::PM_MenuBarItemSpacing) + app->fontMetrics().height();
+        r.MenuHeight = app->style()->pixelMetric(QStyle::PM_MenuBarItemSpacing) + QFontMetrics(app->font()).height();
         r.CaptionHeight = app->style()->pixelMetric(QStyle::PM_TitleBarHeight);
     }
     r.FrameHeight = SystemFrameThickness();

@@ -134,7 +134,9 @@ TEST_F(DataFolderCheckTest, ReportTextsByStatus)
         TDataFolderCheck c = check();
         EXPECT_EQ(c.CheckDataStatus(root.companyDir, true, QString(), true), k.status);
         ASSERT_EQ(reports.size(), k.reported ? 1 : 0) << k.status;
-        if (k.reported) EXPECT_EQ(reports[0].Text, QString::fromUtf8(k.text));
+        if (k.reported) {
+            EXPECT_EQ(reports[0].Text, QString::fromUtf8(k.text));
+        }
         EXPECT_EQ(c.CheckDataFolder(root.companyDir), DataFolderRefused) << k.status;
         // Without report no box at all.
         reports.clear();
