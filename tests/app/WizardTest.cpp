@@ -10,6 +10,7 @@
 #include "dbaccess/DataInfo.h"
 #include "dbaccess/FileUtils.h"
 #include "dbaccess/Globals.h"
+#include "datasets/DataSentaku.h"
 #include "datasets/Logon.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/ProcessForm.h"
@@ -29,6 +30,9 @@
 #include <QTimer>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QTableWidget>
+
+#include <deque>
 
 using platform::RegRoot;
 using platform::RegistryStore;
@@ -294,6 +298,7 @@ protected:
     {
         const auto previous = ModalRunner;
         ModalRunner = [&](QDialog &d) {
+            if (auto *box = qobject_cast<TDataSentakuBox *>(&d)) return selectData(*box);
             auto *logon = qobject_cast<TLogonBox *>(&d);
             EXPECT_NE(logon, nullptr) << "an unexpected dialog";
             if (!logon || !login) return 2;
@@ -322,6 +327,42 @@ protected:
         return rc;
     }
     QString callerArg(const QString &file) const { return socket + QStringLiteral(",32769,5,") + file; }
+
+    // The real data-selection screen, worked by the next queued step.
+    int selectData(TDataSentakuBox &box)
+    {
+        box.show();
+        QApplication::processEvents();
+        if (selections.empty()) {
+            ADD_FAILURE() << "the data-selection screen opened once too often";
+            box.done(2);
+        } else {
+            auto step = std::move(selections.front());
+            selections.pop_front();
+            step(box);
+            if (box.isVisible()) box.done(2);
+        }
+        return box.result();
+    }
+    static QStringList listedData(const TDataSentakuBox &box)
+    {
+        QStringList names;
+        for (int i = 0; i < box.PerfectGrid1->rowCount(); ++i) names << box.PerfectGrid1->item(i, dcName)->text();
+        return names;
+    }
+    static void choose(TDataSentakuBox &box, const QString &name)
+    {
+        const int row = listedData(box).indexOf(name);
+        ASSERT_GE(row, 0) << name.toStdString();
+        box.PerfectGrid1->setCurrentCell(row, dcName);
+        box.F12->click();
+    }
+    QString statusOf(int rec) const
+    {
+        return platform::IniFile(TDataInfomation::IniFileOf(slot(rec))).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS"));
+    }
+
+    std::deque<std::function<void(TDataSentakuBox &)>> selections;
 
     void makeCompany()
     {
@@ -388,6 +429,81 @@ TEST_F(ProgramTest, AloneWritesTheFileOfTheExportTests)
     EXPECT_EQ(boxes.shown.last().text, QStringLiteral("中間ファイルが作成されました。\r"));
     expectTheExpectedFile(out, 1); // alone the export names function 1
     EXPECT_FALSE(dm->IBDatabaseDEF.connected()); // the login was released
+    EXPECT_TRUE(boxes.allAnswered());
+}
+
+TEST_F(ProgramTest, FromLoginThroughTheDataSelectionScreenToTheFile)
+{
+    ProcessRegistry() = saved; // the real data-selection screen
+    // Three data sets: the company with its assets, a sole proprietor, and a
+    // company still on 10.5.0.
+    makeCompany();
+    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+    describeDataSet(1, QStringLiteral("サンプル商事"), 1, 11, 0, QStringLiteral("A001"));
+    addCompany(2);
+    describeDataSet(2, QStringLiteral("個人事業 田中"), 2, 11, 0, QStringLiteral("B002"));
+    addCompany(3);
+    setCompanyVersion(slot(3), 10, 5, 0);
+    describeDataSet(3, QStringLiteral("旧版商事"), 1, 10, 5, QStringLiteral("C003"));
+    dm->IBDatabaseDEF.close(); // the login opens it
+
+    ScriptedMessages boxes;
+    const QString out = testenv::freshDir(QStringLiteral("selected")) + QStringLiteral("/RC25.xml");
+    QStringList firstList, secondList;
+    QString heldWhileOpen, oldAfterQuestion;
+    // First opening: only the company the conditions allow; closed with Esc.
+    selections.push_back([&](TDataSentakuBox &box) {
+        firstList = listedData(box);
+        box.ESC->click();
+    });
+    // Second: the list still takes the old company for 11.0 (as after the
+    // company was put back from an old backup); choosing it is refused by the
+    // wizard's own version check.
+    selections.push_back([&](TDataSentakuBox &box) {
+        secondList = listedData(box);
+        choose(box, QStringLiteral("旧版商事"));
+    });
+    // Third, after "choose again": the right company.
+    selections.push_back([&](TDataSentakuBox &box) { choose(box, QStringLiteral("サンプル商事")); });
+
+    const int rc = runProgram({}, true, [&](TForm1 &f) {
+        f.Wizard1->NextClick(f.Button2);
+        f.btnDataSentaku->click();
+        EXPECT_FALSE(f.DataSetOpen);
+        EXPECT_EQ(f.listDataInfo->count(), 0);
+
+        exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET VER_MAJOR=11,VER_MINOR1=0,VER_TEXT='11.0.0' WHERE REC=3"));
+        boxes.answer(mrOk); // choose again
+        f.btnDataSentaku->click();
+        oldAfterQuestion = statusOf(3);
+        ASSERT_TRUE(f.DataSetOpen);
+        heldWhileOpen = statusOf(1);
+        EXPECT_EQ(f.listDataInfo->count(), 4);
+        EXPECT_TRUE(f.listDataInfo->item(0)->text().startsWith(QStringLiteral("データ区分=法人"))) << f.listDataInfo->item(0)->text().toStdString();
+        EXPECT_EQ(f.listDataInfo->item(1)->text(), QStringLiteral("会社名=A&B<C>D㈱"));
+        EXPECT_EQ(f.listDataInfo->item(2)->text(), QStringLiteral("会計年度=10期"));
+        EXPECT_TRUE(f.listDataInfo->item(3)->text().startsWith(QStringLiteral("会計期間=")));
+        screenshot(f, QStringLiteral("page2-chosen"));
+
+        f.Wizard1->NextClick(f.Button2);
+        ASSERT_EQ(pageOf(f), QStringLiteral("page4"));
+        f.Edit4a->setText(out);
+        f.Wizard1->NextClick(f.Button2);
+        ASSERT_EQ(pageOf(f), QStringLiteral("page5"));
+        boxes.answer(mrOk);
+        f.Wizard1->NextClick(f.Button2); // finish
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(firstList, QStringList({QStringLiteral("サンプル商事")}));
+    EXPECT_EQ(secondList, QStringList({QStringLiteral("サンプル商事"), QStringLiteral("旧版商事")}));
+    EXPECT_TRUE(selections.empty());
+    ASSERT_GE(boxes.shown.size(), 2);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("このプログラムで処理できるデータバージョンに達していません。")));
+    EXPECT_EQ(boxes.shown.last().text, QStringLiteral("中間ファイルが作成されました。\r"));
+    EXPECT_EQ(oldAfterQuestion, QStringLiteral("1")); // released again
+    EXPECT_EQ(heldWhileOpen, QStringLiteral("2"));   // in use while the wizard holds it
+    EXPECT_EQ(statusOf(1), QStringLiteral("1"));     // released when the wizard closed
+    expectTheExpectedFile(out, 1);
     EXPECT_TRUE(boxes.allAnswered());
 }
 

@@ -40,7 +40,6 @@ protected:
                  .arg(minor)
                  .arg(rec));
     }
-    QString slot(int rec) const { return root.sysDir + QStringLiteral("/%1").arg(rec, 4, 10, QLatin1Char('0')); }
     static QList<int> numbers(const TDataSentakuListCtl &ctl, int n)
     {
         QList<int> r;

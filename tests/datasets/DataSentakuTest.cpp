@@ -124,50 +124,20 @@ protected:
         m_runner = ModalRunner;
         // Slot 1: the fixture's company (corporation, 11.0.0); slot 2 a medical corporation
         // (11.0.0); slot 3 a corporation still on 10.5.0; slot 4 a sole proprietor (11.0.0).
-        name(1, QStringLiteral("サンプル株式会社"), 1, 11, 0, QStringLiteral("A001"));
-        makeCompany(2);
-        name(2, QStringLiteral("医療法人さくら会"), 3, 11, 0, QStringLiteral("B002"));
-        makeCompany(3);
+        describeDataSet(1, QStringLiteral("サンプル株式会社"), 1, 11, 0, QStringLiteral("A001"));
+        addCompany(2);
+        describeDataSet(2, QStringLiteral("医療法人さくら会"), 3, 11, 0, QStringLiteral("B002"));
+        addCompany(3);
         setCompanyVersion(slot(3), 10, 5, 0);
-        name(3, QStringLiteral("旧版商事"), 1, 10, 5, QStringLiteral("C003"));
-        makeCompany(4);
-        name(4, QStringLiteral("個人事業 田中"), 2, 11, 0, QStringLiteral("D004"));
+        describeDataSet(3, QStringLiteral("旧版商事"), 1, 10, 5, QStringLiteral("C003"));
+        addCompany(4);
+        describeDataSet(4, QStringLiteral("個人事業 田中"), 2, 11, 0, QStringLiteral("D004"));
         SystemDef.DataDir = slot(1);
     }
     void TearDown() override
     {
         ModalRunner = m_runner;
         DbFixture::TearDown();
-    }
-    QString slot(int rec) const { return root.sysDir + QStringLiteral("/%1").arg(rec, 4, 10, QLatin1Char('0')); }
-    static void setCompanyVersion(const QString &folder, int major, int minor1, int minor2)
-    {
-        FbDatabase db;
-        db.DatabaseName = folder + u'/' + Product.DataFile;
-        db.Params = {QStringLiteral("user_name=DORVEL"), QStringLiteral("password=zoltup"),
-                     QStringLiteral("lc_ctype=SJIS_0208")};
-        db.open();
-        FbTransaction tr(&db, {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")});
-        tr.startTransaction();
-        FbQuery q(&db, &tr);
-        q.setSql(QStringLiteral("UPDATE ACCVERSION SET MAJOR=%1,MINOR1=%2,MINOR2=%3 WHERE REC=1").arg(major).arg(minor1).arg(minor2));
-        q.execSQL();
-        tr.commit();
-        db.close();
-    }
-    void makeCompany(int rec) { CreateCompanyDatabase(slot(rec), QStringLiteral("DORVEL"), QStringLiteral("zoltup")); }
-    void name(int rec, const QString &ent, int type, int major, int minor, const QString &code)
-    {
-        exec(QStringLiteral("ACCDEF"),
-             QStringLiteral("UPDATE DATALIST SET ENTTEXT='%1',SHOUGOU='%1',NENDO=2025,DATATYPE=%2,CODETYPE=1,"
-                            "VER_MAJOR=%3,VER_MINOR1=%4,VER_MINOR2=0,VER_TEXT='%3.%4.0',DATACODE='%5',"
-                            "KISHU='2025-04-01',KIMATU='2026-03-31' WHERE REC=%6")
-                 .arg(ent)
-                 .arg(type)
-                 .arg(major)
-                 .arg(minor)
-                 .arg(code)
-                 .arg(rec));
     }
     // Runs the screen as the wizard does; `act` works on the shown screen.
     int runWizardScreen(const std::function<void(TDataSentakuBox &)> &act)

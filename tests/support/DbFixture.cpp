@@ -1,6 +1,7 @@
 #include "support/DbFixture.h"
 
 #include "dbaccess/ErrorHandler.h"
+#include "dbaccess/FbClient.h"
 #include "dbaccess/Globals.h"
 #include "support/TestEnv.h"
 
@@ -51,4 +52,43 @@ QString DbFixture::scalar(const QString &selector, const QString &sql)
     q->close();
     g.commit();
     return v;
+}
+
+QString DbFixture::slot(int rec) const
+{
+    return root.sysDir + QStringLiteral("/%1").arg(rec, 4, 10, QLatin1Char('0'));
+}
+
+void DbFixture::addCompany(int rec)
+{
+    CreateCompanyDatabase(slot(rec), QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+}
+
+void DbFixture::setCompanyVersion(const QString &folder, int major, int minor1, int minor2)
+{
+    FbDatabase db;
+    db.DatabaseName = folder + u'/' + Product.DataFile;
+    db.Params = {QStringLiteral("user_name=DORVEL"), QStringLiteral("password=zoltup"), QStringLiteral("lc_ctype=SJIS_0208")};
+    db.open();
+    FbTransaction tr(&db, {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")});
+    tr.startTransaction();
+    FbQuery q(&db, &tr);
+    q.setSql(QStringLiteral("UPDATE ACCVERSION SET MAJOR=%1,MINOR1=%2,MINOR2=%3 WHERE REC=1").arg(major).arg(minor1).arg(minor2));
+    q.execSQL();
+    tr.commit();
+    db.close();
+}
+
+void DbFixture::describeDataSet(int rec, const QString &ent, int type, int major, int minor, const QString &code)
+{
+    exec(QStringLiteral("ACCDEF"),
+         QStringLiteral("UPDATE DATALIST SET ENTTEXT='%1',SHOUGOU='%1',NENDO=2025,DATATYPE=%2,CODETYPE=1,"
+                        "VER_MAJOR=%3,VER_MINOR1=%4,VER_MINOR2=0,VER_TEXT='%3.%4.0',DATACODE='%5',"
+                        "KISHU='2025-04-01',KIMATU='2026-03-31' WHERE REC=%6")
+             .arg(ent)
+             .arg(type)
+             .arg(major)
+             .arg(minor)
+             .arg(code)
+             .arg(rec));
 }

@@ -19,6 +19,15 @@ protected:
     // The first column of the first row of a select.
     QString scalar(const QString &selector, const QString &sql);
 
+    // The folder of data set `rec` beside the system database ("<sysDir>/0002").
+    QString slot(int rec) const;
+    // A new company database in slot `rec`.
+    void addCompany(int rec);
+    // Stamps a company database with another data version.
+    static void setCompanyVersion(const QString &folder, int major, int minor1, int minor2);
+    // Fills the list row of data set `rec` (name, kind, version, code, a 2025 fiscal year).
+    void describeDataSet(int rec, const QString &ent, int type, int major, int minor, const QString &code);
+
     DataRootInfo root;
     std::unique_ptr<TDM> dm;
 };
