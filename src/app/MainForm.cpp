@@ -387,7 +387,10 @@ int TForm1::SelectAndConnectData(int syoriType, int selection)
         const int result = RunProcessHook ? RunProcessHook(QStringLiteral("QmDataSenkaku"), 1, params) : -1;
         const bool accepted = result == 1;
         if (!accepted && !firstPass) SystemDef.DataDir = m_previousDataDir;
-        if (SystemDef.DataDir.trimmed().isEmpty() || !accepted) return accepted ? 1 : 0;
+        // Only an empty folder ends the road here: a cancelled screen leaves a
+        // folder behind (the one chosen before), which is opened again, since
+        // the data set held before the click has been released.
+        if (SystemDef.DataDir.trimmed().isEmpty()) return accepted ? 1 : 0;
 
         xAnimeProgressDialog1->setCaption(QStringLiteral("接続中"));
         xAnimeProgressDialog1->setInfoLabel(QStringLiteral("会計データに接続中です…"));
@@ -412,7 +415,7 @@ int TForm1::SelectAndConnectData(int syoriType, int selection)
             }
         }
         xAnimeProgressDialog1->Close();
-        if (!failed) return 1;
+        if (!failed) return accepted ? 1 : 0;
         if (DataSetOpen) {
             DM->fnAccDatDisConnected(QString(), true, false);
             DataSetOpen = false;

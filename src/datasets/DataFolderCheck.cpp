@@ -6,6 +6,7 @@
 #include "dbaccess/Globals.h"
 #include "dbaccess/Messages.h"
 #include "dbaccess/SjisText.h"
+#include "framework/MessageDlg.h"
 #include "platform/Error.h"
 
 namespace {
@@ -33,6 +34,19 @@ TDataLockReport MakeDataLockReport(const QString &folder, const TDataInfomationR
     return r;
 }
 
+void ShowDataLockReport(const TDataLockReport &report)
+{
+    TMessageInfoRec rec;
+    InitMessageInfoRec(rec);
+    rec.Mode = 1;
+    rec.Position = TPosition::poScreenCenter;
+    rec.Caption = report.Title;
+    rec.Text = report.Text;
+    rec.Color = 255;
+    rec.Lines = report.Lines;
+    ShowMessageBox(rec);
+}
+
 bool TDataFolderCheck::IsAllowedStatus(int status, int connectMode)
 {
     if (connectMode == 0) return status == 1;
@@ -57,12 +71,7 @@ quint8 TDataFolderCheck::CheckDataStatus(const QString &folder, bool ask, const 
     if (ShowLockReport) {
         ShowLockReport(r);
     } else {
-        MessageRequest req;
-        req.kind = TMsgDlgType::mtWarning;
-        req.title = r.Title;
-        req.text = r.Text + QStringLiteral("\r\r") + r.Lines.join(u'\r');
-        req.buttons = mbOK;
-        MessageService::instance().show(req);
+        ShowDataLockReport(r);
     }
     return s;
 }

@@ -27,6 +27,8 @@ struct TDataLockReport {
 
 // The report of status s of a folder whose information names the holder.
 TDataLockReport MakeDataLockReport(const QString &folder, const TDataInfomationRec &info, int status);
+// Shows a report in the framework's message box: one OK button, the text in red.
+void ShowDataLockReport(const TDataLockReport &report);
 
 class TDataFolderCheck
 {
@@ -35,7 +37,7 @@ public:
     // The information last read by a check (status, holder, company values).
     TDataInfomationRec CurrentInfo;
 
-    // Shows the lock report (default: a warning box with one OK button).
+    // Shows the lock report (default: ShowDataLockReport).
     std::function<void(const TDataLockReport &)> ShowLockReport;
 
     // 1 usable, 0 no company database, -1 refused, -2 empty path (type 3), -3 damaged

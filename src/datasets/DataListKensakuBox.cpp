@@ -48,7 +48,7 @@ TDataListKensakuBox::TDataListKensakuBox(QWidget *parent) : TBSDI(parent)
     label(GroupBox2, QStringLiteral("コード:"), QRect(8, 14, 120, 26));
     txtCode = new TxEdit(GroupBox2);
     txtCode->setObjectName(QStringLiteral("txtCode"));
-    txtCode->setMaxLength(8);
+    txtCode->setMaxBytes(8);
     txtCode->ImeMode = TImeMode::imClose;
     txtCode->setGeometry(136, 14, 120, 26);
     label(GroupBox2, QStringLiteral("データ区分:"), QRect(8, 48, 120, 26));
@@ -56,7 +56,7 @@ TDataListKensakuBox::TDataListKensakuBox(QWidget *parent) : TBSDI(parent)
     label(GroupBox2, QStringLiteral("データリスト名:"), QRect(8, 82, 120, 26));
     txtListName = new TxEdit(GroupBox2);
     txtListName->setObjectName(QStringLiteral("txtListName"));
-    txtListName->setMaxLength(40);
+    txtListName->setMaxBytes(40);
     txtListName->ImeMode = TImeMode::imOpen;
     txtListName->setGeometry(136, 82, 296, 26);
     label(GroupBox2, QStringLiteral("担当者:"), QRect(8, 116, 120, 26));
@@ -88,34 +88,18 @@ TDataListKensakuBox::TDataListKensakuBox(QWidget *parent) : TBSDI(parent)
     EndButton = btnOK;
 
     for (int i = 0; i < DataKbnChoiceCount; ++i) cmbDataKbn->addItem(DataKbnChoiceText(i));
-    try {
-        loadOperators();
-    } catch (const std::exception &) {
-        return; // CreateDone stays off
-    }
+    m_tr = std::make_unique<FbTransaction>(DM ? &DM->IBDatabaseDEF : nullptr,
+                                           QStringList{QStringLiteral("read_committed"), QStringLiteral("rec_version"),
+                                                       QStringLiteral("nowait")});
+    Operators.SetTransaction(m_tr.get(), 0);
+    Operators.GroupId = SystemDef.GroupNo;
+    Operators.FirstEntryText = QStringLiteral("選択なし");
+    Operators.Execute();
+    cmbTanto->addItems(Operators.Lines);
     Versions.FirstEntryText = QStringLiteral("選択なし");
     Versions.Execute(1);
     for (int i = 0; i < int(Versions.Items.size()); ++i) cmbDataVer->addItem(Versions.GetTypeName(i));
     CreateDone = true;
-}
-
-void TDataListKensakuBox::loadOperators()
-{
-    Operators = {{0, QStringLiteral("選択なし")}};
-    if (DM && DM->IBDatabaseDEF.connected()) {
-        FbTransaction tr(&DM->IBDatabaseDEF,
-                         {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")});
-        tr.startTransaction();
-        FbQuery q(&DM->IBDatabaseDEF, &tr);
-        q.setSql(QStringList{QStringLiteral("SELECT OPCODE,OPNAME FROM OPERATOR"), QStringLiteral("WHERE GROUPID=:GROUPID"),
-                             QStringLiteral("ORDER BY OPCODE")});
-        q.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
-        for (q.open(); !q.eof(); q.next()) Operators << TKensakuOperator{q.field(0).asInteger(), q.field(1).asString()};
-        q.close();
-        tr.commit();
-    }
-    for (const TKensakuOperator &o : Operators)
-        cmbTanto->addItem(o.OpCode == 0 ? o.OpName : QStringLiteral("%1 %2").arg(o.OpCode).arg(o.OpName));
 }
 
 void TDataListKensakuBox::SetMode(int mode)
@@ -130,10 +114,7 @@ void TDataListKensakuBox::ShowConditions()
     cmbDataKbn->setCurrentIndex(GetDataKbnIndex(Cond));
     txtCode->setText(Cond.DataCode);
     txtListName->setText(Cond.DataName);
-    int tanto = 0;
-    for (int i = 1; i < Operators.size(); ++i)
-        if (Operators[i].OpCode == Cond.Tanto) tanto = i;
-    cmbTanto->setCurrentIndex(tanto);
+    cmbTanto->setCurrentIndex(qMax(0, Operators.IndexOf(Cond.Tanto)));
     cmbDataVer->setCurrentIndex(qMax(0, Versions.IndexOf(Cond.SeihinName)));
     cboxYukou->setChecked(Cond.JyokenUse != 0);
 }
@@ -144,12 +125,12 @@ void TDataListKensakuBox::btnOKClick()
     Cond.DataCode = txtCode->text();
     Cond.DataName = txtListName->text();
     const int t = cmbTanto->currentIndex();
-    Cond.Tanto = t > 0 && t < Operators.size() ? Operators[t].OpCode : 0;
+    Cond.Tanto = Operators.GetOpCode(t);
     const int v = cmbDataVer->currentIndex();
     Cond.DataVer = Versions.VersionText(v);
     Cond.DataVer2.clear();
     Cond.VerCompMode = 0;
-    Cond.SeihinName = v > 0 ? Versions.GetTypeName(v) : QString();
+    Cond.SeihinName = Versions.GetTypeName(v);
     Cond.JyokenUse = cboxYukou->isChecked() ? 1 : 0;
     setResult(1);
 }

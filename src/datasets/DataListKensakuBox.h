@@ -4,6 +4,7 @@
 // and, after OK, takes Cond back and stores it with the storage controller.
 #include "datasets/DataListKensaku.h"
 #include "dbaccess/SeihinVersion.h"
+#include "dbaccess/UserList.h"
 #include "framework/SDI.h"
 
 #include <QList>
@@ -16,12 +17,6 @@ class QLabel;
 class TxEdit;
 class TxPlButton;
 
-// One operator of the login's group as the dialog offers it.
-struct TKensakuOperator {
-    int OpCode = 0;
-    QString OpName;
-};
-
 class TDataListKensakuBox : public TBSDI
 {
     Q_OBJECT
@@ -31,7 +26,7 @@ public:
     int Mode = 0;
     int ListType = 0;
     TDataKensakuRec Cond;
-    QList<TKensakuOperator> Operators; // entry 0 is "選択なし"
+    TUserList Operators;               // entry 0 is "選択なし"
     TSeihinVersionList Versions;       // entry 0 is "選択なし"
 
     void SetMode(int mode);   // shows Cond
@@ -49,7 +44,7 @@ protected:
     void showEvent(QShowEvent *e) override;
 
 private:
-    void loadOperators();
+    std::unique_ptr<FbTransaction> m_tr;
 };
 
 // Runs the dialog on the conditions; true (and the edited conditions) after OK.

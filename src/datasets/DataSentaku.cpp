@@ -5,9 +5,11 @@
 #include "dbaccess/DataModule.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Messages.h"
+#include "dbaccess/SjisText.h"
 #include "dbupdate/z5DbUpdate.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/HtmlHelp.h"
+#include "framework/MessageDlg2.h"
 #include "framework/xPlButton.h"
 #include "platform/Error.h"
 
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
+#include <QStyledItemDelegate>
 #include <QTableWidget>
 
 QString DataSentakuSelectedKey;
@@ -88,6 +91,31 @@ const Qt::Alignment kAlign[dcColCount] = {
     Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignRight, Qt::AlignHCenter,
     Qt::AlignHCenter, Qt::AlignLeft, Qt::AlignLeft, Qt::AlignLeft, Qt::AlignLeft};
 
+// Paints the current row in its own colours (the focus colour set on its items)
+// with a frame in the focus border colour, instead of the selection colours.
+class RowFrameDelegate : public QStyledItemDelegate
+{
+public:
+    RowFrameDelegate(const QColor &border, QObject *parent) : QStyledItemDelegate(parent), m_border(border) {}
+    void paint(QPainter *p, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem o(option);
+        const bool current = o.state & QStyle::State_Selected;
+        o.state &= ~(QStyle::State_Selected | QStyle::State_HasFocus);
+        QStyledItemDelegate::paint(p, o, index);
+        if (!current) return;
+        p->save();
+        p->setPen(QPen(m_border, 2));
+        const QRect r = o.rect.adjusted(0, 1, 0, -1);
+        p->drawLine(r.topLeft(), r.topRight());
+        p->drawLine(r.bottomLeft(), r.bottomRight());
+        p->restore();
+    }
+
+private:
+    QColor m_border;
+};
+
 } // namespace
 
 QString DataSentakuFolderText(const QString &pasName, const QString &dataRoot)
@@ -116,6 +144,7 @@ TDataSentakuBox::TDataSentakuBox(QWidget *parent) : TBSDI(parent)
     HintMemo = HintArea;
     EndButton = F12;
 
+    setWindowTitle(ConnectMode == 1 ? QStringLiteral("データ選択（サーバー）") : QStringLiteral("データ選択"));
     m_dataPlace = SystemDef.SysDef.DataPlace;
     m_dataPlacePath = SystemDef.SysDir;
     for (int i = 0; i < 3; ++i) m_pics[i] = makePicture(i);
@@ -272,6 +301,10 @@ void TDataSentakuBox::setupGrid()
         if (PerfectGrid1->rowCount() > 0 && row >= 0) F12->click();
     });
     connect(g, &QTableWidget::currentCellChanged, this, [this](int, int, int, int) { cellFocusChanged(); });
+    connect(g, &QTableWidget::cellClicked, this, [this](int row, int col) {
+        if (col == dcLockPic && (ConnectMode == 1 || ConnectMode == 2) && row >= 0) LockClick(row);
+    });
+    g->setItemDelegate(new RowFrameDelegate(FocusBorderColor, g));
 }
 
 void TDataSentakuBox::writeHeaders()
@@ -321,7 +354,7 @@ void TDataSentakuBox::SetParams(const QStringList &params)
     }
     if (m_kensaku) m_kensaku->InitSearchRec(m_fixed);
     if (has(QStringLiteral("JyokenSet"))) {
-        m_fixedOn = true;
+        m_fixed.JyokenUse = 1;
         m_fixed.DataType = ProcessParamInt(params, QStringLiteral("DataType"), 0);
         m_fixed.CodeType = ProcessParamInt(params, QStringLiteral("CodeType"), 0);
         if (has(QStringLiteral("DataVer"))) {
@@ -386,13 +419,8 @@ void TDataSentakuBox::Prepare(bool modal)
 
 void TDataSentakuBox::showEvent(QShowEvent *e)
 {
-    TBSDI::showEvent(e);
-    if (e->spontaneous()) return;
-    if (!CreateDone) {
-        MessageDlg(InitFailedText(windowTitle()), TMsgDlgType::mtError, mbOK);
-        QMetaObject::invokeMethod(this, [this] { done(2); }, Qt::QueuedConnection);
-        return;
-    }
+    TBSDI::showEvent(e); // reports a failed set-up and closes
+    if (e->spontaneous() || !CreateDone) return;
     LocateCurrentData();
     PerfectGrid1->setFocus(Qt::OtherFocusReason);
     UpdateFunctionKeys();
@@ -414,7 +442,7 @@ void TDataSentakuBox::ShowDataList()
         m_work.DataVer.clear();
         m_work.SeihinName.clear();
     }
-    if (m_fixedOn) {
+    if (m_fixed.JyokenUse == 1) {
         m_fixed.SortCol = m_saved.SortCol;
         m_fixed.SortType = m_saved.SortType;
         m_work = m_fixed;
@@ -422,7 +450,8 @@ void TDataSentakuBox::ShowDataList()
     btnSearchCancel->setEnabled(m_work.JyokenUse == 1 && m_syoriType != 3);
     m_sortCol = m_work.SortCol;
     m_sortDesc = m_work.SortType != 0;
-    if (LoadDataList() > 0) FillGrid(-1);
+    if (LoadDataList() <= 0) return;
+    FillGrid(-1);
     m_prevFolder = SystemDef.DataDir;
     m_cancelRequested = false;
 }
@@ -686,9 +715,10 @@ void TDataSentakuBox::UpdateFunctionKeys()
     btnSearch->setEnabled(s.SearchEnabled && bool(DataListKensakuEditor));
     if (!s.SearchEnabled) btnSearchCancel->setEnabled(false);
     for (int k = 0; k < dkCount; ++k) {
-        Keys[k]->CaptionA().setCaption(s.Captions[k]);
-        // A key whose command this build does not carry stays disabled rather than doing nothing.
+        // A key whose command this build does not carry shows its bare label and
+        // stays disabled rather than doing nothing.
         const bool built = k == dkESC || k == dkF12 || bool(KeyCommands[k]);
+        Keys[k]->CaptionA().setCaption(built ? s.Captions[k] : DataSentakuBareKey(k));
         Keys[k]->setEnabled(built);
     }
 }
@@ -787,8 +817,9 @@ void TDataSentakuBox::F12Click()
         return clearSelection();
     }
     if ((m_syoriType == 0 || m_syoriType == 1) && PerfectGrid1->item(row, dcUpdate)->text().toInt() != 0) {
-        MessageDlg(QStringLiteral("このデータは、「データの更新」処理を行うことが禁止されています。"),
-                   TMsgDlgType::mtInformation, mbOK);
+        TMessage2InfoRec box;
+        SetMessage2ById(0x1011, box);
+        ShowMessageBox2(box);
         return clearSelection();
     }
     if (m_syoriType == 5) // the take-out and bring-back jobs are not part of this build
@@ -855,6 +886,54 @@ void TDataSentakuBox::cellFocusChanged()
     UpdateFunctionKeys();
 }
 
+// ---- the lock of a data set (server modes) ----
+
+void TDataSentakuBox::LockClick(int row)
+{
+    auto *r = const_cast<TDataListRec *>(RowRecord(row));
+    if (!r) return;
+    const QString folder = RowFolderPath(row);
+    const quint8 status = m_check->CheckDataStatus(folder, true, QString(), false);
+    if (status == 0) return;
+    const TDataInfomationRec info = m_check->CurrentInfo;
+    if (status > 3) {
+        ShowDataLockReport(MakeDataLockReport(folder, info, status));
+        return;
+    }
+    int lock = PerfectGrid1->item(row, dcLock)->text().toInt();
+    if (lock != 0) {
+        if (info.Status == 3 && info.OpCode != SystemDef.OpCode) {
+            TDataLockReport held = MakeDataLockReport(folder, info, status);
+            held.Title = QStringLiteral("ロックデータの状態");
+            held.Text = QStringLiteral("このデータは違うオペレータによりロックされているため解除は行えません。");
+            ShowDataLockReport(held);
+        } else {
+            // Our own lock, or a list mark whose folder no longer says locked.
+            if (info.Status == 3) m_info->SetDataStatus(folder, 1);
+            lock = 0;
+        }
+    } else {
+        m_info->SetDataStatus(folder, 3);
+        const int groupBase = SystemDef.GroupNo * 10000;
+        lock = groupBase != 0 ? SystemDef.OpCode % groupBase : SystemDef.OpCode;
+    }
+    PerfectGrid1->item(row, dcLockPic)->setIcon(m_pics[lock != 0 ? 1 : 0]);
+    PerfectGrid1->item(row, dcLock)->setText(QString::number(lock));
+    r->DATALOCK = lock;
+    try {
+        SaveListRecord(*r);
+    } catch (const platform::Error &e) {
+        MessageDlg(e.message(), TMsgDlgType::mtError, mbOK);
+    }
+}
+
+void TDataSentakuBox::SaveListRecord(const TDataListRec &r)
+{
+    if (RemoveSpaces(r.PASNAME).isEmpty())
+        throw platform::Error(QStringLiteral("データフォルダパスが不正です。\r処理を中止します。"));
+    m_listCtl->UpdateDataListRecord(r, true, true);
+}
+
 // ---- search ----
 
 void TDataSentakuBox::btnSearchClick()
@@ -892,7 +971,7 @@ bool TDataSentakuBox::closeQuery()
         if (m_syoriType == 1 && !m_cancelRequested) {
             setResult(3);
             if (MessageDlg(SystemDef.AppDispName + QStringLiteral("を終了します。よろしいですか？"),
-                           TMsgDlgType::mtConfirmation, TMsgDlgButtons(mbYes | mbNo)) != mrYes) {
+                           TMsgDlgType::mtConfirmation, TMsgDlgButtons(mbOK | mbCancel)) != mrOk) {
                 setResult(0);
                 m_cancelRequested = false;
                 return false;
@@ -944,6 +1023,9 @@ void TDataSentakuBox::FormClose()
         rec.SortType = m_work.SortType;
         m_kensaku->UpdateRecordSortField(rec);
     }
+    if (m_syoriType == 5) return;
+    SystemDef.SysDef.DataPlace = (ConnectMode == 1 || ConnectMode == 2) ? m_dataPlace : 0;
+    if (m_syoriType != 2 && DM) DM->fnPutSysDef();
 }
 
 void RegisterDataSentakuBox() { RegisterProcessClass<TDataSentakuBox>(QStringLiteral("QmDataSenkaku")); }

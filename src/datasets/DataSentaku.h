@@ -59,7 +59,7 @@ public:
     int SyoriType() const { return m_syoriType; }
     int FormStyleKind() const { return m_formStyle; } // 0 MDI child, 1 MDI frame, 2 normal, 3 stay on top
     const TDataKensakuRec &FixedFilter() const { return m_fixed; }
-    bool FixedFilterOn() const { return m_fixedOn; }
+    bool FixedFilterOn() const { return m_fixed.JyokenUse == 1; }
     int BackupMode() const { return m_backupMode; }
     QString BackupPath() const { return m_backupPath; }
     QString SelectedFolder() const { return m_selFolder; }
@@ -79,6 +79,10 @@ public:
     int RowDispIndex(int row) const;
     void LocateCurrentData();
     void HeaderClick(int col);
+    // A click on the lock column in the server modes locks or unlocks the data set.
+    void LockClick(int row);
+    // Writes a list record back; a record without a folder path is refused.
+    void SaveListRecord(const TDataListRec &r);
     const TDataSentakuRecArray &Records() const { return m_recs; }
     const TDataSentakuRecDispArray &DisplayOrder() const { return m_disp; }
 
@@ -134,7 +138,6 @@ private:
     int m_syoriType = 0;
     int m_formStyle = 0;
     TDataKensakuRec m_fixed;
-    bool m_fixedOn = false;
     TDataKensakuRec m_saved, m_work;
     int m_sortCol = -1;
     bool m_sortDesc = false;

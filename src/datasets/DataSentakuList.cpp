@@ -478,9 +478,7 @@ void TDataSentakuListCtl::GetDataListRecord(int kind, TDataListRec &row, bool sh
     if (ServerListFlag) return;
     const QString lookedUp = row.PASNAME;
     if (kind == 1 && !GetLocalPathToData(lookedUp, row)) {
-        const quint8 gassan = row.GASSAN;
         ClearDataListRec(row, QString());
-        row.GASSAN = gassan;
         return;
     }
     const bool child = !IsMainRowMergeKind(row.GASSAN);
@@ -579,6 +577,7 @@ bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec &row, bool show)
     if (isBlankPath(row.PASNAME)) return false;
     if (ConnectMode == 0) return true; // the local list consists of its fixed slots
     row.REC = GetDataFolderName(1);
+    if (row.REC <= 0) return false; // the number could not be read
     try {
         TransactionGuard g(DM->IBTransactionDEF);
         const QString columns = QStringLiteral(
@@ -842,6 +841,7 @@ int TDataSentakuListCtl::GetDataFolderName(int step)
         g.commit();
     } catch (const std::exception &e) {
         report(e, QStringLiteral("GetDataFolderName"), kMaxFailed);
+        return 0;
     }
     return max + step;
 }

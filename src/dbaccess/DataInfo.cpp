@@ -206,8 +206,10 @@ int TDataInfomation::ReadIniFile(const QString &host, const QString &dataDir, TD
     if (ConnectMode == 1 || ConnectMode == 2) {
         const QString table = dataDir.toUpper().contains(QStringLiteral("/DATA/")) ? QStringLiteral("DATALIST") : QStringLiteral("DATALIST_EX");
         const bool opened = !DM->IBDatabaseDEF.connected();
-        if (opened && !DM->fnAccDefConnected(host, true)) return 0;
-        try {
+        // A system database that cannot be opened was reported there; the
+        // company database is still asked below.
+        const bool listed = !opened || DM->fnAccDefConnected(host, true);
+        if (listed) try {
             TransactionGuard g(DM->IBTransactionDEF);
             FbQuery q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
             q.setSql(QStringList{QStringLiteral("SELECT D.DATALOCK,O.OPCODE,O.OPNAME,"),
@@ -238,7 +240,7 @@ int TDataInfomation::ReadIniFile(const QString &host, const QString &dataDir, TD
         } catch (const FbError &e) {
             ShowIBError(e, QStringLiteral("TDataInfomation.ReadIniFile"), QStringLiteral("ロック情報の取得に失敗しました。"), true);
         }
-        if (opened) DM->IBDatabaseDEF.close();
+        if (listed && opened) DM->IBDatabaseDEF.close();
         if (rec.Status == 3) return 0;
         if (!DM->fnAccDatConnected(host, dataDir, false)) {
             rec.Status = 0;

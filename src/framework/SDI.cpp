@@ -20,6 +20,7 @@
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTimer>
+#include <QToolTip>
 
 #include <cmath>
 
@@ -71,6 +72,12 @@ QString LongHint(const QString &hint)
 {
     const qsizetype p = hint.indexOf(u'|');
     return p >= 0 ? hint.mid(p + 1) : hint;
+}
+
+QString ShortHint(const QString &hint)
+{
+    const qsizetype p = hint.indexOf(u'|');
+    return p >= 0 ? hint.left(p) : hint;
 }
 
 QSize DefaultFormSize(int ppi, int frameHeight)
@@ -251,7 +258,15 @@ bool TBSDI::eventFilter(QObject *watched, QEvent *e)
     if (t != QEvent::KeyPress && t != QEvent::KeyRelease && t != QEvent::ToolTip) return false;
     auto *w = qobject_cast<QWidget *>(watched);
     if (!w || w->window() != this) return false;
-    if (t == QEvent::ToolTip) return !m_hintsOn;
+    if (t == QEvent::ToolTip) {
+        // A hint is "short|long": the pop-up shows the short part, the memo the long one.
+        const QString tip = m_hintsOn ? ShortHint(w->toolTip()) : QString();
+        if (tip.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent *>(e)->globalPos(), tip, w);
+        return true;
+    }
     auto *k = static_cast<QKeyEvent *>(e);
     if (t == QEvent::KeyPress) {
         if (k->key() != Qt::Key_Escape && k->key() != Qt::Key_F12) return false;

@@ -29,6 +29,8 @@ TFormScale ComputeFormScale(int designPoints, int userPoints, int screenPpi);
 
 // The long part of a hint ("short|long"): the text after the first "|", else the whole hint.
 QString LongHint(const QString &hint);
+// The part of a hint before "|" (the whole hint when it has none).
+QString ShortHint(const QString &hint);
 
 // The bounds a form gets when no size is stored: 1012 x 648 scaled by ppi / 96,
 // less (2 * frame height - 8) when that is positive.

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QValidator>
 
 int KeyStyleMove(TKeyStyles styles, int key, Qt::KeyboardModifiers modifiers)
 {
@@ -103,7 +104,32 @@ void TxRadioButton::keyPressEvent(QKeyEvent *e)
 
 // ---- edit ----
 
+namespace {
+
+// Refuses a text longer than the given number of Shift-JIS bytes.
+class Cp932LengthValidator : public QValidator
+{
+public:
+    Cp932LengthValidator(int maxBytes, QObject *parent) : QValidator(parent), m_max(maxBytes) {}
+    State validate(QString &input, int &) const override
+    {
+        return platform::cp932Length(input) <= m_max ? Acceptable : Invalid;
+    }
+
+private:
+    int m_max;
+};
+
+} // namespace
+
 TxEdit::TxEdit(QWidget *parent) : QLineEdit(parent) {}
+
+void TxEdit::setMaxBytes(int n)
+{
+    m_maxBytes = qMax(0, n);
+    delete validator();
+    setValidator(m_maxBytes > 0 ? new Cp932LengthValidator(m_maxBytes, this) : nullptr);
+}
 
 void TxEdit::setKeyEdit3D(TBorderStyle s)
 {

@@ -82,6 +82,9 @@ public:
     // The collected reading as half-width katakana.
     QString kana() const;
     void setKana(const QString &k);
+    // The longest text in Shift-JIS bytes (0: no limit); longer input is refused.
+    int MaxBytes() const { return m_maxBytes; }
+    void setMaxBytes(int n);
 
 protected:
     void keyPressEvent(QKeyEvent *e) override;
@@ -96,6 +99,7 @@ private:
     TBorderStyle m_border = TBorderStyle::bsSingle;
     QString m_reading;
     bool m_collecting = false;
+    int m_maxBytes = 0;
 };
 
 class TxComboBox : public QComboBox

@@ -204,6 +204,37 @@ TEST_F(MainWizardTest, AnOldDataVersionIsAskedAboutAndReleased)
     EXPECT_TRUE(boxes.allAnswered());
 }
 
+TEST_F(MainWizardTest, CancellingTheScreenKeepsTheChosenDataSetOpen)
+{
+    ScriptedMessages boxes;
+    TForm1 f;
+    ASSERT_TRUE(f.FormCreate({}, program));
+    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+    f.LoggedIn = true;
+    SystemDef.OpCode = 10000 * 10000 + 10;
+    SystemDef.OpLevel = 9;
+    dm->LoadGengo();
+    int answer = 1;
+    RunProcessHook = [&](const QString &, int, const QString &) {
+        if (answer == 1) SystemDef.DataDir = root.companyDir;
+        return answer; // a cancelled screen leaves the folder as it was
+    };
+    const QString status = TDataInfomation::IniFileOf(root.companyDir);
+    f.btnDataSentakuClick();
+    ASSERT_TRUE(f.DataSetOpen);
+    answer = 2;
+    f.btnDataSentakuClick(); // releases the data set, then the screen is cancelled
+    EXPECT_TRUE(f.DataSetOpen);
+    EXPECT_TRUE(dm->IBDatabaseDAT.connected());
+    EXPECT_EQ(SystemDef.DataDir, root.companyDir);
+    EXPECT_EQ(f.listDataInfo->count(), 4);
+    EXPECT_EQ(platform::IniFile(status).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")), QStringLiteral("2"));
+    EXPECT_TRUE(f.CheckDataSelected());
+    f.ReleaseAll();
+    EXPECT_EQ(platform::IniFile(status).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")), QStringLiteral("1"));
+    EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
 // ---------------------------------------------------------------- the whole program
 
 namespace {

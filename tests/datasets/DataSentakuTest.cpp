@@ -154,6 +154,12 @@ protected:
         QApplication::processEvents(); // the closed screen frees itself
         return r;
     }
+    static int rowOf(const TDataSentakuBox &box, const QString &folder)
+    {
+        for (int i = 0; i < box.PerfectGrid1->rowCount(); ++i)
+            if (box.RowFolderPath(i) == folder) return i;
+        return -1;
+    }
     static QStringList shownRows(const TDataSentakuBox &box)
     {
         QStringList names;
@@ -201,12 +207,18 @@ TEST_F(DataSentakuBoxTest, WizardRoadListsTheAllowedDataSetsAndChoosesOne)
 
 TEST_F(DataSentakuBoxTest, EscReturnsTwoAndKeepsTheDataFolder)
 {
+    SystemDef.SysDef.DataPlace = 2; // a server data place has no meaning on this computer
     const int r = runWizardScreen([](TDataSentakuBox &box) {
         box.PerfectGrid1->setCurrentCell(1, dcName);
         fwtest::tap(box.PerfectGrid1, Qt::Key_Escape);
     });
     EXPECT_EQ(r, 2);
     EXPECT_EQ(SystemDef.DataDir, slot(1));
+    // Closing stores the operator's settings with the data place reset.
+    EXPECT_EQ(SystemDef.SysDef.DataPlace, 0);
+    SystemDef.SysDef.DataPlace = 2;
+    ASSERT_TRUE(dm->fnGetSysDef());
+    EXPECT_EQ(SystemDef.SysDef.DataPlace, 0);
 
     // A previous folder whose company database is gone is warned about and left as it was.
     QFile::remove(slot(1) + u'/' + Product.DataFile);
@@ -270,7 +282,49 @@ TEST_F(DataSentakuBoxTest, HeaderClicksSortAndMarkTheColumn)
     box.HeaderClick(0);
     EXPECT_EQ(header(2), QStringLiteral("データ名  "));
     EXPECT_EQ(box.SortCol(), 0);
+    // All commands are offered here, but only those this build carries are live.
+    box.UpdateFunctionKeys();
+    EXPECT_EQ(captions(box), expected({2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_FALSE(box.F3->isEnabled());
+    EXPECT_TRUE(box.F1->isEnabled());
     box.KeepOnClose = true;
+}
+
+TEST_F(DataSentakuBoxTest, LockColumnLocksAndUnlocksInTheServerModes)
+{
+    ConnectMode = 1;
+    SystemDef.HostName = QStringLiteral("127.0.0.1"); // this machine: the databases open without a server
+    SystemDef.OpCode = 10000 * 10000 + 10;
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL) VALUES (10000, 7, '佐藤', 9)"));
+    TDataSentakuBox box;
+    box.KeepOnClose = true;
+    box.SetParams({QStringLiteral("SyoriType=0")});
+    box.Prepare(true);
+    auto lockOf = [this] { return scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT DATALOCK FROM DATALIST WHERE REC=2")); };
+    const int row = rowOf(box, slot(2));
+    ASSERT_GE(row, 0);
+    Q_EMIT box.PerfectGrid1->cellClicked(row, dcLockPic);
+    EXPECT_EQ(lockOf(), QStringLiteral("10"));
+    EXPECT_EQ(box.PerfectGrid1->item(row, dcLock)->text(), QStringLiteral("10"));
+    EXPECT_EQ(box.RowRecord(row)->DATALOCK, 10);
+    box.LockClick(row); // our own lock comes off again
+    EXPECT_EQ(lockOf(), QStringLiteral("0"));
+
+    // Another operator's lock stays, with the holder named.
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET DATALOCK=7 WHERE REC=2"));
+    box.Prepare(true);
+    ScriptedMessages boxes;
+    boxes.answer(mrOk);
+    box.LockClick(rowOf(box, slot(2)));
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].title, QStringLiteral("ロックデータの状態"));
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("このデータは違うオペレータによりロックされているため解除は行えません。\r【データフォルダ】")));
+    EXPECT_TRUE(boxes.shown[0].text.endsWith(QStringLiteral("【オペレータ名】\r　佐藤")));
+    EXPECT_EQ(lockOf(), QStringLiteral("7"));
+
+    // A row without a folder path is not written back.
+    TDataListRec empty;
+    EXPECT_THROW(box.SaveListRecord(empty), platform::Error);
 }
 
 TEST_F(DataSentakuBoxTest, ParametersSetTheTypeTheStyleAndTheFixedFilter)
@@ -314,20 +368,15 @@ TEST_F(DataSentakuBoxTest, TargetChoiceRefusesRowsWithData)
     ScriptedMessages boxes;
     boxes.answer(mrOk);
     boxes.answer(mrOk);
-    auto rowOf = [&box](const QString &folder) {
-        for (int i = 0; i < box.PerfectGrid1->rowCount(); ++i)
-            if (box.RowFolderPath(i) == folder) return i;
-        return -1;
-    };
-    box.PerfectGrid1->setCurrentCell(rowOf(slot(1)), dcName);
+    box.PerfectGrid1->setCurrentCell(rowOf(box, slot(1)), dcName);
     box.F12Click();
-    box.PerfectGrid1->setCurrentCell(rowOf(slot(2)), dcName);
+    box.PerfectGrid1->setCurrentCell(rowOf(box, slot(2)), dcName);
     box.F12Click();
     ASSERT_EQ(boxes.shown.size(), 2);
     EXPECT_EQ(boxes.shown[0].text, QStringLiteral("このデータは現在選択中のデータです。\r他の場所を選んで下さい。"));
     EXPECT_EQ(boxes.shown[1].text, QStringLiteral("選択したパスには既にデータが存在します。\r他の場所を選んで下さい。"));
     EXPECT_EQ(box.result(), 0);
-    box.PerfectGrid1->setCurrentCell(rowOf(slot(9)), dcName);
+    box.PerfectGrid1->setCurrentCell(rowOf(box, slot(9)), dcName);
     box.F12Click();
     EXPECT_EQ(box.result(), 1);
     EXPECT_EQ(DataSentakuProcessResult, QStringLiteral("PATH1=") + slot(9) + QStringLiteral("\rPATH2=") + slot(9));

@@ -1,6 +1,7 @@
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Kikan.h"
+#include "dbaccess/UserList.h"
 #include "support/DbFixture.h"
 #include "support/TestEnv.h"
 
@@ -234,4 +235,39 @@ TEST_F(CompanyRecordsTest, DataPathsAndEras)
     dm->LoadGengo();
     ASSERT_EQ(GengoTable.size(), 4); // the built-in eras
     EXPECT_EQ(GengoTable.first().Name, QStringLiteral("平成"));
+}
+
+TEST_F(CompanyRecordsTest, OperatorListOfTheGroup)
+{
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO LEVELNAME (LEVELNO, NAME) VALUES (3, '入力担当')"));
+    const char *rows[] = {
+        "10000, 5, 'システム用', 9, 0",   // below 10: never listed
+        "10000, 12, '佐藤', 3, 1",
+        "10000, 11, '鈴木', 4, 0",        // job level without a name: left out by the join
+        "20000, 13, '他グループ', 9, 1",
+    };
+    for (const char *r : rows)
+        exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL, SHONIN) VALUES (%1)")
+                                           .arg(QString::fromUtf8(r)));
+
+    TUserList list;
+    list.GroupId = 10000;
+    list.FirstEntryText = QStringLiteral("選択なし");
+    list.Execute();
+    EXPECT_EQ(list.Lines, QStringList({QStringLiteral("選択なし"), QStringLiteral("10:管理者"), QStringLiteral("12:佐藤")}));
+    EXPECT_EQ(list.Count, 3);
+    EXPECT_EQ(list.Items[0].OpCode, 0);
+    EXPECT_EQ(list.Items[0].JobLevel, 9);
+    EXPECT_EQ(list.Items[2].LevelName, QStringLiteral("入力担当"));
+    EXPECT_EQ(list.GetOpCode(2), 12);
+    EXPECT_EQ(list.GetOpCode(3), 0);
+    EXPECT_EQ(list.IndexOf(12), 2);
+    EXPECT_EQ(list.IndexOf(11), -1);
+    EXPECT_EQ(list.GetText(), QStringLiteral("選択なし\r\n10:管理者\r\n12:佐藤\r\n"));
+
+    list.FirstEntryText.clear();
+    list.DisplayFormat = 1;
+    list.ShoninOnly = 1;
+    list.Execute();
+    EXPECT_EQ(list.Lines, QStringList({QStringLiteral("\"12\"\t\"佐藤\"")}));
 }

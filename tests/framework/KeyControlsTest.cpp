@@ -118,6 +118,24 @@ TEST(KeyControls, EditNumbers)
     EXPECT_EQ(e.Long(), 42);
 }
 
+TEST(KeyControls, EditLengthCountsShiftJisBytes)
+{
+    TxEdit e;
+    e.setMaxBytes(8);
+    e.insert(QStringLiteral("あいう"));
+    e.insert(QStringLiteral("え")); // 8 bytes: still fits
+    e.insert(QStringLiteral("お"));
+    EXPECT_EQ(e.text(), QStringLiteral("あいうえ"));
+    e.clear();
+    e.insert(QStringLiteral("ｱｲｳｴｵｶｷｸｹ")); // half-width kana count one byte each: 9 bytes
+    EXPECT_EQ(e.text(), QString());
+    e.insert(QStringLiteral("ｱｲｳｴｵｶｷｸ"));
+    EXPECT_EQ(e.text(), QStringLiteral("ｱｲｳｴｵｶｷｸ"));
+    e.setMaxBytes(0);
+    e.insert(QStringLiteral("あ"));
+    EXPECT_EQ(e.text(), QStringLiteral("ｱｲｳｴｵｶｷｸあ"));
+}
+
 TEST(KeyControls, PasteBlockedOnlyWithTheInputMethodDisabled)
 {
     auto *edit = new TxEdit;
