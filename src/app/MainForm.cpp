@@ -20,6 +20,7 @@
 #include "framework/xWizard.h"
 #include "platform/CallerChannel.h"
 #include "platform/NamedLock.h"
+#include "platform/Error.h"
 
 #include <QApplication>
 
@@ -284,6 +285,7 @@ void TForm1::ReleaseAll()
     if (LoggedIn) {
         if (!DM->IBDatabaseDEF.connected()) DM->fnAccDefConnected(QString(), true);
         DM->DeleteLogonInfo();
+        AutoUploadSharedData(sharedAutomatic());
         DM->IBDatabaseDEF.close();
         LoggedIn = false;
     }
@@ -356,6 +358,7 @@ void TForm1::btnDataSentakuClick()
     if (DataSetOpen) {
         DM->fnAccDatDisConnected(QString(), true, false);
         DataSetOpen = false;
+        AutoUploadSharedData(sharedAutomatic());
     }
     if (SelectAndConnectData(3, 1) == 1) {
         listDataInfo->clear();
@@ -392,6 +395,22 @@ int TForm1::SelectAndConnectData(int syoriType, int selection)
         // the data set held before the click has been released.
         if (SystemDef.DataDir.trimmed().isEmpty()) return accepted ? 1 : 0;
 
+        // A data set of a shared server is worked on in its local folder.
+        QString listed;
+        int kyoyuLock = 0, netDrive = 0;
+        if (!listCtl().ConvLocalPathToSharePath(SystemDef.DataDir, listed, kyoyuLock, netDrive)) {
+            if (!ask(QStringLiteral("共有データパスの変換に失敗しました。\rデータ選択画面を開き、選択しなおしますか？\r"))) {
+                SystemDef.DataDir.clear();
+                return 0;
+            }
+            SystemDef.DataDir = m_previousDataDir;
+            continue;
+        }
+        if (AutoDownloadSharedData(sharedAutomatic()) != 1) {
+            SystemDef.DataDir = m_previousDataDir;
+            continue;
+        }
+
         xAnimeProgressDialog1->setCaption(QStringLiteral("接続中"));
         xAnimeProgressDialog1->setInfoLabel(QStringLiteral("会計データに接続中です…"));
         xAnimeProgressDialog1->CancelBtnShow = false;
@@ -420,11 +439,102 @@ int TForm1::SelectAndConnectData(int syoriType, int selection)
             DM->fnAccDatDisConnected(QString(), true, false);
             DataSetOpen = false;
         }
+        // A fetched shared data set goes back to its server once it is closed.
+        AutoUploadSharedData(sharedAutomatic());
         if (!ask(question)) {
             SystemDef.DataDir.clear();
             return 0;
         }
         firstPass = false;
+    }
+}
+
+TDataSentakuListCtl &TForm1::listCtl()
+{
+    if (!m_listCtl) {
+        m_listCtl = std::make_unique<TDataSentakuListCtl>();
+        m_listCtl->ConnectMode = quint8(ConnectMode);
+    }
+    return *m_listCtl;
+}
+
+bool TForm1::sharedAutomatic() const { return SystemDef.SysDef.KyoyuDataAuto != 0; }
+
+int TForm1::AutoDownloadSharedData(bool automatic)
+{
+    if (ConnectMode != 0) return 1;
+    QString listed;
+    int kyoyuLock = 0, netDrive = 0;
+    if (!listCtl().ConvLocalPathToSharePath(SystemDef.DataDir, listed, kyoyuLock, netDrive)) {
+        MessageDlg(QStringLiteral("共有データパスの変換に失敗しました。データ選択画面を開きます。"), TMsgDlgType::mtWarning, mbOK);
+        return 0;
+    }
+    if (netDrive != 1 || kyoyuLock != 0) return 1;
+    if (!automatic) {
+        MessageDlg(QStringLiteral("このデータは共有取得が行われていません。データ選択画面を開きます。"), TMsgDlgType::mtWarning, mbOK);
+        return 0;
+    }
+    xAnimeProgressDialog1->setCaption(QStringLiteral("共有データ受信中"));
+    xAnimeProgressDialog1->setInfoLabel(QStringLiteral("共有データから受信中…"));
+    xAnimeProgressDialog1->CancelBtnShow = false;
+    xAnimeProgressDialog1->Show(this);
+    TDataSentakuRec rec;
+    int result = 0;
+    try {
+        listCtl().GetDataListRecordByPath(SystemDef.DataDir, rec);
+        result = listCtl().KyoyuDataDown(rec, true);
+    } catch (const platform::Error &e) {
+        xAnimeProgressDialog1->Close();
+        MessageDlg(e.message(), TMsgDlgType::mtWarning, mbOK);
+        return 0;
+    }
+    xAnimeProgressDialog1->Close();
+    if (result == -1) return -1;
+    if (result == 1 && QFileInfo::exists(ExcludePathDelim(SystemDef.DataDir) + u'/' + Product.DataFile)) return 1;
+    // The folder is offered again as it is listed; a path is never stored upper-cased.
+    m_previousDataDir = rec.LocalPath;
+    MessageDlg(QStringLiteral("共有サーバーが起動していない、接続が切断されている または 共有サーバー上のデータ領域が削除された可能性があります。\r"
+                              "共有データパス: ") + listed,
+               TMsgDlgType::mtInformation, mbOK);
+    return 0;
+}
+
+int TForm1::AutoUploadSharedData(bool automatic)
+{
+    if (ConnectMode != 0 || SystemDef.DataDir.trimmed().isEmpty()) return 1;
+    if (SystemDef.DataDamaged) return 0;
+    if (!automatic) return 1;
+    QString listed;
+    int kyoyuLock = 0, netDrive = 0;
+    if (!listCtl().ConvLocalPathToSharePath(SystemDef.DataDir, listed, kyoyuLock, netDrive)) {
+        MessageDlg(QStringLiteral("共有データパスの変換に失敗しました。共有データの自動保管は行えませんでした。"), TMsgDlgType::mtWarning, mbOK);
+        return 0;
+    }
+    if (netDrive != 1 || kyoyuLock != 1) return 1;
+    xAnimeProgressDialog1->setCaption(QStringLiteral("共有データ送信中"));
+    xAnimeProgressDialog1->setInfoLabel(QStringLiteral("共有データへ送信中…"));
+    xAnimeProgressDialog1->CancelBtnShow = false;
+    xAnimeProgressDialog1->Show(this);
+    try {
+        TDataSentakuRec rec;
+        listCtl().GetDataListRecordByPath(SystemDef.DataDir, rec);
+        bool damaged = CheckDataByHook(SystemDef.HostName, rec.LocalPath, 0, 1) == 0;
+        for (const TDataListRec &child : rec.ChildRows)
+            if (!damaged && CheckDataByHook(SystemDef.HostName, child.LocalPath, 0, 1) == 0) damaged = true;
+        if (damaged) {
+            xAnimeProgressDialog1->Close();
+            MessageDlg(QStringLiteral("合算・分散データに破損したデータが存在するため、共有データの自動保管を中止します。\r"
+                                      "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。"),
+                       TMsgDlgType::mtInformation, mbOK);
+            return 0;
+        }
+        const int result = listCtl().KyoyuDataUp(rec, true);
+        xAnimeProgressDialog1->Close();
+        return result;
+    } catch (const platform::Error &e) {
+        xAnimeProgressDialog1->Close();
+        MessageDlg(e.message(), TMsgDlgType::mtWarning, mbOK);
+        return 0;
     }
 }
 

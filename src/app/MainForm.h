@@ -35,6 +35,11 @@ public:
     void btnDataSentakuClick();
     int SelectAndConnectData(int syoriType, int selection);
     bool CheckDataSelected();
+    // A data set kept on a shared server is fetched into its work folder
+    // before use (1 usable, 0 refused, -1 fetch refused) and stored back when
+    // it is left (1 nothing to do or stored, 0 not stored).
+    int AutoDownloadSharedData(bool automatic);
+    int AutoUploadSharedData(bool automatic);
     void BuildSummary();
     int ExecuteExport();
     void Wizard1NextClick(bool finalState);
@@ -68,6 +73,8 @@ protected:
 
 private:
     QString pageName() const;
+    TDataSentakuListCtl &listCtl();
+    bool sharedAutomatic() const;
     bool m_shown = false;
     QString m_previousDataDir;
     std::unique_ptr<TDataSentakuListCtl> m_listCtl;

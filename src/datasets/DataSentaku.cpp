@@ -213,7 +213,12 @@ void TDataSentakuBox::buildControls()
     cboxKyoyuDataAuto = new QCheckBox(QStringLiteral("共有データの取得と保管を自動化する"), pnlClient);
     cboxKyoyuDataAuto->setObjectName(QStringLiteral("cboxKyoyuDataAuto"));
     cboxKyoyuDataAuto->setGeometry(8, 10, 290, 24);
-    cboxKyoyuDataAuto->setEnabled(false); // shared data are not handled by this build
+    connect(cboxKyoyuDataAuto, &QCheckBox::clicked, this, [this](bool on) {
+        SystemDef.SysDef.KyoyuDataAuto = on ? 1 : 0;
+        m_kyoyuAuto = on;
+        PerfectGrid1->setFocus(Qt::OtherFocusReason);
+        UpdateFunctionKeys();
+    });
     btnKyoyuDataUp = makeButton(pnlClient, QStringLiteral("btnKyoyuDataUp"), QStringLiteral("共有保管"), QRect(300, 7, 88, 30));
     btnKyoyuDataDown = makeButton(pnlClient, QStringLiteral("btnKyoyuDataDown"), QStringLiteral("共有取得"), QRect(392, 7, 88, 30));
     btnKyoyuDataUp->setEnabled(false);
@@ -452,6 +457,8 @@ void TDataSentakuBox::ShowDataList()
     m_sortDesc = m_work.SortType != 0;
     if (LoadDataList() <= 0) return;
     FillGrid(-1);
+    m_kyoyuAuto = SystemDef.SysDef.KyoyuDataAuto != 0;
+    cboxKyoyuDataAuto->setChecked(m_kyoyuAuto); // "clicked" is not emitted
     m_prevFolder = SystemDef.DataDir;
     m_cancelRequested = false;
 }

@@ -8,6 +8,10 @@
 #include "dbaccess/Messages.h"
 #include "dbaccess/MojiBunkatu.h"
 #include "dbaccess/SjisText.h"
+#include "framework/MessageDlg.h"
+
+#include <QFileInfo>
+#include <QThread>
 
 #include <stdexcept>
 
@@ -652,7 +656,7 @@ bool TDataSentakuListCtl::UpdateDataListRecord(const TDataListRec &row, bool nam
             m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
             m_sql.execSQL();
         }
-        if (row.NETDRIVE == 1 && UpdateServerDataListRecord) UpdateServerDataListRecord(row, names);
+        if (row.NETDRIVE == 1) UpdateServerDataListRecord(row, names, false);
         commitOrRetain(g, DM->IBTransactionDEF);
     } catch (const std::exception &e) {
         if (!show) throw;
@@ -778,7 +782,7 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(const TDataListRec &child, b
         setRowParams(m_sql, child);
         m_sql.paramByName(QStringLiteral("UPDATE_LOCK")).setInteger(child.UPDATE_LOCK);
         m_sql.execSQL();
-        if (child.NETDRIVE == 1 && UpdateServerDataListChildRecord) UpdateServerDataListChildRecord(child, true);
+        if (child.NETDRIVE == 1) UpdateServerDataListChildRecord(child, true, false);
         g.commit();
     } catch (const std::exception &e) {
         if (!show) throw;
@@ -933,3 +937,369 @@ void UpdateDataListRowOfClosedData(const QString &dataDir, const TDataInfomation
 }
 
 void InstallDataListRowUpdater() { DataListRowUpdater = UpdateDataListRowOfClosedData; }
+
+// ---- shared-server areas ----
+
+namespace {
+
+const QString kServerUpdateFailed = QStringLiteral("共有データリストの更新に失敗しました。");
+const QString kServerChildUpdateFailed = QStringLiteral("共有(子)データリストの更新に失敗しました。");
+const QString kFreeArea = QStringLiteral("空き領域");
+const QString kNewArea = QStringLiteral("新しい領域");
+const QString kAreaGone = QStringLiteral(
+    "共有サーバーが起動していない、接続が切断されている または 共有サーバー上のデータ領域が削除された可能性があります。");
+const QString kAreaDamaged = QStringLiteral("共有サーバー上のデータが破損しているため、共有データの取得を中止します。\r"
+                                            "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。");
+const QString kAreaInUse = QStringLiteral("共有データは現在使用されています。");
+
+const QStringList kServerSetLines = {
+    QStringLiteral("SET PASNAME=:PASNAME,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,"),
+    QStringLiteral("NENDO=:NENDO,KISHU=:KISHU,KIMATU=:KIMATU,DATALOCK=:DATALOCK,TANTOU=:TANTOU,"),
+    QStringLiteral("VER_MAJOR=:VER_MAJOR,VER_MINOR1=:VER_MINOR1,VER_MINOR2=:VER_MINOR2,VER_TEXT=:VER_TEXT,"),
+    QStringLiteral("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,YOBI1=:YOBI1,YOBI2=:YOBI2,YOBI3=:YOBI3")};
+const QString kServerNamesLine = QStringLiteral(",ENTTEXT=:ENTTEXT,SHOUGOU=:SHOUGOU");
+const QString kServerColumns = QStringLiteral(
+    "ENTTEXT,SHOUGOU,PASNAME,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,"
+    "VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3");
+const QString kServerValues = QStringLiteral(
+    ":ENTTEXT,:SHOUGOU,:PASNAME,:DATATYPE,:CODETYPE,:NENDO,:KISHU,:KIMATU,:DATALOCK,:TANTOU,:VER_MAJOR,:VER_MINOR1,"
+    ":VER_MINOR2,:VER_TEXT,:UPDATE_LOCK,:GASSAN,:DATACODE,:DATA_STATUS,:YOBI1,:YOBI2,:YOBI3");
+
+bool hasCompanyDatabase(const QString &folder)
+{
+    return QFileInfo::exists(withoutTrailingDelim(folder) + u'/' + Product.DataFile);
+}
+
+// The folder that holds a path ("/a/b" -> "/a").
+QString parentFolder(const QString &path)
+{
+    const QString p = withoutTrailingDelim(path);
+    const qsizetype at = p.lastIndexOf(u'/');
+    return at > 0 ? p.left(at) : p;
+}
+
+// The area key: group, drive letter and path.
+void bindArea(FbQuery &q, const QString &path)
+{
+    q.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+    q.paramByName(QStringLiteral("DRIVELETTER")).setString(path.left(1));
+    q.paramByName(QStringLiteral("PASNAME")).setString(path);
+}
+
+} // namespace
+
+void TDataSentakuListCtl::setServerRowParams(FbQuery &q, const TDataListRec &row, bool names) const
+{
+    auto setInt = [&q](const char *name, int v) { q.paramByName(QLatin1String(name)).setInteger(v); };
+    auto setText = [&q](const char *name, const QString &v) { q.paramByName(QLatin1String(name)).setString(v); };
+    setText("PASNAME", row.PASNAME);
+    setInt("DATATYPE", row.DATATYPE);
+    setInt("CODETYPE", row.CODETYPE);
+    setInt("NENDO", row.NENDO);
+    q.paramByName(QStringLiteral("KISHU")).setDate(storedDate(row.KISHU));
+    q.paramByName(QStringLiteral("KIMATU")).setDate(storedDate(row.KIMATU));
+    setInt("DATALOCK", row.DATALOCK);
+    setInt("TANTOU", row.TANTOU);
+    setInt("VER_MAJOR", row.VER_MAJOR);
+    setInt("VER_MINOR1", row.VER_MINOR1);
+    setInt("VER_MINOR2", row.VER_MINOR2);
+    setText("VER_TEXT", row.VER_TEXT);
+    setInt("UPDATE_LOCK", row.UPDATE_LOCK);
+    setInt("GASSAN", row.GASSAN);
+    setText("DATACODE", row.DATACODE);
+    setInt("DATA_STATUS", row.DATA_STATUS);
+    setText("YOBI1", row.YOBI1);
+    setText("YOBI2", row.YOBI2);
+    setText("YOBI3", row.YOBI3);
+    if (names) {
+        setText("ENTTEXT", row.ENTTEXT);
+        setText("SHOUGOU", row.SHOUGOU);
+    }
+}
+
+bool TDataSentakuListCtl::UpdateServerDataListRecord(const TDataListRec &rowIn, bool names, bool show)
+{
+    if (rowIn.NETDRIVE == 0) return true;
+    if (rowIn.GASSAN == 10) return UpdateServerDataListChildRecord(rowIn, names, show);
+    TDataListRec row = rowIn;
+    const QString areaCondition = QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)");
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        m_sql.setSql(QStringList{QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM SERVERDATALIST"), areaCondition});
+        bindArea(m_sql, row.PASNAME);
+        m_sql.open();
+        const int count = m_sql.eof() ? 0 : m_sql.field(0).asInteger();
+        m_sql.close();
+        row.REC = 0;
+        if (count == 1) {
+            m_sql.setSql(QStringList{QStringLiteral("SELECT REC FROM SERVERDATALIST"), areaCondition});
+            bindArea(m_sql, row.PASNAME);
+            m_sql.open();
+            if (!m_sql.eof()) row.REC = m_sql.field(0).asInteger();
+            m_sql.close();
+        } else if (count > 1) {
+            m_sql.setSql(QStringList{QStringLiteral("DELETE FROM SERVERDATALIST"), areaCondition});
+            bindArea(m_sql, row.PASNAME);
+            m_sql.execSQL();
+        }
+        const QString drive = row.PASNAME.left(1);
+        if (QFileInfo(row.PASNAME).isDir()) {
+            if (row.REC != 0) {
+                QStringList sql{QStringLiteral("UPDATE SERVERDATALIST")};
+                sql << kServerSetLines;
+                if (names) sql.last() += kServerNamesLine;
+                sql << QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC)");
+                m_sql.setSql(sql);
+                setServerRowParams(m_sql, row, names);
+            } else {
+                m_sql.setSql(QStringList{QStringLiteral("SELECT MAX(REC) AS RECMAX FROM SERVERDATALIST"),
+                                         QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER)")});
+                m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+                m_sql.paramByName(QStringLiteral("DRIVELETTER")).setString(drive);
+                m_sql.open();
+                row.REC = (m_sql.eof() ? 0 : m_sql.field(0).asInteger()) + 1;
+                m_sql.close();
+                m_sql.setSql(QStringList{QStringLiteral("INSERT INTO SERVERDATALIST(GROUPID,DRIVELETTER,REC,") + kServerColumns + u')',
+                                         QStringLiteral("VALUES(:GROUPID,:DRIVELETTER,:REC,") + kServerValues + u')'});
+                setServerRowParams(m_sql, row, true);
+            }
+            m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+            m_sql.paramByName(QStringLiteral("DRIVELETTER")).setString(drive);
+            m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+            m_sql.execSQL();
+        }
+        // A data set that was emptied leaves no area row behind.
+        if (row.ENTTEXT != kFreeArea && row.ENTTEXT != kNewArea && !row.KISHU.isValid() && !row.KIMATU.isValid()) {
+            m_sql.setSql(QStringList{QStringLiteral("DELETE FROM SERVERDATALIST"),
+                                     QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC)")});
+            m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+            m_sql.paramByName(QStringLiteral("DRIVELETTER")).setString(drive);
+            m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+            m_sql.execSQL();
+        }
+        m_sql.setSql(QStringList{QStringLiteral("UPDATE DATALIST"), QStringLiteral("SET DATALOCK=:DATALOCK"),
+                                 QStringLiteral("WHERE PASNAME=:PASNAME")});
+        m_sql.paramByName(QStringLiteral("DATALOCK")).setInteger(row.DATALOCK);
+        m_sql.paramByName(QStringLiteral("PASNAME")).setString(row.PASNAME);
+        m_sql.execSQL();
+        g.commit();
+    } catch (const std::exception &e) {
+        if (!show) throw;
+        report(e, QStringLiteral("UpdateServerDataListRecord"), kServerUpdateFailed);
+        return false;
+    }
+    return true;
+}
+
+bool TDataSentakuListCtl::UpdateServerDataListChildRecord(const TDataListRec &childIn, bool names, bool show)
+{
+    if (childIn.NETDRIVE == 0) return true;
+    TDataListRec child = childIn;
+    const QString drive = child.PASNAME.left(1);
+    const QString areaCondition = QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)");
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        m_sql.setSql(QStringList{QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM CHILD_SERVERDATALIST"), areaCondition});
+        bindArea(m_sql, child.PASNAME);
+        m_sql.open();
+        const int count = m_sql.eof() ? 0 : m_sql.field(0).asInteger();
+        m_sql.close();
+        child.REC = 0;
+        if (count == 1) {
+            m_sql.setSql(QStringList{QStringLiteral("SELECT REC FROM CHILD_SERVERDATALIST"), areaCondition});
+            bindArea(m_sql, child.PASNAME);
+            m_sql.open();
+            if (!m_sql.eof()) child.REC = m_sql.field(0).asInteger();
+            m_sql.close();
+        } else if (count > 1) {
+            m_sql.setSql(QStringList{QStringLiteral("DELETE FROM CHILD_SERVERDATALIST"), areaCondition});
+            bindArea(m_sql, child.PASNAME);
+            m_sql.execSQL();
+        }
+        bool insert = false;
+        if (child.REC == 0) {
+            // The number of the area that holds the child folder.
+            m_sql.setSql(QStringList{QStringLiteral("SELECT REC FROM SERVERDATALIST"), areaCondition});
+            bindArea(m_sql, parentFolder(child.PASNAME));
+            m_sql.open();
+            if (!m_sql.eof()) child.REC = m_sql.field(0).asInteger();
+            m_sql.close();
+            insert = true;
+        }
+        if (child.REC > 0) {
+            if (!insert) {
+                QStringList sql{QStringLiteral("UPDATE CHILD_SERVERDATALIST")};
+                sql << kServerSetLines;
+                if (names) sql.last() += kServerNamesLine;
+                sql << QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC) AND (ROWNO=:ROWNO)");
+                m_sql.setSql(sql);
+                setServerRowParams(m_sql, child, names);
+            } else {
+                m_sql.setSql(QStringList{QStringLiteral("INSERT INTO CHILD_SERVERDATALIST(GROUPID,DRIVELETTER,REC,ROWNO,") + kServerColumns + u')',
+                                         QStringLiteral("VALUES(:GROUPID,:DRIVELETTER,:REC,:ROWNO,") + kServerValues + u')'});
+                setServerRowParams(m_sql, child, true);
+            }
+            m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+            m_sql.paramByName(QStringLiteral("DRIVELETTER")).setString(drive);
+            m_sql.paramByName(QStringLiteral("REC")).setInteger(child.REC);
+            m_sql.paramByName(QStringLiteral("ROWNO")).setInteger(child.ROWNO);
+            m_sql.execSQL();
+        }
+        m_sql.setSql(QStringList{QStringLiteral("UPDATE CHILD_DATALIST"), QStringLiteral("SET DATALOCK=:DATALOCK"),
+                                 QStringLiteral("WHERE PASNAME=:PASNAME")});
+        m_sql.paramByName(QStringLiteral("DATALOCK")).setInteger(child.DATALOCK);
+        m_sql.paramByName(QStringLiteral("PASNAME")).setString(child.PASNAME);
+        m_sql.execSQL();
+        g.commit();
+    } catch (const std::exception &e) {
+        if (!show) throw;
+        report(e, QStringLiteral("UpdateServerDataListChildRecord"), kServerChildUpdateFailed);
+        return false;
+    }
+    return true;
+}
+
+QStringList TDataSentakuListCtl::holderLines(const QString &area, const TDataInfomationRec &info) const
+{
+    const QString blank = QStringLiteral("　");
+    QStringList lines{QStringLiteral("【データフォルダ】"), blank + area, QString(), QStringLiteral("【オペレータ】")};
+    const int groupBase = SystemDef.GroupNo * 10000;
+    if (info.ShareOpCode != 0)
+        lines << blank + QString::number(groupBase != 0 ? info.ShareOpCode % groupBase : info.ShareOpCode);
+    lines << QString() << QStringLiteral("【オペレータ名】") << blank + info.ShareOpName;
+    return lines;
+}
+
+void TDataSentakuListCtl::sharedMessage(const QString &text, const QStringList &lines) const
+{
+    const QString title = QStringLiteral("選択データの状態");
+    if (ShowSharedMessage) {
+        ShowSharedMessage(title, text, lines);
+        return;
+    }
+    TMessageInfoRec rec;
+    InitMessageInfoRec(rec);
+    rec.Mode = 1;
+    rec.Position = TPosition::poScreenCenter;
+    rec.Caption = title;
+    rec.Text = text;
+    rec.Color = 255;
+    rec.Lines = lines;
+    ShowMessageBox(rec);
+}
+
+int TDataSentakuListCtl::KyoyuDataDown(TDataSentakuRec &rec, bool quiet)
+{
+    if (rec.PASNAME.isEmpty() || rec.LocalPath.isEmpty()) return 0;
+    const QString area = rec.PASNAME;
+    TDataInfomation info;
+    info.ConnectMode = ConnectMode;
+    TDataInfomationRec ir;
+    const bool readable = info.ReadIniInfo(area, ir) != 0 || rec.ENTTEXT == kFreeArea || rec.ENTTEXT == kNewArea;
+    if (!readable) {
+        if (!quiet) sharedMessage(kAreaGone, {QStringLiteral("【共有データパス】"), area});
+        return 0;
+    }
+    if (ir.Shougou.isEmpty()) ir.Shougou = rec.ENTTEXT.isEmpty() ? kFreeArea : rec.ENTTEXT;
+    if (ir.ListName.isEmpty()) ir.ListName = rec.ENTTEXT.isEmpty() ? kFreeArea : rec.ENTTEXT;
+    rec.ENTTEXT = rec.DispName = ir.ListName;
+    rec.UPDATE_LOCK = ir.UpdateLock;
+    rec.GASSAN = ir.GassanKbn;
+    GetDispRecord(ir, rec);
+    rec.KYOYULOCK = 0;
+    UpdateDataListRecord(rec, false, true);
+    DeleteDataListChildRecord(rec, true);
+
+    // The children are rebuilt from the area's sub-folders.
+    bool damaged = ir.Status == 10;
+    if (!damaged && (rec.GASSAN == 1 || rec.GASSAN == 2)) {
+        rec.ChildCount = 0;
+        rec.ChildRows.clear();
+        QStringList folders;
+        ListSubFolders(area, 0, folders);
+        for (int i = 0; i < folders.size(); ++i) {
+            if (!hasCompanyDatabase(folders[i])) continue;
+            TDataInfomationRec ci;
+            info.ReadIniInfo(folders[i], ci);
+            TDataListRec child;
+            ClearDataListRec(child, folders[i]);
+            child.REC = rec.REC;
+            child.ROWNO = i + 1;
+            child.NETDRIVE = rec.NETDRIVE;
+            child.UPDATE_LOCK = rec.UPDATE_LOCK;
+            child.GASSAN = 10;
+            GetDispRecord(ci, child);
+            child.KYOYULOCK = 0;
+            UpdateDataListRecord(child, false, true);
+            rec.ChildRows << child;
+            ++rec.ChildCount;
+            if (ci.Status == 10) damaged = true;
+        }
+    }
+    if (damaged) {
+        sharedMessage(kAreaDamaged, holderLines(area, ir));
+        return -1;
+    }
+    int result = info.GetServerData(area, rec.LocalPath, quiet);
+    if (result == 255) result = -1;
+    if (result == -1) {
+        TDataInfomationRec now;
+        info.ReadIniInfo(area, now);
+        sharedMessage(now.Status == 10 ? kAreaDamaged : kAreaInUse, holderLines(area, now));
+    }
+    if (result != 0) {
+        rec.KYOYULOCK = result == 1 ? 1 : 0;
+        UpdateDataListRecord(rec, false, true);
+        if (rec.GASSAN == 1 || rec.GASSAN == 2) {
+            QStringList old;
+            ListSubFolders(rec.LocalPath, 0, old);
+            for (const QString &f : old)
+                if (hasCompanyDatabase(f)) DeleteFolder(f, 3, false, true);
+            for (TDataListRec &child : rec.ChildRows) {
+                const QString local = QString(child.PASNAME).replace(area, rec.LocalPath);
+                if (hasCompanyDatabase(child.PASNAME) && info.GetServerData(child.PASNAME, local, true) == 0) break;
+                child.KYOYULOCK = rec.KYOYULOCK;
+                UpdateDataListRecord(child, false, true);
+            }
+        }
+        return result;
+    }
+    info.SetShareStatus(area, 1);
+    return 0;
+}
+
+int TDataSentakuListCtl::KyoyuDataUp(TDataSentakuRec &rec, bool quiet)
+{
+    if (rec.PASNAME.isEmpty() || rec.LocalPath.isEmpty()) return 0;
+    const QString area = rec.PASNAME;
+    TDataInfomation info;
+    info.ConnectMode = ConnectMode;
+    int result = info.PutServerData(area, rec.LocalPath, quiet);
+    if (result == 255) result = -1;
+    if (result == -1) {
+        TDataInfomationRec now;
+        info.ReadIniInfo(area, now);
+        sharedMessage(now.Status == 10 ? kAreaDamaged : kAreaInUse, holderLines(area, now));
+    }
+    if (result == 1) {
+        rec.KYOYULOCK = 0;
+        UpdateDataListRecord(rec, false, true);
+        QStringList old;
+        ListSubFolders(area, 0, old);
+        for (const QString &f : old) {
+            if (!hasCompanyDatabase(f)) continue;
+            DeleteFolder(f, 3, false, false);
+            QThread::msleep(500);
+        }
+        if (rec.GASSAN == 1 || rec.GASSAN == 2) {
+            for (TDataListRec &child : rec.ChildRows) {
+                const QString local = QString(child.PASNAME).replace(area, rec.LocalPath);
+                if (!hasCompanyDatabase(local)) continue;
+                if (info.PutServerData(child.PASNAME, local, true) < 0) break;
+                child.KYOYULOCK = rec.KYOYULOCK;
+                UpdateDataListRecord(child, false, true);
+            }
+        }
+    }
+    return result;
+}

@@ -110,10 +110,18 @@ public:
     static void NumberChildNames(TDataSentakuRec &rec);
     static void DeleteChildRec(TDataSentakuRec &rec, int index);
 
-    // The shared-server rows follow an update of a row on a shared server;
-    // the shared-server list installs these (row, names flag).
-    std::function<void(const TDataListRec &row, bool names)> UpdateServerDataListRecord;
-    std::function<void(const TDataListRec &child, bool names)> UpdateServerDataListChildRecord;
+    // The shared-server side: this installation's rows of the areas of a
+    // shared drive (SERVERDATALIST, CHILD_SERVERDATALIST), and the fetch of an
+    // area into the local work folder and its store back.
+    bool UpdateServerDataListRecord(const TDataListRec &row, bool names, bool show);
+    bool UpdateServerDataListChildRecord(const TDataListRec &child, bool names, bool show);
+    // -1 refused, 0 failed, 1 fetched / stored.
+    int KyoyuDataDown(TDataSentakuRec &rec, bool quiet);
+    int KyoyuDataUp(TDataSentakuRec &rec, bool quiet);
+
+    // Shows the fetch and store messages (default: the framework's message
+    // box with one OK button and the text in red).
+    std::function<void(const QString &title, const QString &text, const QStringList &lines)> ShowSharedMessage;
 
 private:
     void readRow(FbQuery &q, TDataListRec &row) const;
@@ -122,6 +130,9 @@ private:
     void setPlaceParam(FbQuery &q) const;
     void setRowParams(FbQuery &q, const TDataListRec &row) const;
     void report(const std::exception &e, const QString &operation, const QString &description) const;
+    void setServerRowParams(FbQuery &q, const TDataListRec &row, bool names) const;
+    void sharedMessage(const QString &text, const QStringList &lines) const;
+    QStringList holderLines(const QString &area, const TDataInfomationRec &info) const;
 
     FbQuery m_sql;
     FbQuery m_sql2;

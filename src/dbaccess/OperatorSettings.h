@@ -49,6 +49,7 @@ struct TSysDefSettings {
     // and layout (0 all accounts, 1 fixed A4, 2 fixed A3).
     std::array<std::array<QString, 3>, 5> Titles{};
     int DataPlace = 0;           // サーバのデータの場所
+    int KyoyuDataAuto = 0;       // fetch and store shared data sets without asking (this session)
     int TekiyoEditMode = 0;      // 摘要項目の編集モード
     int MotoLine1 = 0;           // 元帳１行出力区分
     int MotoFusen = 0;           // 元帳付箋マーク出力区

@@ -8,6 +8,7 @@
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DataInfo.h"
+#include "dbaccess/DataRoot.h"
 #include "dbaccess/FileUtils.h"
 #include "dbaccess/Globals.h"
 #include "datasets/DataSentaku.h"
@@ -233,6 +234,55 @@ TEST_F(MainWizardTest, CancellingTheScreenKeepsTheChosenDataSetOpen)
     f.ReleaseAll();
     EXPECT_EQ(platform::IniFile(status).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")), QStringLiteral("1"));
     EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(MainWizardTest, ASharedDataSetIsFetchedForTheRunAndStoredBackAtTheEnd)
+{
+    const QString area = testenv::freshDir(QStringLiteral("share")) + QStringLiteral("/data/sv0001");
+    CreateCompanyDatabase(area, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET PASNAME='%1',NETDRIVE=1,KYOYULOCK=0,ENTTEXT='共有商事',"
+                                                  "KISHU='2025-04-01',KIMATU='2026-03-31' WHERE REC=12").arg(area));
+    auto lockOf = [this] { return scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT KYOYULOCK FROM DATALIST WHERE REC=12")); };
+    ScriptedMessages boxes;
+    TForm1 f;
+    ASSERT_TRUE(f.FormCreate({}, program));
+    f.LoggedIn = true;
+    SystemDef.OpCode = 10000 * 10000 + 10;
+    SystemDef.OpLevel = 9;
+    dm->LoadGengo();
+    QList<int> answers;
+    RunProcessHook = [&](const QString &, int, const QString &) {
+        const int a = answers.takeFirst();
+        if (a == 1) SystemDef.DataDir = slot(12); // the work folder of the shared row
+        return a;
+    };
+
+    // Without the automation the data set must be fetched by hand first.
+    SystemDef.SysDef.KyoyuDataAuto = 0;
+    answers = {1, 2};
+    boxes.answer(mrOk);
+    f.btnDataSentakuClick();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("このデータは共有取得が行われていません。データ選択画面を開きます。"));
+    EXPECT_TRUE(answers.isEmpty()); // the screen opened again
+    EXPECT_FALSE(f.DataSetOpen);
+    EXPECT_EQ(lockOf(), QStringLiteral("0"));
+
+    // With it, the area is fetched, opened, and stored back when the wizard ends.
+    SystemDef.SysDef.KyoyuDataAuto = 1;
+    answers = {1};
+    f.btnDataSentakuClick();
+    ASSERT_TRUE(f.DataSetOpen);
+    EXPECT_EQ(lockOf(), QStringLiteral("1"));
+    EXPECT_EQ(f.listDataInfo->count(), 4);
+    f.ReleaseAll();
+    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+    EXPECT_EQ(lockOf(), QStringLiteral("0"));
+    EXPECT_EQ(platform::IniFile(TDataInfomation::IniFileOf(area)).readString(QStringLiteral("DATASTS"), QStringLiteral("SHARE_STATUS")),
+              QStringLiteral("1"));
+    EXPECT_EQ(boxes.shown.size(), 1);
+    SystemDef.SysDef.KyoyuDataAuto = 0;
 }
 
 // ---------------------------------------------------------------- the whole program

@@ -3,10 +3,13 @@
 #include "datasets/DataSentakuList.h"
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DataInfo.h"
+#include "dbaccess/DataRoot.h"
 #include "dbaccess/Globals.h"
+#include "platform/IniFile.h"
 #include "support/DbFixture.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace {
 
@@ -555,4 +558,88 @@ TEST_F(DataSentakuListTest, AWriteInsideTheCallersTransactionKeepsItOpen)
     // Committed for everybody else all the same.
     EXPECT_EQ(count(QStringLiteral("DATALIST WHERE SHOUGOU='継続'")), 1);
     dm->IBTransactionDEF.commit();
+}
+
+TEST_F(DataSentakuListTest, SharedAreaIsFetchedIntoItsWorkFolderAndStoredBack)
+{
+    InstallDataInfoHooks(); // an area without its information file gets one when first read
+    const QString area = testenv::freshDir(QStringLiteral("share")) + QStringLiteral("/data/sv0001");
+    CreateCompanyDatabase(area, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET PASNAME='%1',NETDRIVE=1,KYOYULOCK=0,ENTTEXT='共有商事',"
+                                                  "KISHU='2025-04-01',KIMATU='2026-03-31' WHERE REC=12").arg(area));
+    QStringList messages;
+    TDataSentakuListCtl ctl;
+    ctl.ShowSharedMessage = [&messages](const QString &, const QString &text, const QStringList &) { messages << text; };
+    auto lockOf = [this] { return scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT KYOYULOCK FROM DATALIST WHERE REC=12")); };
+    auto shareStatusOf = [](const QString &folder) {
+        return platform::IniFile(TDataInfomation::IniFileOf(folder)).readString(QStringLiteral("DATASTS"), QStringLiteral("SHARE_STATUS"));
+    };
+
+    TDataSentakuRec rec;
+    ASSERT_EQ(ctl.GetDataListRecordByPath(slot(12), rec), 1);
+    ASSERT_EQ(rec.PASNAME, area);
+    EXPECT_EQ(ctl.KyoyuDataDown(rec, true), 1);
+    EXPECT_TRUE(QFileInfo::exists(slot(12) + QStringLiteral("/vqacc.fdb")));
+    EXPECT_EQ(lockOf(), QStringLiteral("1"));
+    EXPECT_EQ(shareStatusOf(area), QStringLiteral("2"));
+    // This installation's view of the area was written.
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT REC FROM SERVERDATALIST WHERE PASNAME='%1'").arg(area)),
+              QStringLiteral("1"));
+
+    // While it is taken out, another fetch is refused and says so.
+    TDataSentakuRec other = rec;
+    EXPECT_EQ(ctl.KyoyuDataDown(other, false), -1);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_EQ(messages[0], QStringLiteral("共有データは現在使用されています。"));
+
+    EXPECT_EQ(ctl.KyoyuDataUp(rec, true), 1);
+    EXPECT_EQ(lockOf(), QStringLiteral("0"));
+    EXPECT_EQ(shareStatusOf(area), QStringLiteral("1"));
+
+    // A damaged area is not copied.
+    QDir(slot(12)).removeRecursively();
+    platform::IniFile(TDataInfomation::IniFileOf(area)).writeString(QStringLiteral("DATASTS"), QStringLiteral("STATUS"), QStringLiteral("10"));
+    EXPECT_EQ(ctl.KyoyuDataDown(rec, true), -1);
+    EXPECT_EQ(messages.last().left(20), QStringLiteral("共有サーバー上のデータが破損しているため"));
+    EXPECT_FALSE(QFileInfo::exists(slot(12) + QStringLiteral("/vqacc.fdb")));
+
+    // An area that is gone answers 0, quietly when asked to.
+    messages.clear();
+    rec.PASNAME = area + QStringLiteral("-gone");
+    EXPECT_EQ(ctl.KyoyuDataDown(rec, true), 0);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(ctl.KyoyuDataDown(rec, false), 0);
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].startsWith(QStringLiteral("共有サーバーが起動していない")));
+}
+
+TEST_F(DataSentakuListTest, AreaRowsOfASharedDrive)
+{
+    const QString area = testenv::freshDir(QStringLiteral("drive")) + QStringLiteral("/sv0003");
+    QDir().mkpath(area);
+    TDataSentakuListCtl ctl;
+    TDataListRec row;
+    ctl.ClearDataListRec(row, area);
+    row.NETDRIVE = 1;
+    row.ENTTEXT = QStringLiteral("共有商事");
+    row.KISHU = QDate(2025, 4, 1);
+    row.KIMATU = QDate(2026, 3, 31);
+    row.DATALOCK = 7;
+    auto areaRows = [&] { return count(QStringLiteral("SERVERDATALIST WHERE PASNAME='%1'").arg(area)); };
+    // Two rows of one path: the next write leaves one, with a new number.
+    for (int rec : {1, 2})
+        exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO SERVERDATALIST (GROUPID, DRIVELETTER, REC, PASNAME) "
+                                                      "VALUES (10000, '/', %1, '%2')").arg(rec).arg(area));
+    ASSERT_TRUE(ctl.UpdateServerDataListRecord(row, true, true));
+    EXPECT_EQ(areaRows(), 1);
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT REC FROM SERVERDATALIST WHERE PASNAME='%1'").arg(area)),
+              QStringLiteral("1"));
+    // The data lock follows to the local rows that name the area.
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET PASNAME='%1',NETDRIVE=1 WHERE REC=20").arg(area));
+    row.DATALOCK = 9;
+    QDir(area).removeRecursively(); // a vanished area writes no area row
+    ASSERT_TRUE(ctl.UpdateServerDataListRecord(row, true, true));
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT DATALOCK FROM DATALIST WHERE REC=20")), QStringLiteral("9"));
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT DATALOCK FROM SERVERDATALIST WHERE PASNAME='%1'").arg(area)),
+              QStringLiteral("7"));
 }
