@@ -162,6 +162,10 @@ TDataSentakuBox::TDataSentakuBox(QWidget *parent) : TBSDI(parent)
         return; // CreateDone stays off: Execute reports the failed set-up
     }
     ForeColor = palette().color(QPalette::Text);
+    const TGridColors colours = SetPerfectGridColors(PerfectGrid1, 0);
+    BackColor = colours.Back;
+    OddRowBackColor = colours.OddRowBack;
+    FocusBorderColor = colours.FocusBorder;
     switch (ConnectMode) {
     case 0:
         setWindowTitle(QStringLiteral("データ選択"));
@@ -535,12 +539,15 @@ void TDataSentakuBox::writeGridRow(int row, const TDataListRec &r)
 void TDataSentakuBox::FillGrid(int index)
 {
     QTableWidget *g = PerfectGrid1;
-    const QSignalBlocker block(g);
+    QSignalBlocker block(g);
     if (index < 0) {
         g->setRowCount(0);
         writeHeaders();
         for (int i = 0; i < m_disp.size(); ++i) FillGrid(i);
+        m_focusRow = -1; // the rows are new: nothing to restore
+        block.unblock();
         if (g->rowCount() > 0) g->setCurrentCell(0, dcNo);
+        if (g->currentRow() != m_focusRow) cellFocusChanged();
         return;
     }
     if (index >= m_disp.size()) return;

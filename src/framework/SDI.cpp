@@ -19,6 +19,7 @@
 #include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QTableWidget>
 #include <QTimer>
 #include <QToolTip>
 
@@ -522,4 +523,32 @@ void TBSDI::GetGamenValue()
 void TBSDI::PutGamenValue()
 {
     m_gamen.HozonValue(objectName(), GamenValue);
+}
+
+TGridColors SetPerfectGridColors(QTableWidget *grid, int kind)
+{
+    auto colour = [](int v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); };
+    const TSysDefSettings &o = SystemDef.SysDef;
+    TGridColors c;
+    c.FixedBack = colour(o.ColHeaderColor);
+    c.FixedBorder = c.Border = c.Disabled = colour(8421504);
+    c.Back = c.OddRowBack = colour(o.ClientColor);
+    c.FocusBorder = colour(o.ActiveColor);
+    c.ThruBorder = (Edition == 1 || Edition == 2) ? colour(2386943) : colour(32768);
+    c.VoidArea = QApplication::palette().color(QPalette::Disabled, QPalette::Text);
+    if (kind != 1) {
+        c.Back = colour(o.ClientColor1);
+        c.OddRowBack = colour(o.ClientColor2);
+    }
+    if (grid) {
+        grid->setStyleSheet(QStringLiteral("QTableWidget { gridline-color: %1; }"
+                                           "QHeaderView::section { background-color: %2; border: 1px solid %1; padding: 2px; }")
+                                .arg(c.Border.name(), c.FixedBack.name()));
+        QPalette pal = grid->palette();
+        pal.setColor(QPalette::Base, c.Back);
+        pal.setColor(QPalette::AlternateBase, c.OddRowBack);
+        pal.setColor(QPalette::Window, c.VoidArea);
+        grid->setPalette(pal);
+    }
+    return c;
 }

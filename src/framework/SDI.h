@@ -47,6 +47,17 @@ extern int MenuCallbackAnswer;
 // Set when a form wrote its opening row of the operation log.
 extern bool ProcHistoryOpened;
 
+class QTableWidget;
+
+// The operator's colours of a list grid.
+struct TGridColors {
+    QColor FixedBack, FixedBorder, Border, Disabled, Back, OddRowBack, FocusBorder, ThruBorder, VoidArea;
+};
+// Styles a list grid from the operator's colours (header, borders) and answers
+// them; kind 1 keeps "ClientColor" for both row colours, any other kind takes
+// "ClientColor1" and "ClientColor2".
+TGridColors SetPerfectGridColors(QTableWidget *grid, int kind);
+
 class TBSDI : public QDialog
 {
     Q_OBJECT

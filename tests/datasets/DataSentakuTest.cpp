@@ -120,6 +120,7 @@ protected:
         SystemDef.OpName = QStringLiteral("山田");
         SystemDef.DataRootDir = root.root;
         ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+        ASSERT_TRUE(dm->fnGetSysDef()); // the operator's colours, as after a login
         InstallDataInfoHooks();
         m_runner = ModalRunner;
         // Slot 1: the fixture's company (corporation, 11.0.0); slot 2 a medical corporation
@@ -187,8 +188,10 @@ TEST_F(DataSentakuBoxTest, WizardRoadListsTheAllowedDataSetsAndChoosesOne)
         keys = captions(box);
         searchEnabled = box.btnSearch->isEnabled();
         for (int i = 0; i < box.PerfectGrid1->rowCount(); ++i) folders << box.PerfectGrid1->item(i, dcFolder)->text();
-        // Located on the data set chosen before.
+        // Located on the data set chosen before, its row in the focus colour.
         EXPECT_EQ(box.PerfectGrid1->currentRow(), 0);
+        EXPECT_EQ(box.PerfectGrid1->item(0, dcName)->foreground().color(), QColor(0xFF, 0x6B, 0x24));
+        EXPECT_EQ(box.PerfectGrid1->item(1, dcName)->foreground().color(), box.ForeColor);
         shot = fwtest::screenshot(&box, QStringLiteral("DataSentakuBox"));
         box.PerfectGrid1->setCurrentCell(1, dcName);
         fwtest::tap(box.PerfectGrid1, Qt::Key_F12);
