@@ -226,6 +226,8 @@ bool TForm1::FormCreate(const QStringList &arguments, const QString &programPath
     }
     DocumentDir = GetMyDocumentsFolder();
     setWindowTitle(Export->Caption);
+    // The program's own title as well (window managers show it beside dialog titles).
+    QApplication::setApplicationDisplayName(Export->Caption);
     const QString p = Export->ProductName, t = Export->TargetName;
     if (Caller.hasCaller()) {
         Memo1a->setPlainText(QStringLiteral("『%1』から『%2』へデータの連動を行います。").arg(p, t));
@@ -639,6 +641,7 @@ void TForm1::Wizard1NextClick(bool finalState)
     xAnimeProgressDialog1->setInfoLabel(QStringLiteral("連動データの作成中です…"));
     xAnimeProgressDialog1->CancelBtnShow = false;
     xAnimeProgressDialog1->Show(this);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     int run = 4;
     QString unexpected;
     try {
@@ -648,6 +651,7 @@ void TForm1::Wizard1NextClick(bool finalState)
     } catch (const std::exception &e) {
         unexpected = QString::fromLocal8Bit(e.what());
     }
+    QApplication::restoreOverrideCursor();
     xAnimeProgressDialog1->Close();
     if (run == 1) {
         if (!Caller.hasCaller()) MessageDlg(QStringLiteral("中間ファイルが作成されました。\r"), TMsgDlgType::mtInformation, mbOK);

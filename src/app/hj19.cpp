@@ -56,9 +56,22 @@ Currency mulDiv(qint64 raw, qint64 b, qint64 divisor)
     return Currency::fromRaw(qint64(q));
 }
 
+// A four-decimal value with fewer decimals, rounded half away from zero on the
+// exact value (a binary double would round 0.1245 down).
 QString rateText(Currency c, int decimals)
 {
-    return QString::asprintf("%1.*f", decimals, c.toDouble());
+    qint64 v = c.raw;
+    const bool negative = v < 0;
+    if (negative) v = -v;
+    for (int i = 4; i < decimals; ++i) v *= 10;
+    qint64 div = 1;
+    for (int i = decimals; i < 4; ++i) div *= 10;
+    v = (v + div / 2) / div; // in units of 10^-decimals
+    qint64 scale = 1;
+    for (int i = 0; i < decimals; ++i) scale *= 10;
+    QString text = QString::number(v / scale);
+    if (decimals > 0) text += u'.' + QStringLiteral("%1").arg(v % scale, decimals, 10, QLatin1Char('0'));
+    return negative && v != 0 ? u'-' + text : text;
 }
 
 // Column positions of a sheet by suffix, looked up once per sheet.
@@ -171,7 +184,8 @@ struct Asset {
         kname = r.need("KNAME").asString();
         meisyou = r.need("MEISYOU").asString();
         syutodate = r.need("SYUTODATE").asDate();
-        if (!syutodate.isValid())
+        // The database's day 0 (1899-12-30) is an empty date as well.
+        if (!syutodate.isValid() || syutodate == QDate(1899, 12, 30))
             throw EDataExportError(QStringLiteral("取得年月が設定されていません。"), 4,
                                    QStringLiteral("資産名:%1").arg(meisyou));
         wareki = TWarekiRec();

@@ -63,6 +63,7 @@ TLogonBox::TLogonBox(QWidget *parent) : TBSDI(parent)
     txtOpCode->setObjectName(QStringLiteral("txtOpCode"));
     txtOpCode->setMaxLength(9);
     txtOpCode->setValidator(digits);
+    txtOpCode->ImeMode = TImeMode::imDisable;
     txtOpCode->setToolTip(QStringLiteral("オペレータコードを入力します。"));
     txtPassword = new TxEdit(this);
     txtPassword->setObjectName(QStringLiteral("txtPassword"));

@@ -157,19 +157,24 @@ TEST_F(ExportTest, NothingToExportOrAMissingDateWritesNoFile)
 
     insert({1, 1, "1401", u"日付なし", "", 10, "100", "100", "0.1", "0", "0", "0", "0", 1, 12});
     testenv::writeFile(out, "kept");
-    ScriptedMessages boxes;
-    boxes.answer(mrOk);
-    try {
-        WriteIntermediateFile(exporter, out);
-        FAIL() << "exported";
-    } catch (const EDataExportError &e) {
-        EXPECT_EQ(e.message(), QStringLiteral("減価償却資産の取得に失敗しました。"));
-        EXPECT_EQ(e.Code, 7);
+    // No date, and the database's day 0, are both a missing date.
+    for (const char *date : {"", "1899-12-30"}) {
+        SCOPED_TRACE(date);
+        if (*date) exec(QStringLiteral("ACCDAT"), QStringLiteral("UPDATE KS_SISAN SET SYUTODATE='%1'").arg(QLatin1String(date)));
+        ScriptedMessages boxes;
+        boxes.answer(mrOk);
+        try {
+            WriteIntermediateFile(exporter, out);
+            FAIL() << "exported";
+        } catch (const EDataExportError &e) {
+            EXPECT_EQ(e.message(), QStringLiteral("減価償却資産の取得に失敗しました。"));
+            EXPECT_EQ(e.Code, 7);
+        }
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].text, QStringLiteral("例外エラー\r取得年月が設定されていません。\r\r"));
+        EXPECT_EQ(testenv::readFile(out), QByteArray("kept"));
+        EXPECT_FALSE(dm->IBTransactionDAT.inTransaction());
     }
-    ASSERT_EQ(boxes.shown.size(), 1);
-    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("例外エラー\r取得年月が設定されていません。\r\r"));
-    EXPECT_EQ(testenv::readFile(out), QByteArray("kept"));
-    EXPECT_FALSE(dm->IBTransactionDAT.inTransaction());
 }
 
 TEST_F(ExportTest, DecliningBalanceTableChoiceAndTheGuaranteeAmount)
@@ -179,6 +184,7 @@ TEST_F(ExportTest, DecliningBalanceTableChoiceAndTheGuaranteeAmount)
     insert({2, 2, "1407", u"B", "2011-04-01", 10, "1000000", "200000", "0.250", "0", "0", "0", "0", 1, 12});
     insert({3, 2, "1407", u"C", "2011-04-01", 10, "1000000", "200000", "0.200", "0", "0", "0", "0", 1, 12, "0", 0, 1, "1000000"});
     insert({4, 2, "1407", u"D", "2013-04-01", 10, "1000000", "200000", "0.250", "0", "0", "0", "0", 1, 12, "0", 1, 0});
+    insert({5, 2, "1407", u"E", "2013-04-01", 10, "1000000", "200000", "0.1245", "0", "0", "0", "0", 1, 12});
     {
         THojinZeiGenkaDataExport exporter(0, out);
         WriteIntermediateFile(exporter, out);
@@ -192,6 +198,9 @@ TEST_F(ExportTest, DecliningBalanceTableChoiceAndTheGuaranteeAmount)
     EXPECT_EQ(cell(flat, s, r, 3, QStringLiteral("0910")), QString());            // cost − adjusted cost is 0
     EXPECT_EQ(cell(flat, s, r, 4, QStringLiteral("2700")), QStringLiteral("0.04448"));
     EXPECT_EQ(cell(flat, s, r, 4, QStringLiteral("0450")), QStringLiteral("1"));
+    // A typed rate with four decimals is rounded on its exact value.
+    EXPECT_EQ(cell(flat, s, r, 1, QStringLiteral("2500")), QStringLiteral("0.200"));
+    EXPECT_EQ(cell(flat, s, r, 5, QStringLiteral("2500")), QStringLiteral("0.125"));
 
     // The rows the tables single out; lives outside the table read as zero.
     const TDepreciationRates r5 = RateRow(false, 5);
