@@ -70,9 +70,16 @@ QString cut(const QString &text, int size)
     return SjisLeft(text, size - 1);
 }
 
+// Each "%D" found is taken out before the next search, so "%%DD" holds two.
 int countPercentD(const QString &format)
 {
-    return static_cast<int>(format.toUpper().count(QLatin1String("%D")));
+    QString text = format.toUpper();
+    int n = 0;
+    for (qsizetype at = text.indexOf(QLatin1String("%D")); at >= 0; at = text.indexOf(QLatin1String("%D"))) {
+        text.remove(at, 2);
+        ++n;
+    }
+    return n;
 }
 
 // The folder part of a file name, without a trailing separator ("" for a bare name).

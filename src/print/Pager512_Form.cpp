@@ -7,6 +7,7 @@
 #include "print/Pager512_Chart.h"
 #include "print/Pager512_Data.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -87,9 +88,12 @@ int FormAlignWord(const QString &word)
 
 void AppendPrintErrorLog(const QString &operation, const QString &message)
 {
-    QFile log(QDir(platform::documentsDir()).filePath(QStringLiteral("Pager512_Error.log")));
-    if (log.open(QIODevice::WriteOnly | QIODevice::Append))
-        log.write(platform::toCp932(QStringLiteral("%1:%2").arg(operation, message)) + "\r\n");
+    const QString dir = platform::documentsDir();
+    QDir().mkpath(dir);
+    QFile log(QDir(dir).filePath(QStringLiteral("Pager512_Error.log")));
+    if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yy/MM/dd hh:mm:ss"));
+    log.write(platform::toCp932(QStringLiteral("%1  %2:%3").arg(stamp, operation, message)) + "\r\n");
 }
 
 namespace {

@@ -118,6 +118,12 @@ TEST_F(CompanyRecordsTest, CompanyMasterLoadsFromTheRowsWritten)
     EXPECT_EQ(AccInf.YearStart[1], QDate(2014, 4, 1));
     EXPECT_EQ(AccInf.YearEnd[1], QDate(2015, 3, 31));
     EXPECT_EQ(AccInf.YearStart[2], QDate(2013, 4, 1));
+    // Day 0 stored instead of NULL counts as no date as well.
+    exec(QStringLiteral("ACCDAT"), QStringLiteral("UPDATE ACCDEF1 SET ZKISHU='1899-12-30', ZZKISHU='1899-12-30'"));
+    ASSERT_TRUE(dm->fnGetAccInfo());
+    EXPECT_EQ(AccInf.YearStart[1], QDate(2014, 4, 1));
+    EXPECT_EQ(AccInf.YearStart[2], QDate(2013, 4, 1));
+    EXPECT_EQ(AccInf.YearEnd[2], QDate(2014, 3, 31));
     EXPECT_FALSE(AccInf.SysKCode[saKaribarai].isEmpty());
     EXPECT_FALSE(AccInf.BillKCode[0].isEmpty());
     // The load takes the highest version; the version text reads row 1.

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -132,7 +133,12 @@ TEST(FormFile, UnreadableFileIsLoggedAndRaised)
     const QString log = QDir(platform::documentsDir()).filePath(QStringLiteral("Pager512_Error.log"));
     QFile::remove(log);
     EXPECT_THROW(HensuuYomikomi(path, 0, 0), platform::Error);
-    EXPECT_TRUE(platform::fromCp932(testenv::readFile(log)).startsWith(QStringLiteral("ImageOut.HensuuYomikomi:")));
+    // "yy/mm/dd hh:nn:ss", two blanks, then the operation and the message.
+    const QString line = platform::fromCp932(testenv::readFile(log));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d  ImageOut\\.HensuuYomikomi:"))
+                    .match(line)
+                    .hasMatch())
+        << line.toStdString();
 }
 
 TEST(FormFile, PagesPairInCycles)

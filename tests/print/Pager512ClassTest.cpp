@@ -134,6 +134,7 @@ TEST(Pager512, PageNumberFormats)
         {"%d %s", false, 1},
         {"%d/%d/%d", false, 3},
         {"%s", false, 0},
+        {"%%dd", true, 2}, // each "%D" found is taken out before the next is looked for
     };
     for (const Case &c : cases) {
         TPager512 p;
