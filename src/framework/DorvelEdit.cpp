@@ -275,7 +275,7 @@ void TDorvelEdit::keyPressEvent(QKeyEvent *e)
         else if (mods == Qt::ShiftModifier) MoveFocusFrom(this, false);
         return;
     case Qt::Key_Backtab:
-        if (!tabReport) MoveFocusFrom(this, false);
+        MoveFocusFrom(this, false); // the Tab report covers a plain Tab only
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:

@@ -85,6 +85,7 @@ void TMessageBox::Prepare(bool flag)
     AgreeVisible = Mode == 2 || Mode == 3;
     layoutPanels(m_design.width(), m_design.height());
     ArrangeControls();
+    if (Position == TPosition::poScreenCenter) SetFormPosition(0, 0, 0, 0, 3);
     FirstPositioning = false;
 }
 

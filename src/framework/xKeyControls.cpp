@@ -277,8 +277,7 @@ void TxComboBox::codeSearch(const QString &text)
         m_remembered = found;
     } else {
         m_inSearch = true;
-        setCurrentIndex(-1);
-        m_remembered = -1;
+        setCurrentIndex(-1); // leaving goes back to the remembered item
         if (isEditable()) {
             setEditText(key);
             lineEdit()->setCursorPosition(int(key.size()));
@@ -334,6 +333,8 @@ void TxComboBox::keyPressEvent(QKeyEvent *e)
 void TxComboBox::focusInEvent(QFocusEvent *e)
 {
     m_remembered = currentIndex();
+    // The code search chooses items; typed text is not completed behind its back.
+    if (isEditable() && completer()) setCompleter(nullptr);
     QComboBox::focusInEvent(e);
 }
 

@@ -43,6 +43,7 @@ TInputDlgBox::TInputDlgBox(QWidget *parent) : TBSDI(parent, TFormBorderStyle::bs
     setFixedSize(427, 242);
     UseMenuCallback = false;
     SkipProcessCheck = false;
+    KeepOnClose = true; // closing hides it; the owner frees it
     SaveFormSize = false;
     NotifyActivate = false;
 
@@ -136,6 +137,7 @@ void TInputDlgBox::SetKeyFilter(int filter)
 void TInputDlgBox::applyMask()
 {
     txtInput->setEchoMode(InputMode == 1 && !btnFuseji->isChecked() ? QLineEdit::Password : QLineEdit::Normal);
+    txtInput->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
 }
 
 void TInputDlgBox::Prepare(bool flag)
@@ -164,7 +166,7 @@ void TInputDlgBox::Prepare(bool flag)
         pnlKingaku->show();
         txtKingaku->setText(Value);
         txtKingaku->setToolTip(InputHint);
-        if (MaxLength > 0) txtKingaku->setMaxLength(MaxLength);
+        txtKingaku->setMaxLength(MaxLength > 0 ? MaxLength : 32767);
         txtKingaku->ImeMode = TImeMode::imDisable;
     } else {
         pnlCombo->hide();
@@ -204,6 +206,8 @@ bool TInputDlgBox::eventFilter(QObject *watched, QEvent *e)
         if (k->key() == Qt::Key_Backspace) c = QChar(0x08);
         else if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) c = u'\r';
         else if (k->text().size() == 1 && k->text().at(0).unicode() >= 32) c = k->text().at(0);
+        // Ctrl+V, Ctrl+X and the like are characters of their own to the filter.
+        else if (k->text().size() == 1 && (k->modifiers() & Qt::ControlModifier)) c = k->text().at(0);
         if (!c.isNull() && !InputKeyFilterAccepts(m_keyFilter, c)) return true;
         return false;
     }

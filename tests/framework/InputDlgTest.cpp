@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPointer>
@@ -165,6 +166,10 @@ TEST(InputDlgTest, KeyFilters)
     box->txtInput->clear();
     for (QChar ch : QStringLiteral("-1a.5/"))
         fwtest::tap(box->txtInput, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+    EXPECT_EQ(box->txtInput->text(), QStringLiteral("-1.5"));
+    // Pasting is a key of its own, which the filter refuses as well.
+    QApplication::clipboard()->setText(QStringLiteral("abc"));
+    fwtest::tap(box->txtInput, Qt::Key_V, Qt::ControlModifier, QString(QChar(0x16)));
     EXPECT_EQ(box->txtInput->text(), QStringLiteral("-1.5"));
 }
 

@@ -190,7 +190,10 @@ TEST(KeyControls, ComboCodeSearchRemembersAndLeavesWithTheItem)
     EXPECT_EQ(combo->currentIndex(), -1);
     EXPECT_EQ(combo->currentText(), QStringLiteral("9"));
     EXPECT_EQ(combo->lineEdit()->cursorPosition(), 1);
+    f.after->setFocus(); // a failed search leaves with the item held before
+    EXPECT_EQ(combo->currentIndex(), 1);
 
+    combo->setFocus();
     combo->setEditText(QStringLiteral("現金"));
     EXPECT_EQ(combo->currentText(), QStringLiteral("現金")); // a name: no search
 }

@@ -822,13 +822,13 @@ BEGIN
 END^
 SET TERM ; ^
 EXECUTE PROCEDURE ONE_TIME_PROC;
-COMMIT;
+Commit;
 DROP PROCEDURE ONE_TIME_PROC;
 COMMIT;
 
 /* 9. the lease-period straight-line method */
 INSERT INTO GENKADIV (CODE, GDNAM) VALUES (6, 'リース期間定額法');
-COMMIT;
+Commit;
 
 /* 10. staff numbers of a facility and department for three years; an empty
    code means all facilities or all departments */
@@ -945,6 +945,6 @@ BEGIN
 END^
 SET TERM ; ^
 EXECUTE PROCEDURE ONE_TIME_PROC;
-COMMIT;
+Commit;
 DROP PROCEDURE ONE_TIME_PROC;
 COMMIT;
