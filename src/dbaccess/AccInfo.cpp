@@ -28,9 +28,16 @@ QString errorText(const std::exception &e)
 class CommitGuard
 {
 public:
+    // A transaction that cannot start (no connection) is left to the
+    // statements, whose failure the caller's handling meets.
     explicit CommitGuard(FbTransaction &tr) : m_tr(tr), m_started(!tr.inTransaction())
     {
-        if (m_started) m_tr.startTransaction();
+        if (!m_started) return;
+        try {
+            m_tr.startTransaction();
+        } catch (const std::exception &) {
+            m_started = false;
+        }
     }
     ~CommitGuard()
     {
@@ -422,7 +429,8 @@ bool TDM::fnGetAccInfo()
             info.EncodeLength = 8;
             info.PlainLength = 8;
             info.EncodeText = TrimZen(GetAccReg(kihon, QStringLiteral("データパスワードV2"), QStringLiteral("文字"), QString()).toString());
-            a.DataPassword = EasyDecode(info) ? info.PlainText : QString();
+            EasyDecode(info); // a cut text keeps what was read before the cut
+            a.DataPassword = info.PlainText;
         }
         a.BranchFlag = a.SITEN == 0 ? 1 : SystemDef.Reserve4Bit[4];
         return true;

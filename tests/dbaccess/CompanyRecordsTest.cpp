@@ -241,6 +241,11 @@ TEST_F(CompanyRecordsTest, DataPathsAndEras)
     dm->LoadGengo();
     ASSERT_EQ(GengoTable.size(), 4); // the built-in eras
     EXPECT_EQ(GengoTable.first().Name, QStringLiteral("平成"));
+    // Without the system database the built-in eras are there all the same.
+    dm->IBDatabaseDEF.close();
+    GengoTable.clear();
+    EXPECT_NO_THROW(dm->LoadGengo());
+    EXPECT_EQ(GengoTable.size(), 4);
 }
 
 TEST_F(CompanyRecordsTest, OperatorListOfTheGroup)
