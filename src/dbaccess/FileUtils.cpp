@@ -156,9 +156,11 @@ bool CopyFolder(const QString &source, const QString &target, int operation)
     }
     if (!QFileInfo::exists(source)) return false;
     // The shell copies a folder into an existing target folder, else under the target name.
+    // A file likewise goes into an existing target folder; missing folders are made.
     QString dest = target;
-    if (QFileInfo(target).isDir() && QFileInfo(source).isDir())
+    if (QFileInfo(target).isDir())
         dest = ExcludePathDelim(target) + u'/' + QFileInfo(ExcludePathDelim(source)).fileName();
+    QDir().mkpath(QFileInfo(dest).absolutePath());
     if (operation == 1 && QDir().rename(source, dest)) return true;
     if (!copyTree(source, dest)) return false;
     if (operation == 1) {
@@ -371,7 +373,11 @@ bool BrowseFolder(const QString &title, QString &name)
 
 QString ReadIniValue(const QString &file, const QString &section, const QString &key, const QVariant &def)
 {
-    return platform::IniFile(file).readString(section, key, def.toString());
+    try {
+        return platform::IniFile(file).readString(section, key, def.toString());
+    } catch (const platform::Error &) {
+        return def.toString(); // an unreadable file reads as an empty one
+    }
 }
 
 void WriteIniValue(const QString &file, const QString &section, const QString &key, bool remove, const QVariant &value)
@@ -387,7 +393,12 @@ void WriteIniValue(const QString &file, const QString &section, const QString &k
 void ReadIniSection(const QString &file, const QString &section, QString &text)
 {
     if (file.isEmpty() || section.isEmpty()) return;
-    const QStringList lines = platform::IniFile(file).readSectionValues(section);
+    QStringList lines;
+    try {
+        lines = platform::IniFile(file).readSectionValues(section);
+    } catch (const platform::Error &) {
+        // an unreadable file reads as an empty one
+    }
     text = lines.isEmpty() ? QString() : lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 

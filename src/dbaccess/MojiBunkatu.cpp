@@ -16,8 +16,11 @@ void TMojiBunkatu::setItems(const QStringList &items)
     Count = static_cast<int>(m_items.size());
 }
 
-void TMojiBunkatu::Split(const QString &text)
+void TMojiBunkatu::Split(const QString &whole)
 {
+    // The text ends at a NUL character, as a zero-terminated text does.
+    const qsizetype nul = whole.indexOf(QChar(0));
+    const QString text = nul >= 0 ? whole.left(nul) : whole;
     QStringList items;
     const qsizetype n = text.size();
     qsizetype p = 0;

@@ -182,6 +182,11 @@ void IniFile::eraseSection(const QString &section)
 
 void IniFile::writeSection(const QString &section, const QStringList &nameValueLines)
 {
+    if (nameValueLines.isEmpty()) {
+        // Erasing the section and writing no line leaves no section.
+        eraseSection(section);
+        return;
+    }
     int header = findSection(section);
     std::vector<Line> body;
     Line h;

@@ -60,6 +60,12 @@ TEST(FileUtils, DeleteCopyAndMoveFolders)
     QDir().mkpath(base + QStringLiteral("/into"));
     EXPECT_TRUE(CopyFolder(base + QStringLiteral("/src"), base + QStringLiteral("/into"), 2));
     EXPECT_TRUE(QFileInfo::exists(base + QStringLiteral("/into/src/a.txt")));
+    // A file goes into an existing folder too; a missing folder is made.
+    EXPECT_TRUE(CopyFolder(base + QStringLiteral("/src/a.txt"), base + QStringLiteral("/into"), 2));
+    EXPECT_EQ(testenv::readFile(base + QStringLiteral("/into/a.txt")), QByteArray("A"));
+    EXPECT_TRUE(CopyFolder(base + QStringLiteral("/into/a.txt"), base + QStringLiteral("/new/deep/b.txt"), 1));
+    EXPECT_EQ(testenv::readFile(base + QStringLiteral("/new/deep/b.txt")), QByteArray("A"));
+    EXPECT_FALSE(QFileInfo::exists(base + QStringLiteral("/into/a.txt")));
 
     EXPECT_TRUE(CopyFolder(base + QStringLiteral("/copy"), base + QStringLiteral("/moved"), 1));
     EXPECT_FALSE(QFileInfo::exists(base + QStringLiteral("/copy")));
@@ -232,5 +238,15 @@ TEST(FileUtils, IniHelpers)
     EXPECT_EQ(text, QStringLiteral("STATUS=1\r\nPCNAME=PC01\r\n"));
     EraseIniSection(file, QStringLiteral("DATASTS"));
     ReadIniSection(file, QStringLiteral("DATASTS"), text);
+    EXPECT_TRUE(text.isEmpty());
+    // Writing a section without lines leaves no section.
+    WriteIniSection(file, QStringLiteral("DATASTS"), {QStringLiteral("STATUS=1")});
+    WriteIniSection(file, QStringLiteral("DATASTS"), {});
+    EXPECT_FALSE(platform::IniFile(file).sectionExists(QStringLiteral("DATASTS")));
+    // A file that cannot be read reads as an empty one.
+    const QString folder = QFileInfo(file).absolutePath() + QStringLiteral("/dir.ini");
+    QDir().mkpath(folder);
+    EXPECT_EQ(ReadIniValue(folder, QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("d")), QStringLiteral("d"));
+    ReadIniSection(folder, QStringLiteral("A"), text);
     EXPECT_TRUE(text.isEmpty());
 }

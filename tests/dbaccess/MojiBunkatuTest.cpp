@@ -19,6 +19,7 @@ TEST(MojiBunkatu, DelimitedSplitRules)
         {QStringLiteral("\"ab\"cd"), {QStringLiteral("ab"), QStringLiteral("cd")}},
         {QStringLiteral(" 株式会社 , ㈱①"), {QStringLiteral("株式会社"), QStringLiteral("㈱①")}},
         {QStringLiteral("\"open"), {QStringLiteral("open")}},
+        {QStringLiteral("a,b") + QChar(0) + QStringLiteral(",c"), {QStringLiteral("a"), QStringLiteral("b")}}, // ends at NUL
     };
     TMojiBunkatu m;
     for (const Case &c : cases) {
