@@ -16,6 +16,17 @@ TDM *DM = nullptr;
 
 namespace {
 
+// The general decimal form of a real number, at most 15 significant digits,
+// with an exponent written as "1E20" or "1E-5".
+QString GeneralFloatText(double v)
+{
+    QString t = QString::number(v, 'g', 15);
+    const qsizetype e = t.indexOf(u'e');
+    if (e < 0) return t;
+    const int exponent = t.mid(e + 1).toInt();
+    return t.left(e) + u'E' + QString::number(exponent);
+}
+
 const QStringList kReadCommitted = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
                                     QStringLiteral("nowait")};
 
@@ -588,7 +599,7 @@ bool toRegText(const QString &kind, const QVariant &v, bool sysreg, QString &out
     else if (kind == u"日付") out = DateToRegText(4, v.toDate());
     else if (kind == u"整数") out = QString::number(v.toInt());
     else if (kind == u"金額") out = toCurrency(v).toString();
-    else if (!sysreg && kind == u"実数") out = QString::number(v.toDouble(), 'g', 15);
+    else if (!sysreg && kind == u"実数") out = GeneralFloatText(v.toDouble());
     else if (!sysreg && kind == u"日時") {
         const QDateTime dt = v.toDateTime();
         out = dt.isValid() ? FormatDateTime(QStringLiteral("yyyy/mm/dd hh:nn:ss"), dt) : QString();

@@ -318,6 +318,14 @@ TEST_F(DataModuleTest, CompanySettingsStore)
     EXPECT_EQ(dm->GetAccReg(QStringLiteral("テスト"), QStringLiteral("C1"), QStringLiteral("論理"), QString()), QVariant(true));
     exec(QStringLiteral("ACCDAT"), QStringLiteral("UPDATE ACCREG SET ATEXT='YES' WHERE AGROUP='テスト' AND ACODE='C1'"));
     EXPECT_EQ(dm->GetAccReg(QStringLiteral("テスト"), QStringLiteral("C1"), QStringLiteral("論理"), QString()), QVariant(false));
+    // Real numbers are stored in the general form ("1E20", "1E-5").
+    dm->PutAccReg(QStringLiteral("テスト"), QStringLiteral("C6"), QStringLiteral("実数"), 1e20);
+    EXPECT_EQ(scalar(QStringLiteral("ACCDAT"), QStringLiteral("SELECT ATEXT FROM ACCREG WHERE AGROUP='テスト' AND ACODE='C6'")),
+              QStringLiteral("1E20"));
+    dm->PutAccReg(QStringLiteral("テスト"), QStringLiteral("C6"), QStringLiteral("実数"), 0.00001);
+    EXPECT_EQ(dm->GetAccReg(QStringLiteral("テスト"), QStringLiteral("C6"), QStringLiteral("実数"), QString()).toDouble(), 0.00001);
+    EXPECT_EQ(scalar(QStringLiteral("ACCDAT"), QStringLiteral("SELECT ATEXT FROM ACCREG WHERE AGROUP='テスト' AND ACODE='C6'")),
+              QStringLiteral("1E-5"));
     dm->PutAccReg(QStringLiteral("テスト"), QStringLiteral("C4"), QStringLiteral("文字"), QStringLiteral("x"));
     EXPECT_EQ(scalar(QStringLiteral("ACCDAT"), QStringLiteral("SELECT ATYPE FROM ACCREG WHERE AGROUP='テスト' AND ACODE='C4'")),
               QStringLiteral("整数"));
