@@ -82,8 +82,9 @@ bool isArrow(int key)
 void TxCheckBox::keyPressEvent(QKeyEvent *e)
 {
     if (handleKeyStyle(this, KeyStyles, e)) return;
-    // Arrows move the focus only through the key styles.
-    if (isArrow(e->key())) {
+    // An arrow without a style keeps the dialog's meaning (the focus moves on),
+    // but not with a modifier held.
+    if (isArrow(e->key()) && (e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier))) {
         e->ignore();
         return;
     }
