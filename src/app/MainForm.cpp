@@ -413,10 +413,7 @@ int TForm1::SelectAndConnectData(int syoriType, int selection)
             continue;
         }
 
-        xAnimeProgressDialog1->setCaption(QStringLiteral("接続中"));
-        xAnimeProgressDialog1->setInfoLabel(QStringLiteral("会計データに接続中です…"));
-        xAnimeProgressDialog1->CancelBtnShow = false;
-        xAnimeProgressDialog1->Show(this);
+        showProgress(QStringLiteral("接続中"), QStringLiteral("会計データに接続中です…"));
         bool failed = false;
         QString question;
         DataSetOpen = DM->fnAccDatConnected(SystemDef.HostName, SystemDef.DataDir, true);
@@ -462,6 +459,14 @@ TDataSentakuListCtl &TForm1::listCtl()
 
 bool TForm1::sharedAutomatic() const { return SystemDef.SysDef.KyoyuDataAuto != 0; }
 
+void TForm1::showProgress(const QString &caption, const QString &info)
+{
+    xAnimeProgressDialog1->setCaption(caption);
+    xAnimeProgressDialog1->setInfoLabel(info);
+    xAnimeProgressDialog1->CancelBtnShow = false;
+    xAnimeProgressDialog1->Show(this);
+}
+
 int TForm1::AutoDownloadSharedData(bool automatic)
 {
     if (ConnectMode != 0) return 1;
@@ -476,10 +481,7 @@ int TForm1::AutoDownloadSharedData(bool automatic)
         MessageDlg(QStringLiteral("このデータは共有取得が行われていません。データ選択画面を開きます。"), TMsgDlgType::mtWarning, mbOK);
         return 0;
     }
-    xAnimeProgressDialog1->setCaption(QStringLiteral("共有データ受信中"));
-    xAnimeProgressDialog1->setInfoLabel(QStringLiteral("共有データから受信中…"));
-    xAnimeProgressDialog1->CancelBtnShow = false;
-    xAnimeProgressDialog1->Show(this);
+    showProgress(QStringLiteral("共有データ受信中"), QStringLiteral("共有データから受信中…"));
     TDataSentakuRec rec;
     int result = 0;
     try {
@@ -513,10 +515,7 @@ int TForm1::AutoUploadSharedData(bool automatic)
         return 0;
     }
     if (netDrive != 1 || kyoyuLock != 1) return 1;
-    xAnimeProgressDialog1->setCaption(QStringLiteral("共有データ送信中"));
-    xAnimeProgressDialog1->setInfoLabel(QStringLiteral("共有データへ送信中…"));
-    xAnimeProgressDialog1->CancelBtnShow = false;
-    xAnimeProgressDialog1->Show(this);
+    showProgress(QStringLiteral("共有データ送信中"), QStringLiteral("共有データへ送信中…"));
     try {
         TDataSentakuRec rec;
         listCtl().GetDataListRecordByPath(SystemDef.DataDir, rec);
@@ -637,10 +636,7 @@ int TForm1::ExecuteExport()
 void TForm1::Wizard1NextClick(bool finalState)
 {
     if (!finalState) return;
-    xAnimeProgressDialog1->setCaption(QStringLiteral("連動データの作成中"));
-    xAnimeProgressDialog1->setInfoLabel(QStringLiteral("連動データの作成中です…"));
-    xAnimeProgressDialog1->CancelBtnShow = false;
-    xAnimeProgressDialog1->Show(this);
+    showProgress(QStringLiteral("連動データの作成中"), QStringLiteral("連動データの作成中です…"));
     QApplication::setOverrideCursor(Qt::WaitCursor);
     int run = 4;
     QString unexpected;

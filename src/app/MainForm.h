@@ -75,6 +75,8 @@ private:
     QString pageName() const;
     TDataSentakuListCtl &listCtl();
     bool sharedAutomatic() const;
+    // The step window over the wizard, without a cancel button.
+    void showProgress(const QString &caption, const QString &info);
     bool m_shown = false;
     QString m_previousDataDir;
     std::unique_ptr<TDataSentakuListCtl> m_listCtl;

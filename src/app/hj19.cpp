@@ -183,9 +183,8 @@ struct Asset {
     {
         kname = r.need("KNAME").asString();
         meisyou = r.need("MEISYOU").asString();
-        syutodate = r.need("SYUTODATE").asDate();
-        // The database's day 0 (1899-12-30) is an empty date as well.
-        if (!syutodate.isValid() || syutodate == QDate(1899, 12, 30))
+        syutodate = NullIfDateZero(r.need("SYUTODATE").asDate()); // date 0 is no date either
+        if (!syutodate.isValid())
             throw EDataExportError(QStringLiteral("取得年月が設定されていません。"), 4,
                                    QStringLiteral("資産名:%1").arg(meisyou));
         wareki = TWarekiRec();

@@ -8,7 +8,7 @@
 #include "dbaccess/Messages.h"
 #include "dbaccess/MojiBunkatu.h"
 #include "dbaccess/SjisText.h"
-#include "framework/MessageDlg.h"
+#include "datasets/DataFolderCheck.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -48,17 +48,10 @@ const QStringList kUpdateSetLines = {
     QStringLiteral("UPDATE_LOCK=:UPDATE_LOCK,GASSAN=:GASSAN,DATACODE=:DATACODE,DATA_STATUS=:DATA_STATUS,"
                    "YOBI1=:YOBI1,YOBI2=:YOBI2,YOBI3=:YOBI3")};
 
-// The database's day 0: an empty date of the list.
-const QDate kZeroDate(1899, 12, 30);
+// Date 0 is an empty date of the list.
+QDate readDate(const FbField &f) { return f.isNull() ? QDate() : NullIfDateZero(f.asDate()); }
 
-QDate readDate(const FbField &f)
-{
-    if (f.isNull()) return QDate();
-    const QDate d = f.asDate();
-    return d == kZeroDate ? QDate() : d;
-}
-
-QDate storedDate(const QDate &d) { return d.isValid() ? d : kZeroDate; }
+QDate storedDate(const QDate &d) { return DateZeroIfNull(d); }
 
 bool isBlankPath(const QString &path) { return TrimZen(path).isEmpty(); }
 
@@ -319,7 +312,7 @@ void TDataSentakuListCtl::GetDispRecord(const TDataInfomationRec &info, TDataLis
 {
     auto toDate = [](const QString &text) {
         const QDate d = QDate::fromString(text.trimmed(), QStringLiteral("yyyy/MM/dd"));
-        return d.isValid() && d != kZeroDate ? d : QDate();
+        return NullIfDateZero(d);
     };
     row.GROUPID = SystemDef.GroupNo;
     row.DATACODE = info.Code;
@@ -978,6 +971,8 @@ QString parentFolder(const QString &path)
     return at > 0 ? p.left(at) : p;
 }
 
+const QString kAreaCondition = QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)");
+
 // The area key: group, drive letter and path.
 void bindArea(FbQuery &q, const QString &path)
 {
@@ -1017,31 +1012,37 @@ void TDataSentakuListCtl::setServerRowParams(FbQuery &q, const TDataListRec &row
     }
 }
 
+int TDataSentakuListCtl::uniqueServerRec(const QString &table, const QString &path)
+{
+    // Exactly one row of the path gives its number; several are all removed.
+    m_sql.setSql(QStringList{QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM ") + table, kAreaCondition});
+    bindArea(m_sql, path);
+    m_sql.open();
+    const int count = m_sql.eof() ? 0 : m_sql.field(0).asInteger();
+    m_sql.close();
+    int rec = 0;
+    if (count == 1) {
+        m_sql.setSql(QStringList{QStringLiteral("SELECT REC FROM ") + table, kAreaCondition});
+        bindArea(m_sql, path);
+        m_sql.open();
+        if (!m_sql.eof()) rec = m_sql.field(0).asInteger();
+        m_sql.close();
+    } else if (count > 1) {
+        m_sql.setSql(QStringList{QStringLiteral("DELETE FROM ") + table, kAreaCondition});
+        bindArea(m_sql, path);
+        m_sql.execSQL();
+    }
+    return rec;
+}
+
 bool TDataSentakuListCtl::UpdateServerDataListRecord(const TDataListRec &rowIn, bool names, bool show)
 {
     if (rowIn.NETDRIVE == 0) return true;
     if (rowIn.GASSAN == 10) return UpdateServerDataListChildRecord(rowIn, names, show);
     TDataListRec row = rowIn;
-    const QString areaCondition = QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)");
     try {
         TransactionGuard g(DM->IBTransactionDEF);
-        m_sql.setSql(QStringList{QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM SERVERDATALIST"), areaCondition});
-        bindArea(m_sql, row.PASNAME);
-        m_sql.open();
-        const int count = m_sql.eof() ? 0 : m_sql.field(0).asInteger();
-        m_sql.close();
-        row.REC = 0;
-        if (count == 1) {
-            m_sql.setSql(QStringList{QStringLiteral("SELECT REC FROM SERVERDATALIST"), areaCondition});
-            bindArea(m_sql, row.PASNAME);
-            m_sql.open();
-            if (!m_sql.eof()) row.REC = m_sql.field(0).asInteger();
-            m_sql.close();
-        } else if (count > 1) {
-            m_sql.setSql(QStringList{QStringLiteral("DELETE FROM SERVERDATALIST"), areaCondition});
-            bindArea(m_sql, row.PASNAME);
-            m_sql.execSQL();
-        }
+        row.REC = uniqueServerRec(QStringLiteral("SERVERDATALIST"), row.PASNAME);
         const QString drive = row.PASNAME.left(1);
         if (QFileInfo(row.PASNAME).isDir()) {
             if (row.REC != 0) {
@@ -1096,30 +1097,13 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(const TDataListRec &ch
     if (childIn.NETDRIVE == 0) return true;
     TDataListRec child = childIn;
     const QString drive = child.PASNAME.left(1);
-    const QString areaCondition = QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME=:PASNAME)");
     try {
         TransactionGuard g(DM->IBTransactionDEF);
-        m_sql.setSql(QStringList{QStringLiteral("SELECT COUNT(REC) AS RECCNT FROM CHILD_SERVERDATALIST"), areaCondition});
-        bindArea(m_sql, child.PASNAME);
-        m_sql.open();
-        const int count = m_sql.eof() ? 0 : m_sql.field(0).asInteger();
-        m_sql.close();
-        child.REC = 0;
-        if (count == 1) {
-            m_sql.setSql(QStringList{QStringLiteral("SELECT REC FROM CHILD_SERVERDATALIST"), areaCondition});
-            bindArea(m_sql, child.PASNAME);
-            m_sql.open();
-            if (!m_sql.eof()) child.REC = m_sql.field(0).asInteger();
-            m_sql.close();
-        } else if (count > 1) {
-            m_sql.setSql(QStringList{QStringLiteral("DELETE FROM CHILD_SERVERDATALIST"), areaCondition});
-            bindArea(m_sql, child.PASNAME);
-            m_sql.execSQL();
-        }
+        child.REC = uniqueServerRec(QStringLiteral("CHILD_SERVERDATALIST"), child.PASNAME);
         bool insert = false;
         if (child.REC == 0) {
             // The number of the area that holds the child folder.
-            m_sql.setSql(QStringList{QStringLiteral("SELECT REC FROM SERVERDATALIST"), areaCondition});
+            m_sql.setSql(QStringList{QStringLiteral("SELECT REC FROM SERVERDATALIST"), kAreaCondition});
             bindArea(m_sql, parentFolder(child.PASNAME));
             m_sql.open();
             if (!m_sql.eof()) child.REC = m_sql.field(0).asInteger();
@@ -1177,15 +1161,7 @@ void TDataSentakuListCtl::sharedMessage(const QString &text, const QStringList &
         ShowSharedMessage(title, text, lines);
         return;
     }
-    TMessageInfoRec rec;
-    InitMessageInfoRec(rec);
-    rec.Mode = 1;
-    rec.Position = TPosition::poScreenCenter;
-    rec.Caption = title;
-    rec.Text = text;
-    rec.Color = 255;
-    rec.Lines = lines;
-    ShowMessageBox(rec);
+    ShowDataLockReport({title, lines, text});
 }
 
 int TDataSentakuListCtl::KyoyuDataDown(TDataSentakuRec &rec, bool quiet)

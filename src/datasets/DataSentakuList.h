@@ -131,6 +131,7 @@ private:
     void setRowParams(FbQuery &q, const TDataListRec &row) const;
     void report(const std::exception &e, const QString &operation, const QString &description) const;
     void setServerRowParams(FbQuery &q, const TDataListRec &row, bool names) const;
+    int uniqueServerRec(const QString &table, const QString &path);
     void sharedMessage(const QString &text, const QStringList &lines) const;
     QStringList holderLines(const QString &area, const TDataInfomationRec &info) const;
 

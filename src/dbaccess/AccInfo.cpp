@@ -358,10 +358,10 @@ bool TDM::fnGetAccInfo()
 
         // The current year, the last one and the one before it.
         a.YearStart[0] = a.KISHU;
-        // A date column holding the database's day 0 (1899-12-30) is empty as well.
-        auto set = [](const QDate &d) { return d.isValid() && d != QDate(1899, 12, 30); };
-        a.YearStart[1] = set(a.zKISHU) ? a.zKISHU : IncMonthClamp(-12, a.KISHU);
-        a.YearStart[2] = set(a.zzKISHU) ? a.zzKISHU : IncMonthClamp(-12, a.YearStart[1]);
+        // A date column holding date 0 is empty as well.
+        const QDate z = NullIfDateZero(a.zKISHU), zz = NullIfDateZero(a.zzKISHU);
+        a.YearStart[1] = z.isValid() ? z : IncMonthClamp(-12, a.KISHU);
+        a.YearStart[2] = zz.isValid() ? zz : IncMonthClamp(-12, a.YearStart[1]);
         a.YearEnd[0] = a.KIMATU;
         a.YearEnd[1] = a.YearStart[0].addDays(-1);
         a.YearEnd[2] = a.YearStart[1].addDays(-1);

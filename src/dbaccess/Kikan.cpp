@@ -15,8 +15,8 @@ namespace {
 // The date 0 of the books.
 const QDate kDateZero(1899, 12, 30);
 
-QDate fromNull(const QDate &d) { return d.isValid() ? d : kDateZero; }
-QDate toNull(const QDate &d) { return d == kDateZero ? QDate() : d; }
+QDate fromNull(const QDate &d) { return DateZeroIfNull(d); }
+QDate toNull(const QDate &d) { return NullIfDateZero(d); }
 
 int daysInMonth(int year, int month)
 {
@@ -184,6 +184,9 @@ QString formatWareki(KeySet set, const QString &key, int prefixKind, const QDate
 }
 
 } // namespace
+
+QDate NullIfDateZero(const QDate &d) { return d == kDateZero ? QDate() : d; }
+QDate DateZeroIfNull(const QDate &d) { return d.isValid() ? d : kDateZero; }
 
 bool IsLeapYearSafe(int year)
 {

@@ -14,6 +14,11 @@
 #include <QList>
 #include <QString>
 
+// The books' date 0 read from a database column as the null date; other dates unchanged.
+QDate NullIfDateZero(const QDate &d);
+// The null date as the books' date 0, for writing to a date column.
+QDate DateZeroIfNull(const QDate &d);
+
 // Closing day of a company: 1 to 28 a day of the month, 99 the month's last day;
 // any other value means calendar months.
 inline constexpr int ClosingDayMonthEnd = 99;

@@ -9,6 +9,7 @@
 #include "dbaccess/Messages.h"
 #include "dbaccess/SjisText.h"
 #include "framework/FrameworkFonts.h"
+#include "framework/MessageDlg2.h"
 #include "framework/xPlButton.h"
 
 #include <QApplication>
@@ -527,7 +528,7 @@ void TBSDI::PutGamenValue()
 
 TGridColors SetPerfectGridColors(QTableWidget *grid, int kind)
 {
-    auto colour = [](int v) { return QColor(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF); };
+    const auto colour = TColorToQColor;
     const TSysDefSettings &o = SystemDef.SysDef;
     TGridColors c;
     c.FixedBack = colour(o.ColHeaderColor);

@@ -61,6 +61,7 @@ TInputDlgBox::TInputDlgBox(QWidget *parent) : TBSDI(parent, TFormBorderStyle::bs
     pnlText->setGeometry(17, 70, 393, 90);
     txtInput = new TxEdit(pnlText);
     txtInput->setObjectName(QStringLiteral("txtInput"));
+    txtInput->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // a password shows "*"
     txtInput->setGeometry(0, 8, 393, 24);
     txtInput->KeyStyles = KeyStyleBit(TKeyStyle::ksEnter);
     btnFuseji = new TxCheckBox(QStringLiteral("伏字にせず入力"), pnlText);
@@ -137,7 +138,6 @@ void TInputDlgBox::SetKeyFilter(int filter)
 void TInputDlgBox::applyMask()
 {
     txtInput->setEchoMode(InputMode == 1 && !btnFuseji->isChecked() ? QLineEdit::Password : QLineEdit::Normal);
-    txtInput->setStyleSheet(QStringLiteral("lineedit-password-character: 42;")); // "*"
 }
 
 void TInputDlgBox::Prepare(bool flag)

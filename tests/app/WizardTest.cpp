@@ -59,6 +59,17 @@ protected:
         RegistryStore::writeString(RegRoot::LocalMachine, key, QStringLiteral("Product"), QStringLiteral("ドルベル財務"));
         RegistryStore::writeString(RegRoot::LocalMachine, key, QStringLiteral("Version"), v);
     }
+    // What the login leaves behind: the system database open, operator 10
+    // with every right, the eras loaded.
+    bool logIn(TForm1 &f)
+    {
+        if (!dm->fnAccDefConnected(QString(), true)) return false;
+        f.LoggedIn = true;
+        SystemDef.OpCode = 10000 * 10000 + 10;
+        SystemDef.OpLevel = 9;
+        dm->LoadGengo();
+        return true;
+    }
     QStringList pages(TForm1 &f)
     {
         QStringList out;
@@ -115,11 +126,7 @@ TEST_F(MainWizardTest, ChoosesTheDataAndWritesTheFile)
         TForm1 f;
         ASSERT_TRUE(f.FormCreate({}, program));
         EXPECT_EQ(pages(f), QStringList({QStringLiteral("page1"), QStringLiteral("page2"), QStringLiteral("page4"), QStringLiteral("page5")}));
-        ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
-        f.LoggedIn = true;
-        SystemDef.OpCode = 10000 * 10000 + 10;
-        SystemDef.OpLevel = 9;
-        dm->LoadGengo();
+        ASSERT_TRUE(logIn(f));
         // The data-selection screen chooses the first data set.
         RunProcessHook = [&](const QString &name, int mode, const QString &params) {
             EXPECT_EQ(name, QStringLiteral("QmDataSenkaku"));
@@ -179,11 +186,7 @@ TEST_F(MainWizardTest, AnOldDataVersionIsAskedAboutAndReleased)
     ScriptedMessages boxes;
     TForm1 f;
     ASSERT_TRUE(f.FormCreate({}, program));
-    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
-    f.LoggedIn = true;
-    SystemDef.OpCode = 10000 * 10000 + 10;
-    SystemDef.OpLevel = 9;
-    dm->LoadGengo();
+    ASSERT_TRUE(logIn(f));
     int runs = 0;
     RunProcessHook = [&](const QString &, int, const QString &) {
         ++runs;
@@ -210,11 +213,7 @@ TEST_F(MainWizardTest, CancellingTheScreenKeepsTheChosenDataSetOpen)
     ScriptedMessages boxes;
     TForm1 f;
     ASSERT_TRUE(f.FormCreate({}, program));
-    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
-    f.LoggedIn = true;
-    SystemDef.OpCode = 10000 * 10000 + 10;
-    SystemDef.OpLevel = 9;
-    dm->LoadGengo();
+    ASSERT_TRUE(logIn(f));
     int answer = 1;
     RunProcessHook = [&](const QString &, int, const QString &) {
         if (answer == 1) SystemDef.DataDir = root.companyDir;
@@ -247,10 +246,7 @@ TEST_F(MainWizardTest, ASharedDataSetIsFetchedForTheRunAndStoredBackAtTheEnd)
     ScriptedMessages boxes;
     TForm1 f;
     ASSERT_TRUE(f.FormCreate({}, program));
-    f.LoggedIn = true;
-    SystemDef.OpCode = 10000 * 10000 + 10;
-    SystemDef.OpLevel = 9;
-    dm->LoadGengo();
+    ASSERT_TRUE(logIn(f));
     QList<int> answers;
     RunProcessHook = [&](const QString &, int, const QString &) {
         const int a = answers.takeFirst();
