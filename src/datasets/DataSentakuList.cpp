@@ -981,6 +981,24 @@ void bindArea(FbQuery &q, const QString &path)
     q.paramByName(QStringLiteral("PASNAME")).setString(path);
 }
 
+// The key of an area row: group, drive letter and number.
+void bindAreaRow(FbQuery &q, const QString &drive, int rec)
+{
+    q.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+    q.paramByName(QStringLiteral("DRIVELETTER")).setString(drive);
+    q.paramByName(QStringLiteral("REC")).setInteger(rec);
+}
+
+// The data lock of an area follows to every local row that names it.
+void copyDataLock(FbQuery &q, const QString &table, const TDataListRec &row)
+{
+    q.setSql(QStringList{QStringLiteral("UPDATE ") + table, QStringLiteral("SET DATALOCK=:DATALOCK"),
+                         QStringLiteral("WHERE PASNAME=:PASNAME")});
+    q.paramByName(QStringLiteral("DATALOCK")).setInteger(row.DATALOCK);
+    q.paramByName(QStringLiteral("PASNAME")).setString(row.PASNAME);
+    q.execSQL();
+}
+
 } // namespace
 
 void TDataSentakuListCtl::setServerRowParams(FbQuery &q, const TDataListRec &row, bool names) const
@@ -1064,25 +1082,17 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(const TDataListRec &rowIn, 
                                          QStringLiteral("VALUES(:GROUPID,:DRIVELETTER,:REC,") + kServerValues + u')'});
                 setServerRowParams(m_sql, row, true);
             }
-            m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
-            m_sql.paramByName(QStringLiteral("DRIVELETTER")).setString(drive);
-            m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+            bindAreaRow(m_sql, drive, row.REC);
             m_sql.execSQL();
         }
         // A data set that was emptied leaves no area row behind.
         if (row.ENTTEXT != kFreeArea && row.ENTTEXT != kNewArea && !row.KISHU.isValid() && !row.KIMATU.isValid()) {
             m_sql.setSql(QStringList{QStringLiteral("DELETE FROM SERVERDATALIST"),
                                      QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (REC=:REC)")});
-            m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
-            m_sql.paramByName(QStringLiteral("DRIVELETTER")).setString(drive);
-            m_sql.paramByName(QStringLiteral("REC")).setInteger(row.REC);
+            bindAreaRow(m_sql, drive, row.REC);
             m_sql.execSQL();
         }
-        m_sql.setSql(QStringList{QStringLiteral("UPDATE DATALIST"), QStringLiteral("SET DATALOCK=:DATALOCK"),
-                                 QStringLiteral("WHERE PASNAME=:PASNAME")});
-        m_sql.paramByName(QStringLiteral("DATALOCK")).setInteger(row.DATALOCK);
-        m_sql.paramByName(QStringLiteral("PASNAME")).setString(row.PASNAME);
-        m_sql.execSQL();
+        copyDataLock(m_sql, QStringLiteral("DATALIST"), row);
         g.commit();
     } catch (const std::exception &e) {
         if (!show) throw;
@@ -1123,17 +1133,11 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(const TDataListRec &ch
                                          QStringLiteral("VALUES(:GROUPID,:DRIVELETTER,:REC,:ROWNO,") + kServerValues + u')'});
                 setServerRowParams(m_sql, child, true);
             }
-            m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
-            m_sql.paramByName(QStringLiteral("DRIVELETTER")).setString(drive);
-            m_sql.paramByName(QStringLiteral("REC")).setInteger(child.REC);
+            bindAreaRow(m_sql, drive, child.REC);
             m_sql.paramByName(QStringLiteral("ROWNO")).setInteger(child.ROWNO);
             m_sql.execSQL();
         }
-        m_sql.setSql(QStringList{QStringLiteral("UPDATE CHILD_DATALIST"), QStringLiteral("SET DATALOCK=:DATALOCK"),
-                                 QStringLiteral("WHERE PASNAME=:PASNAME")});
-        m_sql.paramByName(QStringLiteral("DATALOCK")).setInteger(child.DATALOCK);
-        m_sql.paramByName(QStringLiteral("PASNAME")).setString(child.PASNAME);
-        m_sql.execSQL();
+        copyDataLock(m_sql, QStringLiteral("CHILD_DATALIST"), child);
         g.commit();
     } catch (const std::exception &e) {
         if (!show) throw;
