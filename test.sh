@@ -3,7 +3,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 root=$(pwd)
-scripts/install-deps.sh
+scripts/install-deps.sh --tests
 scripts/build.sh
 scripts/install-fileops.sh build/src/dbudr/soltea_fileops.so
 export QT_QPA_PLATFORM=offscreen

@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs; does nothing when all are present.
+#   install-deps.sh           what building and running the program needs
+#   install-deps.sh --server  and the database server of the client/server mode
+#   install-deps.sh --tests   and what the tests need besides (the server among it)
 set -euo pipefail
 
 PACKAGES=(
@@ -8,20 +11,34 @@ PACKAGES=(
   ninja-build
   ccache
   qt6-base-dev
+  qt6-translations-l10n
   libgtest-dev
   firebird-dev
   libboost-dev
   libfbclient2
   firebird3.0-server-core
-  firebird3.0-server
   firebird3.0-utils
   fonts-noto-cjk
   xvfb
   xauth
 )
+SERVER_PACKAGES=(
+  firebird3.0-server
+)
+# The window manager and the input of the whole-program test on a virtual screen.
+TEST_PACKAGES=(
+  xdotool
+  jwm
+)
+
+wanted=("${PACKAGES[@]}")
+case "${1:-}" in
+  --server) wanted+=("${SERVER_PACKAGES[@]}") ;;
+  --tests) wanted+=("${SERVER_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+esac
 
 missing=()
-for p in "${PACKAGES[@]}"; do
+for p in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
     missing+=("$p")
   fi

@@ -1,7 +1,11 @@
 #!/usr/bin/env bash
 # Installs the module of the system database's file procedures where the
-# Firebird engine looks for UDR modules. Needs root; without it, says so and
-# leaves the engine as it is (the procedures then report an error when called).
+# Firebird engine looks for UDR modules, for a database server on this
+# machine (the client/server mode and its tests; the embedded default never
+# calls them). Needs root; without it, says so and leaves the engine as it is.
+# The same module is not copied again; a new one replaces the old in one
+# rename under a lock, so that two checkouts on one machine never leave a
+# half-written module to a running server.
 set -euo pipefail
 module="${1:?usage: install-fileops.sh path/to/soltea_fileops.so}"
 engine=$(dpkg -L firebird3.0-server-core 2>/dev/null | grep '/plugins/libEngine12.so$' | head -n 1)
@@ -13,4 +17,9 @@ if [ "$(id -u)" -ne 0 ]; then
   exit 0
 fi
 mkdir -p "$(dirname "$target")"
-install -m 0644 "$module" "$target"
+exec 9>"$target.lock"
+flock 9
+if ! cmp -s "$module" "$target"; then
+  install -m 0644 "$module" "$target.new.$$"
+  mv -f "$target.new.$$" "$target"
+fi

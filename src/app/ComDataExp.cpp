@@ -1,9 +1,11 @@
 #include "app/ComDataExp.h"
 
+#include "dbaccess/AccInfo.h"
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DateFormat.h"
 #include "dbaccess/FileUtils.h"
 #include "dbaccess/MojiBunkatu.h"
+#include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/RegistryStore.h"
 #include "platform/StandardFolders.h"
@@ -111,7 +113,33 @@ void TComDataExport::SaveSettings()
     const QString section = sectionName();
     ini.writeString(section, QStringLiteral("DATA"), LastData);
     ini.writeString(section, QStringLiteral("KOMONSAKI"), KomonsakiName);
-    if (CallerNumber == 0) ini.writeString(section, QStringLiteral("EXPORTFILE"), ExportFile);
+    if (CallerNumber == 0 && CanRememberFile(ExportFile)) ini.writeString(section, QStringLiteral("EXPORTFILE"), ExportFile);
+}
+
+bool TComDataExport::CanRememberFile(const QString &path)
+{
+    bool ok = true;
+    platform::toCp932(path, &ok);
+    return ok;
+}
+
+void PrepareExportFromCompany(TComDataExport &x, const QString &dataDir, const TACCINF &company)
+{
+    x.SelectedDataDir = dataDir;
+    x.KomonsakiName = company.SHOUGOU;
+    x.Nendo = company.NENDO;
+    x.JigyouNendoFrom = QDateTime(company.KISHU, QTime(0, 0));
+    x.JigyouNendoTo = QDateTime(company.KIMATU, QTime(0, 0));
+    x.SimeDay = company.SIME;
+    x.FirstPeriod = company.MonthsToKaisi + 1;
+    x.LastPeriod = x.PeriodEnd = company.PeriodCount;
+    x.TaxMethod = company.TAXDEFUH;
+    x.SimplifiedTax = company.TAXKANNI;
+    x.TaxBusinessKind = company.TAXJIGYOU;
+    x.DataKind = company.DATATYPE;
+    x.CodeKind = company.CODETYPE;
+    x.EquityStatement = false;
+    x.IncomeKind = 0;
 }
 
 void TComDataExport::SetSystemNode(TXmlSaveDoc &doc)

@@ -6,6 +6,8 @@
 #include "app/XMLSaveDoc.h"
 #include "platform/Error.h"
 
+struct TACCINF;
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -49,7 +51,10 @@ public:
     static QString GetTaxAppRegValue(int edition, int drive, const QString &valueName);
 
     void LoadSettings();
+    // Writes the last-used values; a file path that "Soltea.ini" cannot hold
+    // (a character outside code page 932) is not written and the stored one stays.
     void SaveSettings();
+    static bool CanRememberFile(const QString &path);
     QString SettingsFile() const;
 
     // Fields, in declaration order.
@@ -89,6 +94,12 @@ public:
 private:
     QString sectionName() const;
 };
+
+// Copies what the export needs of the opened company (its master record, as
+// loaded after the data set was chosen) into the export object: the data
+// folder, the company name, the fiscal year and its calculation periods, the
+// tax settings and the data and code kinds.
+void PrepareExportFromCompany(TComDataExport &exporter, const QString &dataDir, const TACCINF &company);
 
 // Writes the whole intermediate file: the declaration, "REPORT" with "SYSTEM",
 // "BASIC" and the exporter's body, saved over the path only when complete.

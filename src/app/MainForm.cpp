@@ -26,10 +26,14 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QTableWidget>
+#include <QTemporaryFile>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -79,8 +83,16 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent)
     Label2a = new QLabel(page2);
     Label2a->setObjectName(QStringLiteral("Label2a"));
     btnDataSentaku = makeButton(page2, "btnDataSentaku", QStringLiteral("データ選択を開く"));
-    listDataInfo = new QListWidget(page2);
+    listDataInfo = new QTableWidget(0, 2, page2);
     listDataInfo->setObjectName(QStringLiteral("listDataInfo"));
+    listDataInfo->setHorizontalHeaderLabels({QStringLiteral("項目"), QStringLiteral("内容")});
+    listDataInfo->verticalHeader()->hide();
+    listDataInfo->horizontalHeader()->setStretchLastSection(true);
+    listDataInfo->horizontalHeader()->setSectionsClickable(false);
+    listDataInfo->setColumnWidth(0, 120);
+    listDataInfo->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    listDataInfo->setSelectionMode(QAbstractItemView::NoSelection);
+    listDataInfo->setFocusPolicy(Qt::NoFocus);
     Label2c = new QLabel(page2);
     Label2c->setObjectName(QStringLiteral("Label2c"));
     for (QWidget *w : {static_cast<QWidget *>(Label2a), static_cast<QWidget *>(btnDataSentaku),
@@ -105,7 +117,12 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent)
 
     QWidget *page5 = makePage(Wizard1, "page5");
     Memo5a = makeMemo(page5, "Memo5a");
-    Memo5a->setMaximumHeight(64); // a short lead; the summary takes the page
+    // A short lead on the page's own background; the summary takes the page.
+    Memo5a->setMaximumHeight(48);
+    Memo5a->setFrameShape(QFrame::NoFrame);
+    Memo5a->viewport()->setAutoFillBackground(false);
+    Memo5a->setFocusPolicy(Qt::NoFocus);
+    Memo5a->setPlainText(QStringLiteral("以下の内容で中間ファイルを作成します。\n作成を始めるには[完了]をクリックしてください。"));
     Memo5b = makeMemo(page5, "Memo5b");
     Memo5b->setFont(QFont(QStringLiteral("Noto Sans Mono CJK JP")));
 
@@ -128,7 +145,7 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent)
     Wizard1->OnNextClicking = [this](QObject *, bool finalState, bool &allow) { Wizard1NextClicking(finalState, allow); };
     Wizard1->OnNextClick = [this](QObject *, bool finalState) { Wizard1NextClick(finalState); };
     connect(Wizard1, &QStackedWidget::currentChanged, this, [this] {
-        if (pageName() == u"page2" && listDataInfo->count() == 0) btnDataSentaku->setFocus();
+        if (pageName() == u"page2" && listDataInfo->rowCount() == 0) btnDataSentaku->setFocus();
     });
     connect(btnDataSentaku, &TxPlButton::clicked, this, [this] { btnDataSentakuClick(); });
     connect(btnCancel, &TxPlButton::clicked, this, [this] { btnCancelClick(); });
@@ -165,7 +182,8 @@ int RunWizardProgram(const QStringList &arguments, const QString &programPath)
     };
     platform::NamedLock own(QStringLiteral("SOLTEA_RENDO"));
     if (!CheckSingleInstance(own)) return refuse();
-    QApplication::setApplicationDisplayName(QStringLiteral("連動ﾃﾞｰﾀの作成"));
+    // The application's title is the main window's caption alone: a display
+    // name would be appended by the window manager to every dialog's title.
     try {
         // The form answers its caller when it is destroyed, however this block ends.
         TForm1 form;
@@ -226,8 +244,6 @@ bool TForm1::FormCreate(const QStringList &arguments, const QString &programPath
     }
     DocumentDir = GetMyDocumentsFolder();
     setWindowTitle(Export->Caption);
-    // The program's own title as well (window managers show it beside dialog titles).
-    QApplication::setApplicationDisplayName(Export->Caption);
     const QString p = Export->ProductName, t = Export->TargetName;
     if (Caller.hasCaller()) {
         Memo1a->setPlainText(QStringLiteral("『%1』から『%2』へデータの連動を行います。").arg(p, t));
@@ -363,18 +379,34 @@ void TForm1::btnDataSentakuClick()
         AutoUploadSharedData(sharedAutomatic());
     }
     if (SelectAndConnectData(3, 1) == 1) {
-        listDataInfo->clear();
-        const QString kind = AccInf.CodeTypeName.isEmpty() ? QStringLiteral("データ区分=%1").arg(AccInf.DataTypeName)
-                                                           : QStringLiteral("データ区分=%1／%2").arg(AccInf.DataTypeName, AccInf.CodeTypeName);
-        listDataInfo->addItem(kind);
-        if (AccInf.DATATYPE == 1) listDataInfo->addItem(QStringLiteral("会社名=") + AccInf.SHOUGOU);
-        if (AccInf.DATATYPE == 2) listDataInfo->addItem(QStringLiteral("データ名=") + AccInf.SHOUGOU);
-        listDataInfo->addItem(QStringLiteral("会計年度=%1期").arg(AccInf.NENDO));
+        listDataInfo->setRowCount(0);
+        addDataInfo(QStringLiteral("データ区分"), AccInf.CodeTypeName.isEmpty()
+                                                 ? AccInf.DataTypeName
+                                                 : QStringLiteral("%1／%2").arg(AccInf.DataTypeName, AccInf.CodeTypeName));
+        if (AccInf.DATATYPE == 1) addDataInfo(QStringLiteral("会社名"), AccInf.SHOUGOU);
+        if (AccInf.DATATYPE == 2) addDataInfo(QStringLiteral("データ名"), AccInf.SHOUGOU);
+        addDataInfo(QStringLiteral("会計年度"), QStringLiteral("%1期").arg(AccInf.NENDO));
         QString period;
         FormatKikan(period, AccInf.KISHU, AccInf.KIMATU);
-        listDataInfo->addItem(QStringLiteral("会計期間=") + period);
+        addDataInfo(QStringLiteral("会計期間"), period);
     }
-    if (SystemDef.DataDir.trimmed().isEmpty()) listDataInfo->clear();
+    if (SystemDef.DataDir.trimmed().isEmpty()) listDataInfo->setRowCount(0);
+}
+
+void TForm1::addDataInfo(const QString &name, const QString &value)
+{
+    const int row = listDataInfo->rowCount();
+    listDataInfo->insertRow(row);
+    listDataInfo->setItem(row, 0, new QTableWidgetItem(name));
+    listDataInfo->setItem(row, 1, new QTableWidgetItem(value));
+}
+
+QStringList TForm1::DataInfoLines() const
+{
+    QStringList lines;
+    for (int i = 0; i < listDataInfo->rowCount(); ++i)
+        lines << listDataInfo->item(i, 0)->text() + u'=' + listDataInfo->item(i, 1)->text();
+    return lines;
 }
 
 int TForm1::SelectAndConnectData(int syoriType, int selection)
@@ -541,28 +573,13 @@ int TForm1::AutoUploadSharedData(bool automatic)
 
 bool TForm1::CheckDataSelected()
 {
-    if (SystemDef.DataDir.isEmpty() || listDataInfo->count() == 0) {
+    if (SystemDef.DataDir.isEmpty() || listDataInfo->rowCount() == 0) {
         MessageDlg(QStringLiteral("会計データの選択が行われていません。\r「データ選択を開く」ボタンを押して選択して下さい。"),
                    TMsgDlgType::mtWarning, mbOK);
         btnDataSentaku->setFocus();
         return false;
     }
-    TComDataExport &x = *Export;
-    x.SelectedDataDir = SystemDef.DataDir;
-    x.KomonsakiName = AccInf.SHOUGOU;
-    x.Nendo = AccInf.NENDO;
-    x.JigyouNendoFrom = QDateTime(AccInf.KISHU, QTime(0, 0));
-    x.JigyouNendoTo = QDateTime(AccInf.KIMATU, QTime(0, 0));
-    x.SimeDay = AccInf.SIME;
-    x.FirstPeriod = AccInf.MonthsToKaisi + 1;
-    x.LastPeriod = x.PeriodEnd = AccInf.PeriodCount;
-    x.TaxMethod = AccInf.TAXDEFUH;
-    x.SimplifiedTax = AccInf.TAXKANNI;
-    x.TaxBusinessKind = AccInf.TAXJIGYOU;
-    x.DataKind = AccInf.DATATYPE;
-    x.CodeKind = AccInf.CODETYPE;
-    x.EquityStatement = false;
-    x.IncomeKind = 0;
+    PrepareExportFromCompany(*Export, SystemDef.DataDir, AccInf);
     return true;
 }
 
@@ -576,25 +593,76 @@ void TForm1::Wizard1NextClicking(bool, bool &allowChange)
         allowChange = CheckDataSelected();
         if (allowChange && Caller.hasCaller()) BuildSummary();
     } else if (page == u"page4" && Edit4a) {
-        const QString path = Edit4a->text().trimmed();
+        QString path = Edit4a->text().trimmed();
+        if (path == u"~" || path.startsWith(QStringLiteral("~/"))) {
+            path = QDir::homePath() + path.mid(1);
+            Edit4a->setText(path);
+        }
         const QFileInfo info(path);
         if (path.isEmpty() || info.fileName().isEmpty()) {
-            MessageDlg(QStringLiteral("中間ﾌｧｲﾙが指定されていません。\r指定してから[次へ]をｸﾘｯｸしてください。\r"), TMsgDlgType::mtWarning, mbOK);
-            TxWizard::setButtonCaption(Button2, Wizard1->NextButtonCap);
+            refuseFilePage(QStringLiteral("中間ﾌｧｲﾙが指定されていません。\r指定してから[次へ]をｸﾘｯｸしてください。\r"));
             allowChange = false;
             return;
         }
         // The root of the system drive does not take files.
         if (GetWinMajorVersion() >= 6 && info.path() == u"/" && path.contains(u'/')) {
-            MessageDlg(QStringLiteral("ｼｽﾃﾑﾄﾞﾗｲﾌﾞ(%1)直下にﾌｧｲﾙは指定できません。\r別のﾄﾞﾗｲﾌﾞまたはﾌｫﾙﾀﾞを指定してから[次へ]をｸﾘｯｸしてください。\r")
-                           .arg(QStringLiteral("/")),
-                       TMsgDlgType::mtWarning, mbOK);
-            TxWizard::setButtonCaption(Button2, Wizard1->NextButtonCap);
+            refuseFilePage(QStringLiteral("ｼｽﾃﾑﾄﾞﾗｲﾌﾞ(%1)直下にﾌｧｲﾙは指定できません。\r別のﾄﾞﾗｲﾌﾞまたはﾌｫﾙﾀﾞを指定してから[次へ]をｸﾘｯｸしてください。\r")
+                               .arg(QStringLiteral("/")));
             allowChange = false;
             return;
         }
+        // Refused here, the file cannot end the run (and the wizard) later.
+        if (CheckExportFile(path).isEmpty()) {
+            allowChange = false;
+            return;
+        }
+        if (!TComDataExport::CanRememberFile(path))
+            MessageDlg(QStringLiteral("指定された中間ﾌｧｲﾙのﾊﾟｽには、Soltea.iniに保存できない文字が含まれています。\r"
+                                      "ﾌｧｲﾙは作成できますが、次回の初期値としては記憶されません。\r"),
+                       TMsgDlgType::mtInformation, mbOK);
         BuildSummary();
     }
+}
+
+void TForm1::refuseFilePage(const QString &text)
+{
+    MessageDlg(text, TMsgDlgType::mtWarning, mbOK);
+    TxWizard::setButtonCaption(Button2, Wizard1->NextButtonCap);
+}
+
+QString TForm1::CheckExportFile(const QString &typed)
+{
+    const QString path = typed.contains(u'/') ? typed : DocumentDir + u'/' + typed;
+    const QFileInfo file(path);
+    const QString folder = file.absolutePath();
+    const QString again = QStringLiteral("別のﾌｫﾙﾀﾞを指定してから[次へ]をｸﾘｯｸしてください。\r");
+    if (!QFileInfo(folder).isDir()) {
+        refuseFilePage(QStringLiteral("指定されたﾌｫﾙﾀﾞが見つかりません。\r%1\r").arg(folder) + again);
+        return QString();
+    }
+    if (file.isDir()) {
+        refuseFilePage(QStringLiteral("指定された中間ﾌｧｲﾙはﾌｫﾙﾀﾞです。\r%1\r").arg(path) +
+                       QStringLiteral("ﾌｧｲﾙ名を指定してから[次へ]をｸﾘｯｸしてください。\r"));
+        return QString();
+    }
+    // The file is written beside itself and renamed over: the folder must take a new file.
+    QTemporaryFile probe(folder + QStringLiteral("/.soltea-XXXXXX"));
+    if (!probe.open()) {
+        refuseFilePage(QStringLiteral("指定されたﾌｫﾙﾀﾞにはﾌｧｲﾙを書き込めません。(書き込みの権限がないか、読み取り専用の場所です。)\r%1\r").arg(folder) +
+                       again);
+        return QString();
+    }
+    return path;
+}
+
+void TForm1::keyPressEvent(QKeyEvent *e)
+{
+    const bool enter = e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter;
+    if (enter && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && Button2->isVisible() && Button2->isEnabled()) {
+        Button2->click();
+        return;
+    }
+    QWidget::keyPressEvent(e);
 }
 
 void TForm1::BuildSummary()

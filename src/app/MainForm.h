@@ -15,7 +15,7 @@ class TxPlButton;
 class TxEdit;
 class TxAnimeProgressDialog;
 class QLabel;
-class QListWidget;
+class QTableWidget;
 class QPlainTextEdit;
 class TDataSentakuListCtl;
 class TDataInfomation;
@@ -50,6 +50,12 @@ public:
     void ReleaseAll();
     // The damaged-data check the data module asks for.
     int CheckDamagedData(const QString &host, const QString &dataDir, bool quiet);
+    // The rows of the data summary as "name=value" lines.
+    QStringList DataInfoLines() const;
+    // The file page's path with "~" expanded and a bare name put in the
+    // documents folder; empty (after saying why) when the file cannot be
+    // written there.
+    QString CheckExportFile(const QString &path);
 
     int ResultCode = 2;
     bool LoggedIn = false;
@@ -63,16 +69,20 @@ public:
     QPlainTextEdit *Memo1a = nullptr, *Memo1b = nullptr, *Memo5a = nullptr, *Memo5b = nullptr;
     QLabel *Label2a = nullptr, *Label2c = nullptr, *Label4a = nullptr, *Label4b = nullptr;
     TxPlButton *btnDataSentaku = nullptr, *BitBtn4a = nullptr;
-    QListWidget *listDataInfo = nullptr;
+    QTableWidget *listDataInfo = nullptr; // name and value columns under a title row
     TxEdit *Edit4a = nullptr;
     TxAnimeProgressDialog *xAnimeProgressDialog1 = nullptr;
 
 protected:
     void showEvent(QShowEvent *e) override;
+    // Enter that no control takes is the next (or finish) button's.
+    void keyPressEvent(QKeyEvent *e) override;
     void closeEvent(QCloseEvent *e) override;
 
 private:
     QString pageName() const;
+    void addDataInfo(const QString &name, const QString &value);
+    void refuseFilePage(const QString &text);
     TDataSentakuListCtl &listCtl();
     bool sharedAutomatic() const;
     // The step window over the wizard, without a cancel button.

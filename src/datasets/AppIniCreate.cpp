@@ -175,6 +175,7 @@ TAppIniCreateBox::TAppIniCreateBox(QWidget *parent) : TBSDI(parent)
     layout->addWidget(txtUserName);
     layout->addWidget(txtPassWord);
     layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize); // the size of its contents, always
 
     // The data path, user and password are fixed by the installation.
     txtDataPath->setEnabled(false);

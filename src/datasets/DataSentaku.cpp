@@ -729,11 +729,12 @@ void TDataSentakuBox::UpdateFunctionKeys()
     btnSearch->setEnabled(s.SearchEnabled && bool(DataListKensakuEditor));
     if (!s.SearchEnabled) btnSearchCancel->setEnabled(false);
     for (int k = 0; k < dkCount; ++k) {
-        // A key whose command this build does not carry shows its bare label and
-        // stays disabled rather than doing nothing.
+        // A key whose command this build does not carry, or that this kind of
+        // run switches off, shows its bare label and stays disabled rather
+        // than doing nothing.
         const bool built = k == dkESC || k == dkF12 || bool(KeyCommands[k]);
         Keys[k]->CaptionA().setCaption(built ? s.Captions[k] : DataSentakuBareKey(k));
-        Keys[k]->setEnabled(built);
+        Keys[k]->setEnabled(built && !IsBareKeyCaption(Keys[k]->CaptionA().Caption()));
     }
 }
 
@@ -1000,6 +1001,12 @@ bool TDataSentakuBox::closeQuery()
                 if (res < 0 || res == DataFolderNoDatabase) {
                     if (res == DataFolderNoDatabase)
                         MessageDlg(QStringLiteral("前回、選択したデータは削除されています。\r"), TMsgDlgType::mtInformation, mbOK);
+                    // The wizard opens the folder it finds here: a data set that
+                    // is refused now (another operator holds it, it is damaged)
+                    // must not be opened, and its lock taken, behind the refusal.
+                    const bool refusedDataSet =
+                        res < 0 && DM && DM->FExist(m_selFolder + u'/' + Product.DataFile, ConnectMode);
+                    if (m_syoriType == 3 && refusedDataSet) SystemDef.DataDir.clear();
                     m_selFolder.clear();
                     if (m_syoriType == 1) setResult(0);
                 } else {

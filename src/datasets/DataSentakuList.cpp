@@ -931,6 +931,42 @@ void UpdateDataListRowOfClosedData(const QString &dataDir, const TDataInfomation
 
 void InstallDataListRowUpdater() { DataListRowUpdater = UpdateDataListRowOfClosedData; }
 
+bool RegisterDataSetRow(const QString &dataDir)
+{
+    if (!DM) return false;
+    TDataSentakuListCtl ctl;
+    ctl.ConnectMode = ConnectMode;
+    ctl.SetDataListTable(SystemDef.SysDef.DataPlace);
+    TDataListRec row;
+    ctl.ClearDataListRec(row, dataDir);
+    ctl.GetDataListRecord(1, row, true);
+    if (row.REC == 0) return false;
+
+    TDataInfomation info;
+    info.ConnectMode = ConnectMode;
+    TDataInfomationRec current;
+    info.ReadIniInfo(dataDir, current);
+    TDataInfomationRec read;
+    if (info.GetDataInfoRecByPath(dataDir, read) != 1) return false;
+    // The information file keeps its status; the database gives the rest.
+    read.Status = current.Status;
+    read.OpCode = current.OpCode;
+    read.OpName = current.OpName;
+    read.ShareStatus = current.ShareStatus;
+    read.ShareOpCode = current.ShareOpCode;
+    read.ShareOpName = current.ShareOpName;
+    info.WriteIniValue(dataDir, QStringLiteral("DATASTS"), false, QString::number(read.UpdateLock), QStringLiteral("UPDATE_LOCK"));
+    info.WriteIniFile(dataDir, QStringLiteral("DATAINFO"), read);
+
+    const QString listName = row.ENTTEXT;
+    ctl.GetDispRecord(read, row);
+    if (!listName.isEmpty()) row.ENTTEXT = listName;
+    if (row.ENTTEXT.isEmpty()) row.ENTTEXT = row.SHOUGOU;
+    row.DispName = row.ENTTEXT;
+    row.GASSAN = read.GassanKbn;
+    return ctl.UpdateDataListRecord(row, true, true);
+}
+
 // ---- shared-server areas ----
 
 namespace {

@@ -146,3 +146,11 @@ private:
 void UpdateDataListRowOfClosedData(const QString &dataDir, const TDataInfomationRec &info);
 // Installs that refresh as the data module's list-row updater.
 void InstallDataListRowUpdater();
+
+// Brings the list row of a local data folder in line with its company
+// database, as a data set copied or made outside the list needs it: reads the
+// database, writes the update lock and the "DATAINFO" section of the folder's
+// information file, and saves the row (its number, folder, share flags and a
+// list name it already has stay; an empty name becomes the company name).
+// False when the folder has no row or its database cannot be read.
+bool RegisterDataSetRow(const QString &dataDir);

@@ -123,8 +123,14 @@ TLogonBox::TLogonBox(QWidget *parent) : TBSDI(parent)
     connect(OKBtn, &TxPlButton::clicked, this, [this] { OKBtnClick(); });
     connect(CancelBtn, &TxPlButton::clicked, this, [] {});
     connect(btnServerSettei, &TxPlButton::clicked, this, &TLogonBox::ShowServerSettings);
+    // Enter in the password goes to OK (the key style would pass it on to the mode buttons).
+    txtPassword->KeyStyles &= ~KeyStyleBit(TKeyStyle::ksEnter);
     connect(txtPassword, &QLineEdit::returnPressed, this, [this] { OKBtn->setFocus(); });
     EndButton = OKBtn;
+
+    // The dialog keeps the size of its contents, whatever the window manager
+    // makes of a first mapping at another size.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
 
     OptionalMenu = platform::IniFile(SystemDef.AppIniFile).readString(QStringLiteral("VARiMOX"), QStringLiteral("BETA_USER"), QStringLiteral("FALSE")) == u"TRUE";
     Usable = true;

@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QInputDialog>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -47,11 +48,17 @@ public:
     {
         return QFileDialog::getSaveFileName(nullptr, title, start, filter);
     }
-    QString chooseComputer(const QString &title, const QString &preselect) override
+    QString chooseComputer(const QString &prompt, const QString &preselect) override
     {
-        bool ok = false;
-        const QString name = QInputDialog::getText(nullptr, title, QString(), QLineEdit::Normal, preselect, &ok);
-        return ok ? name.trimmed() : QString();
+        // There is no network neighbourhood to browse: the name is typed.
+        QInputDialog dlg;
+        dlg.setWindowTitle(QStringLiteral("コンピュータの参照"));
+        dlg.setLabelText(prompt);
+        dlg.setTextValue(preselect);
+        for (QLabel *label : dlg.findChildren<QLabel *>()) label->setWordWrap(true);
+        dlg.resize(420, dlg.sizeHint().height());
+        if (dlg.exec() != QDialog::Accepted) return QString();
+        return dlg.textValue().trimmed();
     }
 };
 

@@ -47,7 +47,8 @@ public:
     virtual ~FileChooser() = default;
     virtual QString chooseFolder(const QString &title, const QString &start) = 0;
     virtual QString chooseSaveFile(const QString &title, const QString &start, const QString &filter) = 0;
-    virtual QString chooseComputer(const QString &title, const QString &preselect) = 0;
+    // The prompt is the instruction shown inside the dialog.
+    virtual QString chooseComputer(const QString &prompt, const QString &preselect) = 0;
 
     static FileChooser &instance();
     static void install(FileChooser *chooser); // not owned; nullptr restores the default

@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QMetaMethod>
 #include <QPlainTextEdit>
+#include <QLayout>
 #include <QScreen>
 #include <QTableWidget>
 #include <QTimer>
@@ -204,7 +205,9 @@ void TBSDI::FormShow()
 
     if (m_designSize.isEmpty()) m_designSize = size();
     if (SaveFormSize && !isDialogStyle()) setMinimumSize(int(width() * 0.6), int(height() * 0.6));
-    if (screenPpi() <= 96) {
+    // A form of fixed size (its layout sets it) keeps it.
+    const bool fixed = layout() && layout()->sizeConstraint() == QLayout::SetFixedSize;
+    if (screenPpi() <= 96 && !fixed) {
         if (QScreen *s = QGuiApplication::primaryScreen()) setMaximumSize(s->size());
     }
     for (QWidget *w : findChildren<QWidget *>()) {

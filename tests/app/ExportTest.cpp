@@ -72,10 +72,9 @@ TEST_F(ExportTest, SixMethodsGiveTheExpectedFile)
 {
     insertSixMethods();
     {
+        // As the wizard and the benchmark prepare it.
         THojinZeiGenkaDataExport exporter(7, out);
-        exporter.KomonsakiName = AccInf.SHOUGOU;
-        exporter.JigyouNendoFrom = QDateTime(AccInf.KISHU, QTime(0, 0));
-        exporter.JigyouNendoTo = QDateTime(AccInf.KIMATU, QTime(0, 0));
+        PrepareExportFromCompany(exporter, root.companyDir, AccInf);
         WriteIntermediateFile(exporter, out);
     }
     const QByteArray bytes = testenv::readFile(out);

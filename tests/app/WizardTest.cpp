@@ -28,8 +28,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
+#include <QTest>
 #include <QTimer>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 
@@ -144,9 +145,9 @@ TEST_F(MainWizardTest, ChoosesTheDataAndWritesTheFile)
 
         f.btnDataSentakuClick();
         ASSERT_TRUE(f.DataSetOpen);
-        ASSERT_EQ(f.listDataInfo->count(), 4);
-        EXPECT_EQ(f.listDataInfo->item(1)->text(), QStringLiteral("会社名=サンプル株式会社"));
-        EXPECT_EQ(f.listDataInfo->item(2)->text(), QStringLiteral("会計年度=10期"));
+        ASSERT_EQ(f.DataInfoLines().size(), 4);
+        EXPECT_EQ(f.DataInfoLines().value(1), QStringLiteral("会社名=サンプル株式会社"));
+        EXPECT_EQ(f.DataInfoLines().value(2), QStringLiteral("会計年度=10期"));
         EXPECT_EQ(platform::IniFile(TDataInfomation::IniFileOf(root.companyDir)).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")),
                   QStringLiteral("2"));
 
@@ -178,6 +179,155 @@ TEST_F(MainWizardTest, ChoosesTheDataAndWritesTheFile)
     EXPECT_TRUE(boxes.allAnswered());
 }
 
+namespace {
+
+// A read-only file system for the test's life (root can write anywhere else).
+class ReadOnlyMount
+{
+public:
+    explicit ReadOnlyMount(const QString &dir) : m_dir(dir)
+    {
+        QDir().mkpath(dir);
+        m_mounted = QProcess::execute(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                                              QStringLiteral("ro,size=64k"), QStringLiteral("tmpfs"), dir}) == 0;
+    }
+    ~ReadOnlyMount()
+    {
+        if (m_mounted) QProcess::execute(QStringLiteral("umount"), {m_dir});
+    }
+    bool mounted() const { return m_mounted; }
+
+private:
+    QString m_dir;
+    bool m_mounted = false;
+};
+
+} // namespace
+
+class FilePageTest : public MainWizardTest
+{
+protected:
+    // Logged in, the company chosen and open, on the file page.
+    void toFilePage(TForm1 &f)
+    {
+        ASSERT_TRUE(f.FormCreate({}, program));
+        ASSERT_TRUE(logIn(f));
+        RunProcessHook = [this](const QString &, int, const QString &) {
+            SystemDef.DataDir = root.companyDir;
+            return 1;
+        };
+        f.Wizard1->NextClick(f.Button2);
+        f.btnDataSentakuClick();
+        ASSERT_TRUE(f.DataSetOpen);
+        f.Wizard1->NextClick(f.Button2);
+        ASSERT_EQ(f.Wizard1->currentWidget()->objectName(), QStringLiteral("page4"));
+    }
+    // Next on the file page with this text: the page it ends on.
+    QString next(TForm1 &f, const QString &text)
+    {
+        f.Edit4a->setText(text);
+        f.Wizard1->NextClick(f.Button2);
+        return f.Wizard1->currentWidget()->objectName();
+    }
+};
+
+TEST_F(FilePageTest, AFolderThatCannotTakeTheFileIsRefusedBeforeTheRun)
+{
+    ScriptedMessages boxes;
+    TForm1 f;
+    toFilePage(f);
+    const QString out = testenv::freshDir(QStringLiteral("out"));
+    struct Case {
+        QString text;
+        const char16_t *message;
+    };
+    const Case cases[] = {
+        {out + QStringLiteral("/missing/RC25.xml"), u"指定されたﾌｫﾙﾀﾞが見つかりません。\r"},
+        {out, u"指定された中間ﾌｧｲﾙはﾌｫﾙﾀﾞです。\r"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        boxes.answer(mrOk);
+        EXPECT_EQ(next(f, c.text), QStringLiteral("page4"));
+        ASSERT_FALSE(boxes.shown.isEmpty());
+        EXPECT_TRUE(boxes.shown.last().text.startsWith(QString::fromUtf16(c.message))) << boxes.shown.last().text.toStdString();
+        EXPECT_EQ(boxes.shown.last().kind, TMsgDlgType::mtWarning);
+    }
+    // The login and the chosen data set are still there.
+    EXPECT_TRUE(f.LoggedIn);
+    EXPECT_TRUE(f.DataSetOpen);
+    EXPECT_EQ(f.DataInfoLines().size(), 4);
+
+    // "~" is the home folder.
+    EXPECT_EQ(next(f, QStringLiteral("~/RC25.xml")), QStringLiteral("page5"));
+    EXPECT_EQ(f.Edit4a->text(), QDir::homePath() + QStringLiteral("/RC25.xml"));
+    EXPECT_TRUE(f.Memo5b->toPlainText().contains(QStringLiteral("【中間ﾌｧｲﾙ】\n ") + QDir::homePath() + QStringLiteral("/RC25.xml")));
+    f.ReleaseAll();
+    EXPECT_TRUE(boxes.allAnswered());
+}
+
+TEST_F(FilePageTest, AReadOnlyFolderIsRefusedBeforeTheRun)
+{
+    ReadOnlyMount ro(testenv::sandbox() + QStringLiteral("/readonly"));
+    if (!ro.mounted()) GTEST_SKIP() << "a read-only tmpfs cannot be mounted here (needs root and mount rights)";
+    ScriptedMessages boxes;
+    TForm1 f;
+    toFilePage(f);
+    boxes.answer(mrOk);
+    EXPECT_EQ(next(f, testenv::sandbox() + QStringLiteral("/readonly/RC25.xml")), QStringLiteral("page4"));
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("指定されたﾌｫﾙﾀﾞにはﾌｧｲﾙを書き込めません。"))) << boxes.shown[0].text.toStdString();
+    EXPECT_TRUE(f.DataSetOpen);
+    f.ReleaseAll();
+}
+
+TEST_F(FilePageTest, APathTheSettingsFileCannotHoldIsReported)
+{
+    ScriptedMessages boxes;
+    const QString out = testenv::freshDir(QStringLiteral("out"));
+    {
+        TForm1 f;
+        toFilePage(f);
+        boxes.answer(mrOk);
+        EXPECT_EQ(next(f, out + QStringLiteral("/보고서.xml")), QStringLiteral("page5")); // Hangul: no code page 932
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].kind, TMsgDlgType::mtInformation);
+        EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("Soltea.ini"))) << boxes.shown[0].text.toStdString();
+        f.Export->KomonsakiName = QStringLiteral("サンプル株式会社");
+        f.ReleaseAll();
+    }
+    // The other values are still written; the path is not.
+    const platform::IniFile ini(THojinZeiGenkaDataExport(0, QString()).SettingsFile());
+    EXPECT_EQ(ini.readString(QStringLiteral("RENKETUNOUZEI_G"), QStringLiteral("KOMONSAKI")), QStringLiteral("サンプル株式会社"));
+    EXPECT_NE(ini.readString(QStringLiteral("RENKETUNOUZEI_G"), QStringLiteral("EXPORTFILE")), out + QStringLiteral("/보고서.xml"));
+}
+
+TEST_F(FilePageTest, EnterThatNoControlTakesGoesToTheNextPage)
+{
+    ScriptedMessages boxes;
+    TForm1 f;
+    ASSERT_TRUE(f.FormCreate({}, program));
+    ASSERT_TRUE(logIn(f));
+    f.show();
+    QTest::keyClick(f.Memo1b, Qt::Key_Return);
+    EXPECT_EQ(f.Wizard1->currentWidget()->objectName(), QStringLiteral("page2"));
+    // A focused button takes Enter itself: the data choice opens.
+    int runs = 0;
+    RunProcessHook = [&](const QString &, int, const QString &) {
+        ++runs;
+        return 2;
+    };
+    f.btnDataSentaku->setFocus();
+    QTest::keyClick(f.btnDataSentaku, Qt::Key_Return);
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(f.Wizard1->currentWidget()->objectName(), QStringLiteral("page2"));
+    // With nothing chosen the page refuses to be left, by Enter as by the button.
+    boxes.answer(mrOk);
+    QTest::keyClick(&f, Qt::Key_Return);
+    EXPECT_EQ(f.Wizard1->currentWidget()->objectName(), QStringLiteral("page2"));
+    EXPECT_TRUE(boxes.allAnswered());
+}
+
 TEST_F(MainWizardTest, AnOldDataVersionIsAskedAboutAndReleased)
 {
     ASSERT_TRUE(dm->fnAccDatConnected(QString(), root.companyDir, false));
@@ -203,7 +353,7 @@ TEST_F(MainWizardTest, AnOldDataVersionIsAskedAboutAndReleased)
     EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("このプログラムで処理できるデータバージョンに達していません。\rデータバージョン:11.0.0以降")));
     EXPECT_FALSE(f.DataSetOpen);
     EXPECT_FALSE(dm->IBDatabaseDAT.connected());
-    EXPECT_EQ(f.listDataInfo->count(), 0);
+    EXPECT_EQ(f.DataInfoLines().size(), 0);
     EXPECT_EQ(platform::IniFile(status).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")), QStringLiteral("1"));
     EXPECT_TRUE(boxes.allAnswered());
 }
@@ -227,7 +377,7 @@ TEST_F(MainWizardTest, CancellingTheScreenKeepsTheChosenDataSetOpen)
     EXPECT_TRUE(f.DataSetOpen);
     EXPECT_TRUE(dm->IBDatabaseDAT.connected());
     EXPECT_EQ(SystemDef.DataDir, root.companyDir);
-    EXPECT_EQ(f.listDataInfo->count(), 4);
+    EXPECT_EQ(f.DataInfoLines().size(), 4);
     EXPECT_EQ(platform::IniFile(status).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")), QStringLiteral("2"));
     EXPECT_TRUE(f.CheckDataSelected());
     f.ReleaseAll();
@@ -271,7 +421,7 @@ TEST_F(MainWizardTest, ASharedDataSetIsFetchedForTheRunAndStoredBackAtTheEnd)
     f.btnDataSentakuClick();
     ASSERT_TRUE(f.DataSetOpen);
     EXPECT_EQ(lockOf(), QStringLiteral("1"));
-    EXPECT_EQ(f.listDataInfo->count(), 4);
+    EXPECT_EQ(f.DataInfoLines().size(), 4);
     f.ReleaseAll();
     ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
     EXPECT_EQ(lockOf(), QStringLiteral("0"));
@@ -489,7 +639,7 @@ TEST_F(ProgramTest, AloneWritesTheFileOfTheExportTests)
         f.Wizard1->NextClick(f.Button2);
         f.btnDataSentaku->click();
         EXPECT_EQ(FakeDataSelection::params.last(), QStringLiteral("FormStyle=2"));
-        EXPECT_EQ(f.listDataInfo->count(), 4);
+        EXPECT_EQ(f.DataInfoLines().size(), 4);
         screenshot(f, QStringLiteral("page2"));
         f.Wizard1->NextClick(f.Button2);
         ASSERT_EQ(pageOf(f), QStringLiteral("page4"));
@@ -547,7 +697,7 @@ TEST_F(ProgramTest, FromLoginThroughTheDataSelectionScreenToTheFile)
         f.Wizard1->NextClick(f.Button2);
         f.btnDataSentaku->click();
         EXPECT_FALSE(f.DataSetOpen);
-        EXPECT_EQ(f.listDataInfo->count(), 0);
+        EXPECT_EQ(f.DataInfoLines().size(), 0);
 
         exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET VER_MAJOR=11,VER_MINOR1=0,VER_TEXT='11.0.0' WHERE REC=3"));
         boxes.answer(mrOk); // choose again
@@ -555,11 +705,11 @@ TEST_F(ProgramTest, FromLoginThroughTheDataSelectionScreenToTheFile)
         oldAfterQuestion = statusOf(3);
         ASSERT_TRUE(f.DataSetOpen);
         heldWhileOpen = statusOf(1);
-        EXPECT_EQ(f.listDataInfo->count(), 4);
-        EXPECT_TRUE(f.listDataInfo->item(0)->text().startsWith(QStringLiteral("データ区分=法人"))) << f.listDataInfo->item(0)->text().toStdString();
-        EXPECT_EQ(f.listDataInfo->item(1)->text(), QStringLiteral("会社名=A&B<C>D㈱"));
-        EXPECT_EQ(f.listDataInfo->item(2)->text(), QStringLiteral("会計年度=10期"));
-        EXPECT_TRUE(f.listDataInfo->item(3)->text().startsWith(QStringLiteral("会計期間=")));
+        EXPECT_EQ(f.DataInfoLines().size(), 4);
+        EXPECT_TRUE(f.DataInfoLines().value(0).startsWith(QStringLiteral("データ区分=法人"))) << f.DataInfoLines().value(0).toStdString();
+        EXPECT_EQ(f.DataInfoLines().value(1), QStringLiteral("会社名=A&B<C>D㈱"));
+        EXPECT_EQ(f.DataInfoLines().value(2), QStringLiteral("会計年度=10期"));
+        EXPECT_TRUE(f.DataInfoLines().value(3).startsWith(QStringLiteral("会計期間=")));
         screenshot(f, QStringLiteral("page2-chosen"));
 
         f.Wizard1->NextClick(f.Button2);
@@ -581,6 +731,57 @@ TEST_F(ProgramTest, FromLoginThroughTheDataSelectionScreenToTheFile)
     EXPECT_EQ(heldWhileOpen, QStringLiteral("2"));   // in use while the wizard holds it
     EXPECT_EQ(statusOf(1), QStringLiteral("1"));     // released when the wizard closed
     expectTheExpectedFile(out, 1);
+    EXPECT_TRUE(boxes.allAnswered());
+}
+
+TEST_F(ProgramTest, EscAfterARefusalLeavesTheOtherOperatorsDataSetAlone)
+{
+    ProcessRegistry() = saved; // the real data-selection screen
+    makeCompany();
+    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+    describeDataSet(1, QStringLiteral("サンプル商事"), 1, 11, 0, QStringLiteral("A001"));
+    // The operator's last data set, which another operator holds now.
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO SYSDEF (OPCODE, DataDir) VALUES (100000010, '%1')").arg(slot(1)));
+    dm->IBDatabaseDEF.close();
+    TDataInfomation info;
+    TDataInfomationRec held;
+    info.ReadIniInfo(slot(1), held);
+    held.Status = 2;
+    held.OpCode = 100000007;
+    held.OpName = QStringLiteral("佐藤");
+    info.WriteIniFile(slot(1), QString(), held);
+
+    ScriptedMessages boxes;
+    bool refusedAndOpen = false;
+    selections.push_back([&](TDataSentakuBox &box) {
+        boxes.answer(mrOk); // the lock report of the choice
+        choose(box, QStringLiteral("サンプル商事"));
+        refusedAndOpen = box.isVisible();
+        boxes.answer(mrOk); // and of the previous folder, checked again on leaving
+        box.ESC->click();
+    });
+    QString openedWith;
+    bool open = true, connected = true;
+    QStringList summary{QStringLiteral("not read")};
+    runProgram({}, true, [&](TForm1 &f) {
+        openedWith = SystemDef.DataDir;
+        f.Wizard1->NextClick(f.Button2);
+        f.btnDataSentaku->click();
+        open = f.DataSetOpen;
+        connected = DM->IBDatabaseDAT.connected();
+        summary = f.DataInfoLines();
+        boxes.answer(mrYes);
+        f.btnCancel->click();
+    });
+    EXPECT_EQ(openedWith, slot(1)); // the operator's settings named it
+    EXPECT_TRUE(refusedAndOpen);
+    EXPECT_FALSE(open);
+    EXPECT_FALSE(connected);
+    EXPECT_TRUE(summary.isEmpty());
+    const platform::IniFile ini(TDataInfomation::IniFileOf(slot(1)));
+    EXPECT_EQ(ini.readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")), QStringLiteral("2"));
+    EXPECT_EQ(ini.readString(QStringLiteral("DATASTS"), QStringLiteral("OPCODE")), QStringLiteral("100000007"));
+    EXPECT_EQ(ini.readString(QStringLiteral("DATASTS"), QStringLiteral("OPERATOR")), QStringLiteral("佐藤"));
     EXPECT_TRUE(boxes.allAnswered());
 }
 

@@ -515,6 +515,45 @@ TEST_F(DataSentakuListTest, ReleasingADataSetRefreshesItsListRow)
     EXPECT_EQ(count(QStringLiteral("DATALIST WHERE SHOUGOU<>''")), 0);
 }
 
+TEST_F(DataSentakuListTest, ADataSetMadeOutsideTheListIsListedFromItsDatabase)
+{
+    // A fresh root lists its first data set as an empty slot, which the
+    // wizard's conditions (data kind 1 or 3, major version 11) never show.
+    TDataSentakuListCtl ctl;
+    TDataListRec row;
+    row.REC = 1;
+    ctl.GetDataListRecord(0, row, true);
+    ASSERT_EQ(row.DATATYPE, 0);
+    ASSERT_TRUE(row.ENTTEXT.isEmpty());
+
+    ASSERT_TRUE(RegisterDataSetRow(root.companyDir));
+    row = TDataListRec();
+    row.REC = 1;
+    ctl.GetDataListRecord(0, row, true);
+    EXPECT_EQ(row.ENTTEXT, QStringLiteral("サンプル株式会社")); // the empty list name takes the company name
+    EXPECT_EQ(row.SHOUGOU, QStringLiteral("サンプル株式会社"));
+    EXPECT_EQ(row.DATACODE, QStringLiteral("000001"));
+    EXPECT_EQ(row.DATATYPE, 1);
+    EXPECT_EQ(row.CODETYPE, 1);
+    EXPECT_EQ(row.NENDO, 10);
+    EXPECT_EQ(row.KISHU, QDate(2024, 4, 1));
+    EXPECT_EQ(row.KIMATU, QDate(2025, 3, 31));
+    EXPECT_EQ(row.VER_MAJOR, 11);
+    EXPECT_EQ(row.PASNAME, root.companyDir);
+    // The information file says the same.
+    const platform::IniFile ini(TDataInfomation::IniFileOf(root.companyDir));
+    EXPECT_EQ(ini.readString(QStringLiteral("DATAINFO"), QStringLiteral("SHOUGOU")), QStringLiteral("サンプル株式会社"));
+    EXPECT_EQ(ini.readString(QStringLiteral("DATAINFO"), QStringLiteral("VERSION1")), QStringLiteral("11.0.0"));
+    EXPECT_EQ(ini.readString(QStringLiteral("DATASTS"), QStringLiteral("UPDATE_LOCK")), QStringLiteral("0"));
+
+    // A name the list already has stays; a folder without a row or a database is not listed.
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET ENTTEXT='一覧名' WHERE REC=1"));
+    ASSERT_TRUE(RegisterDataSetRow(root.companyDir));
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT ENTTEXT FROM DATALIST WHERE REC=1")), QStringLiteral("一覧名"));
+    EXPECT_FALSE(RegisterDataSetRow(slot(2)));
+    EXPECT_FALSE(RegisterDataSetRow(testenv::sandbox() + QStringLiteral("/elsewhere")));
+}
+
 TEST_F(DataSentakuListTest, ADataPlaceReadsItsOwnListInTheServerModes)
 {
     exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO DATAPLACEMAN(REC,NAME,PATH) VALUES(3,'支社','/srv/p3')"));

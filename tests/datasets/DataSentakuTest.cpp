@@ -183,9 +183,11 @@ TEST_F(DataSentakuBoxTest, WizardRoadListsTheAllowedDataSetsAndChoosesOne)
     QStringList rows, keys, folders;
     QString shot;
     bool searchEnabled = true;
+    QList<bool> keysEnabled;
     const int r = runWizardScreen([&](TDataSentakuBox &box) {
         rows = shownRows(box);
         keys = captions(box);
+        for (TxPlButton *b : box.Keys) keysEnabled << b->isEnabled();
         searchEnabled = box.btnSearch->isEnabled();
         for (int i = 0; i < box.PerfectGrid1->rowCount(); ++i) folders << box.PerfectGrid1->item(i, dcFolder)->text();
         // Located on the data set chosen before, its row in the focus colour.
@@ -200,6 +202,8 @@ TEST_F(DataSentakuBoxTest, WizardRoadListsTheAllowedDataSetsAndChoosesOne)
     EXPECT_EQ(folders, (QStringList{QStringLiteral("~/data/0001"), QStringLiteral("~/data/0002")}));
     EXPECT_EQ(keys, expected({1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_FALSE(searchEnabled);
+    // Only ESC and F12 act in this run; the bare keys, F1 among them, are off.
+    EXPECT_EQ(keysEnabled, (QList<bool>{true, false, false, false, false, false, false, false, false, true}));
     EXPECT_EQ(r, 1);
     EXPECT_EQ(SystemDef.DataDir, slot(2));
     EXPECT_EQ(DataSentakuSelectedKey, slot(2));

@@ -1,5 +1,7 @@
 #include "support/TestEnv.h"
 
+#include <QApplication>
+
 #include "datasets/AppIniCreate.h"
 #include "datasets/Logon.h"
 #include "dbaccess/AppInfo.h"
@@ -9,6 +11,7 @@
 #include "framework/xPlButton.h"
 #include "platform/IniFile.h"
 #include "support/DbFixture.h"
+#include "../framework/FrameworkTestUtil.h"
 
 namespace {
 
@@ -139,4 +142,24 @@ TEST_F(LogonTest, ServerSettingsRefuseBlanksAndStoreTheSection)
     EXPECT_EQ(ini.readString(QStringLiteral("LOCAL"), QStringLiteral("SYSDIR")), root.sysDir); // the other section stays
     EXPECT_TRUE(boxes.allAnswered());
     ConnectMode = 0;
+}
+
+TEST_F(LogonTest, EnterGoesFromCodeToPasswordToOkAndLogsIn)
+{
+    ScriptedMessages boxes;
+    TLogonBox box;
+    fwtest::showActive(&box);
+    EXPECT_EQ(QApplication::focusWidget(), box.txtOpCode);
+    box.txtOpCode->setText(QStringLiteral("10"));
+    fwtest::tap(box.txtOpCode, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), box.txtPassword);
+    fwtest::tap(box.txtPassword, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), box.OKBtn);
+    fwtest::tap(box.OKBtn, Qt::Key_Return);
+    EXPECT_EQ(box.result(), 1);
+    // The dialog is as large as its contents, not a default window size.
+    EXPECT_EQ(box.size(), box.minimumSize());
+    EXPECT_EQ(box.minimumSize(), box.maximumSize());
+    EXPECT_LT(box.width(), 640);
+    EXPECT_TRUE(boxes.shown.isEmpty());
 }
