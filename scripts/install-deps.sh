@@ -3,6 +3,7 @@
 #   install-deps.sh           what building and running the program needs
 #   install-deps.sh --server  and the database server of the client/server mode
 #   install-deps.sh --tests   and what the tests need besides (the server among it)
+#   install-deps.sh --screen  and a window manager and VNC server for a machine without a screen
 set -euo pipefail
 
 PACKAGES=(
@@ -31,10 +32,16 @@ TEST_PACKAGES=(
   jwm
 )
 
+SCREEN_PACKAGES=(
+  jwm
+  x11vnc
+)
+
 wanted=("${PACKAGES[@]}")
 case "${1:-}" in
   --server) wanted+=("${SERVER_PACKAGES[@]}") ;;
   --tests) wanted+=("${SERVER_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
+  --screen) wanted+=("${SCREEN_PACKAGES[@]}") ;;
 esac
 
 missing=()

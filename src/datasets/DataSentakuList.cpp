@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QThread>
 
+#include <memory>
 #include <stdexcept>
 
 namespace {
@@ -898,16 +899,28 @@ void TDataSentakuListCtl::DeleteChildRec(TDataSentakuRec &rec, int index)
     if (rec.ChildRows.size() > rec.ChildCount) rec.ChildRows.resize(rec.ChildCount);
 }
 
+namespace {
+
+// A controller on the operator's list, with the row of a data folder read
+// into `row` (a merge kind of 10 reads the child rows).
+std::unique_ptr<TDataSentakuListCtl> listRowOf(const QString &dataDir, quint8 gassan, TDataListRec &row)
+{
+    auto ctl = std::make_unique<TDataSentakuListCtl>();
+    ctl->ConnectMode = ConnectMode;
+    ctl->SetDataListTable(SystemDef.SysDef.DataPlace);
+    ctl->ClearDataListRec(row, dataDir);
+    row.GASSAN = gassan;
+    ctl->GetDataListRecord(1, row, true);
+    return ctl;
+}
+
+} // namespace
+
 void UpdateDataListRowOfClosedData(const QString &dataDir, const TDataInfomationRec &info)
 {
     if (!DM) return;
-    TDataSentakuListCtl ctl;
-    ctl.ConnectMode = ConnectMode;
-    ctl.SetDataListTable(SystemDef.SysDef.DataPlace);
     TDataListRec row;
-    ctl.ClearDataListRec(row, dataDir);
-    row.GASSAN = info.GassanKbn;
-    ctl.GetDataListRecord(1, row, true);
+    const auto ctl = listRowOf(dataDir, info.GassanKbn, row);
     auto toDate = [](const QString &text) {
         const QDate d = QDate::fromString(text.trimmed(), QStringLiteral("yyyy/MM/dd"));
         return d.isValid() ? d : QDate();
@@ -926,7 +939,7 @@ void UpdateDataListRowOfClosedData(const QString &dataDir, const TDataInfomation
     row.VER_MINOR2 = info.VerMinor2;
     row.VER_TEXT = info.VerLabel;
     row.GASSAN = info.GassanKbn;
-    ctl.UpdateDataListRecord(row, false, true);
+    ctl->UpdateDataListRecord(row, false, true);
 }
 
 void InstallDataListRowUpdater() { DataListRowUpdater = UpdateDataListRowOfClosedData; }
@@ -934,37 +947,25 @@ void InstallDataListRowUpdater() { DataListRowUpdater = UpdateDataListRowOfClose
 bool RegisterDataSetRow(const QString &dataDir)
 {
     if (!DM) return false;
-    TDataSentakuListCtl ctl;
-    ctl.ConnectMode = ConnectMode;
-    ctl.SetDataListTable(SystemDef.SysDef.DataPlace);
     TDataListRec row;
-    ctl.ClearDataListRec(row, dataDir);
-    ctl.GetDataListRecord(1, row, true);
+    const auto ctl = listRowOf(dataDir, 0, row);
     if (row.REC == 0) return false;
 
     TDataInfomation info;
     info.ConnectMode = ConnectMode;
-    TDataInfomationRec current;
-    info.ReadIniInfo(dataDir, current);
     TDataInfomationRec read;
+    info.ReadIniInfo(dataDir, read); // makes a missing information file
     if (info.GetDataInfoRecByPath(dataDir, read) != 1) return false;
-    // The information file keeps its status; the database gives the rest.
-    read.Status = current.Status;
-    read.OpCode = current.OpCode;
-    read.OpName = current.OpName;
-    read.ShareStatus = current.ShareStatus;
-    read.ShareOpCode = current.ShareOpCode;
-    read.ShareOpName = current.ShareOpName;
     info.WriteIniValue(dataDir, QStringLiteral("DATASTS"), false, QString::number(read.UpdateLock), QStringLiteral("UPDATE_LOCK"));
     info.WriteIniFile(dataDir, QStringLiteral("DATAINFO"), read);
 
     const QString listName = row.ENTTEXT;
-    ctl.GetDispRecord(read, row);
+    ctl->GetDispRecord(read, row);
     if (!listName.isEmpty()) row.ENTTEXT = listName;
     if (row.ENTTEXT.isEmpty()) row.ENTTEXT = row.SHOUGOU;
     row.DispName = row.ENTTEXT;
     row.GASSAN = read.GassanKbn;
-    return ctl.UpdateDataListRecord(row, true, true);
+    return ctl->UpdateDataListRecord(row, true, true);
 }
 
 // ---- shared-server areas ----

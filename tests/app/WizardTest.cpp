@@ -743,13 +743,7 @@ TEST_F(ProgramTest, EscAfterARefusalLeavesTheOtherOperatorsDataSetAlone)
     // The operator's last data set, which another operator holds now.
     exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO SYSDEF (OPCODE, DataDir) VALUES (100000010, '%1')").arg(slot(1)));
     dm->IBDatabaseDEF.close();
-    TDataInfomation info;
-    TDataInfomationRec held;
-    info.ReadIniInfo(slot(1), held);
-    held.Status = 2;
-    held.OpCode = 100000007;
-    held.OpName = QStringLiteral("佐藤");
-    info.WriteIniFile(slot(1), QString(), held);
+    holdByAnotherOperator(slot(1), 100000007, QStringLiteral("佐藤"));
 
     ScriptedMessages boxes;
     bool refusedAndOpen = false;

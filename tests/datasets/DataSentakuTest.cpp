@@ -242,13 +242,7 @@ TEST_F(DataSentakuBoxTest, EscReturnsTwoAndKeepsTheDataFolder)
 TEST_F(DataSentakuBoxTest, ARefusedDataSetKeepsTheScreenOpenAndTheFolder)
 {
     // Slot 2 is in use by another operator: the lock report refuses it.
-    TDataInfomation info;
-    TDataInfomationRec rec;
-    info.ReadIniInfo(slot(2), rec);
-    rec.Status = 2;
-    rec.OpCode = 100000007;
-    rec.OpName = QStringLiteral("佐藤");
-    info.WriteIniFile(slot(2), QString(), rec);
+    holdByAnotherOperator(slot(2), 100000007, QStringLiteral("佐藤"));
     ScriptedMessages boxes;
     boxes.answer(mrOk);
     bool stillOpen = false;

@@ -84,6 +84,15 @@ window() {
   done
   return 1
 }
+# Waits until the window manager has given the window the focus, so that
+# keys typed next reach it.
+focused() {
+  for _ in $(seq 1 300); do
+    [ "$(xdotool getactivewindow 2>/dev/null)" = "$1" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
 gone() {
   for _ in $(seq 1 300); do
     xdotool search --onlyvisible --name "$1" >/dev/null 2>&1 || return 0
@@ -109,6 +118,7 @@ pids+=($program_pid)
 # The login: its own title and size; Enter goes from the code to the password,
 # to OK, and logs in.
 login=$(window '^ログイン$') || fail "no login dialog"
+focused "$login" || fail "the login dialog did not get the focus"
 shot 01-login
 size=$(xdotool getwindowgeometry "$login" | sed -n 's/.*Geometry: //p')
 [ "$size" != "640x480" ] || fail "the login dialog opened at the default window size"
@@ -116,6 +126,7 @@ xdotool type --delay 80 10
 key Return Return Return
 gone '^ログイン$' || fail "the login did not end"
 main=$(window "$wizard") || fail "no wizard"
+focused "$main" || fail "the wizard did not get the focus"
 shot 02-introduction
 
 # Enter is the next button; on the data page the focus is on the choice button.
@@ -124,10 +135,12 @@ sleep 0.5
 shot 03-data-page
 key Return
 choice=$(window '^データ選択$') || fail "the data-selection screen did not open"
+focused "$choice" || fail "the data-selection screen did not get the focus"
 shot 04-data-selection
 # A double click on the first row chooses it.
 xdotool mousemove --window "$choice" 300 90 click --repeat 2 --delay 100 1
 gone '^データ選択$' || fail "the data set was not chosen"
+focused "$main" || fail "the wizard did not get the focus back"
 shot 05-data-chosen
 
 # The file page: the chooser behind 参照, a file that is there already.
@@ -136,21 +149,26 @@ key alt+n
 sleep 0.5
 shot 06-file-page
 xdotool mousemove --window "$main" 565 58 click 1
-window '^中間ﾌｧｲﾙの指定$' >/dev/null || fail "the file chooser did not open"
+chooser=$(window '^中間ﾌｧｲﾙの指定$') || fail "the file chooser did not open"
+focused "$chooser" || fail "the file chooser did not get the focus"
 shot 07-file-chooser
 xdotool type --delay 30 "$dir/out/RC25.xml"
 key Return
 window '^中間ﾌｧｲﾙの指定$' 2 >/dev/null || fail "no question about the file that is there"
+question=$(xdotool search --onlyvisible --name '^中間ﾌｧｲﾙの指定$' | grep -vx "$chooser" | head -n 1)
+focused "$question" || fail "the question did not get the focus"
 shot 08-replace-question
 key alt+y
 gone '^中間ﾌｧｲﾙの指定$' || fail "the file chooser did not close"
+focused "$main" || fail "the wizard did not get the focus back"
 
 # The summary, and Enter finishes.
 key alt+n
 sleep 0.5
 shot 09-summary
 key Return
-window '^情報$' >/dev/null || fail "no report of the written file"
+written=$(window '^情報$') || fail "no report of the written file"
+focused "$written" || fail "the report did not get the focus"
 shot 10-written
 key Return
 

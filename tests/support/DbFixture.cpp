@@ -1,5 +1,6 @@
 #include "support/DbFixture.h"
 
+#include "dbaccess/DataInfo.h"
 #include "dbaccess/ErrorHandler.h"
 #include "dbaccess/FbClient.h"
 #include "dbaccess/Globals.h"
@@ -91,4 +92,15 @@ void DbFixture::describeDataSet(int rec, const QString &ent, int type, int major
              .arg(minor)
              .arg(code)
              .arg(rec));
+}
+
+void DbFixture::holdByAnotherOperator(const QString &folder, int opCode, const QString &opName)
+{
+    TDataInfomation info;
+    TDataInfomationRec rec;
+    info.ReadIniInfo(folder, rec);
+    rec.Status = 2;
+    rec.OpCode = opCode;
+    rec.OpName = opName;
+    info.WriteIniFile(folder, QString(), rec);
 }

@@ -25,6 +25,8 @@ protected:
     void addCompany(int rec);
     // Stamps a company database with another data version.
     static void setCompanyVersion(const QString &folder, int major, int minor1, int minor2);
+    // Marks the data set of the folder in use by another operator in its information file.
+    static void holdByAnotherOperator(const QString &folder, int opCode, const QString &opName);
     // Fills the list row of data set `rec` (name, kind, version, code, a 2025 fiscal year).
     void describeDataSet(int rec, const QString &ent, int type, int major, int minor, const QString &code);
 
