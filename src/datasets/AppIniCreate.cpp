@@ -176,6 +176,8 @@ TAppIniCreateBox::TAppIniCreateBox(QWidget *parent) : TBSDI(parent)
     layout->addWidget(txtPassWord);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize); // the size of its contents, always
+    txtHostName->setMinimumWidth(200);
+    txtDataPath->setMinimumWidth(200);
 
     // The data path, user and password are fixed by the installation.
     txtDataPath->setEnabled(false);
