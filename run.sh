@@ -10,6 +10,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLAT
 fi
 scripts/install-deps.sh
 scripts/build.sh soltea-rendo soltea-demo-setup dbupdate_sql
+build=$(scripts/build-dir.sh)
 # The demonstration installation; it prints the operator code and password.
-build/src/app/soltea-demo-setup
-exec build/src/app/soltea-rendo "$@"
+"$build/src/app/soltea-demo-setup"
+exec "$build/src/app/soltea-rendo" "$@"

@@ -9,7 +9,7 @@
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DataModule.h"
 #include "dbaccess/DataRoot.h"
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Kikan.h"
 

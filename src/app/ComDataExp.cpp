@@ -2,9 +2,9 @@
 
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/AppInfo.h"
-#include "dbaccess/DateFormat.h"
-#include "dbaccess/FileUtils.h"
-#include "dbaccess/MojiBunkatu.h"
+#include "core/DateFormat.h"
+#include "core/FileUtils.h"
+#include "core/MojiBunkatu.h"
 #include "platform/Cp932.h"
 #include "platform/IniFile.h"
 #include "platform/RegistryStore.h"

@@ -4,9 +4,9 @@
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/DataModule.h"
 #include "dbaccess/Kikan.h"
-#include "dbaccess/Messages.h"
-#include "dbaccess/MojiBunkatu.h"
-#include "dbaccess/SjisText.h"
+#include "core/Messages.h"
+#include "core/MojiBunkatu.h"
+#include "core/SjisText.h"
 #include "dbaccess/Tax.h"
 
 #include <QHash>

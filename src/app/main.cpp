@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 #include "framework/FrameworkMessages.h"
+#include "framework/QtFileChooser.h"
 #include "framework/QtTranslations.h"
 
 #include <QApplication>
@@ -10,6 +11,7 @@ int main(int argc, char *argv[])
     InitStartupFormats();
     QApplication app(argc, argv);
     InstallFrameworkMessageService();
+    InstallQtFileChooser();
     InstallJapaneseQtTranslations();
     return RunWizardProgram(app.arguments().mid(1), QCoreApplication::applicationFilePath());
 }

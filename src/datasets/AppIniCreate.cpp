@@ -1,9 +1,9 @@
 #include "datasets/AppIniCreate.h"
 
 #include "dbaccess/AppInfo.h"
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"
 #include "platform/IniFile.h"

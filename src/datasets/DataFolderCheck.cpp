@@ -2,10 +2,10 @@
 
 #include "datasets/DataSentakuList.h"
 #include "dbaccess/DataModule.h"
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
-#include "dbaccess/SjisText.h"
+#include "core/Messages.h"
+#include "core/SjisText.h"
 #include "framework/MessageDlg.h"
 #include "platform/Error.h"
 

@@ -2,7 +2,7 @@
 
 #include "dbaccess/DataModule.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"

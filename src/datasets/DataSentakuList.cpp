@@ -2,12 +2,12 @@
 
 #include "dbaccess/DataModule.h"
 #include "dbaccess/ErrorHandler.h"
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Kikan.h"
-#include "dbaccess/Messages.h"
-#include "dbaccess/MojiBunkatu.h"
-#include "dbaccess/SjisText.h"
+#include "core/Messages.h"
+#include "core/MojiBunkatu.h"
+#include "core/SjisText.h"
 #include "datasets/DataFolderCheck.h"
 
 #include <QFileInfo>

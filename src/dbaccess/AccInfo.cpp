@@ -4,15 +4,14 @@
 
 #include "dbaccess/AccountLayout.h"
 #include "dbaccess/DataModule.h"
-#include "dbaccess/EasyEncode.h"
+#include "core/EasyEncode.h"
 #include "dbaccess/ErrorHandler.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Kikan.h"
-#include "dbaccess/Messages.h"
-#include "dbaccess/MojiBunkatu.h"
-#include "dbaccess/SjisText.h"
+#include "core/Messages.h"
+#include "core/MojiBunkatu.h"
+#include "core/SjisText.h"
 
-#include <QWidget>
 
 std::function<int(const QString &name, int number, const QString &params)> RunProcessHook;
 
@@ -630,9 +629,9 @@ void TDM::TimerFormCloseTimer()
 {
     TimerFormClose.stop();
     const QVariant tag = TimerFormClose.property("Tag");
-    if (auto *w = tag.value<QWidget *>()) {
+    if (auto *form = tag.value<QObject *>()) {
         TimerFormClose.setProperty("Tag", QVariant());
-        w->close();
+        QMetaObject::invokeMethod(form, "close"); // a form's own close slot
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The company master record of the open company data set, filled after every
 // opening of a company database and read everywhere after that.
-#include "dbaccess/Currency.h"
+#include "core/Currency.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -2,13 +2,13 @@
 
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/DataModule.h"
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 #include "dbaccess/ErrorHandler.h"
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 #include "dbaccess/SitenList.h"
-#include "dbaccess/SjisText.h"
+#include "core/SjisText.h"
 #include "platform/IniFile.h"
 
 #include <QDir>

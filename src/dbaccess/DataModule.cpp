@@ -1,10 +1,10 @@
 #include "dbaccess/DataModule.h"
 
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 #include "dbaccess/ErrorHandler.h"
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 #include "platform/Cp932.h"
 
 #include <QDateTime>

@@ -4,7 +4,7 @@
 // database and a spare — with their transactions and shared statements, and the
 // services built on them: opening and closing, server file operations, schema
 // probes and journal counts, and the settings stores.
-#include "dbaccess/Currency.h"
+#include "core/Currency.h"
 #include "dbaccess/FbClient.h"
 
 #include <QDate>

@@ -1,6 +1,6 @@
 #include "dbaccess/DbValue.h"
 
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 #include "platform/Error.h"
 
 #include <cmath>

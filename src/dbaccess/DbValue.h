@@ -1,6 +1,6 @@
 #pragma once
 // One typed value of a statement parameter or a result column.
-#include "dbaccess/Currency.h"
+#include "core/Currency.h"
 
 #include <QByteArray>
 #include <QDate>

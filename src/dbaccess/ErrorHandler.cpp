@@ -1,10 +1,10 @@
 #include "dbaccess/ErrorHandler.h"
 
 #include "dbaccess/DataModule.h"
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 #include "dbaccess/FbClient.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 #include "platform/Cp932.h"
 
 #include <QCoreApplication>

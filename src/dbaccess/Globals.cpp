@@ -2,19 +2,13 @@
 
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/AppInfo.h"
-
-#include <QFont>
+#include "platform/SystemInfo.h"
 
 #include <algorithm>
 
 TSystemDef SystemDef;
 TACCINF AccInf;
 
-QFont &FrameworkFont()
-{
-    static QFont font;
-    return font;
-}
 quint8 ConnectMode = 0;
 quint8 StartMode = 0;
 quint8 Edition = 0;
@@ -55,4 +49,12 @@ bool IsMainRowMergeKind(int gassan)
 bool IsParentMergeKind(int gassan)
 {
     return std::find(ParentMergeKinds.begin(), ParentMergeKinds.end(), gassan) != ParentMergeKinds.end();
+}
+
+QString GetPcName()
+{
+    if (ConnectMode == 2)
+        return SystemDef.WinUserName.isEmpty() ? QStringLiteral("ANONYMOUS") : SystemDef.WinUserName;
+    const QString name = platform::computerName();
+    return name.isEmpty() ? QStringLiteral("PCNAME-ERROR") : name;
 }

@@ -76,10 +76,6 @@ struct TSystemDef {
 
 extern TSystemDef SystemDef;
 
-// The screen font that the operator's settings choose for the framework.
-class QFont;
-QFont &FrameworkFont();
-
 // Whether dates are shown in the Japanese era form (the operator's date style).
 inline bool IsWarekiDisplay() { return SystemDef.Reserve4Bit[10] == 1; }
 
@@ -156,3 +152,7 @@ inline constexpr std::array<int, 3> MainRowMergeKinds = {0, 1, 2};
 inline constexpr std::array<int, 2> ParentMergeKinds = {1, 2};
 bool IsMainRowMergeKind(int gassan);
 bool IsParentMergeKind(int gassan);
+
+// The computer's name as the databases record it (the user's name in the SBC
+// mode, "PCNAME-ERROR" when the machine has none).
+QString GetPcName();

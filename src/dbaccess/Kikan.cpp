@@ -1,8 +1,8 @@
 #include "dbaccess/Kikan.h"
 
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/SjisText.h"
+#include "core/SjisText.h"
 
 #include <algorithm>
 #include <array>

@@ -3,12 +3,9 @@
 #include "dbaccess/DataModule.h"
 #include "dbaccess/ErrorHandler.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
-#include "dbaccess/SjisText.h"
+#include "core/Messages.h"
+#include "core/SjisText.h"
 
-#include <QFont>
-#include <QFontDatabase>
-#include <QGuiApplication>
 
 namespace {
 
@@ -206,17 +203,6 @@ bool TDM::fnGetSysDef()
         }
         o.LoadedFlag = 1;
 
-        // The screen font, when the machine has it (the first family of the list does not count).
-        if (qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
-            const QStringList families = QFontDatabase::families();
-            if (families.indexOf(o.FontName) > 0) {
-                QFont &f = FrameworkFont();
-                f.setFamily(o.FontName);
-                if (o.FontSize > 0) f.setPointSize(o.FontSize);
-                f.setBold(o.FontStyle & 1);
-                f.setItalic(o.FontStyle & 2);
-            }
-        }
         IBTransactionDEF.commit();
         return true;
     } catch (const FbError &e) {

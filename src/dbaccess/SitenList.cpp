@@ -4,7 +4,7 @@
 #include "dbaccess/DataModule.h"
 #include "dbaccess/ErrorHandler.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 
 #include <map>
 

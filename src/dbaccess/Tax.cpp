@@ -2,8 +2,8 @@
 
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/Kikan.h"
-#include "dbaccess/Messages.h"
-#include "dbaccess/SjisText.h"
+#include "core/Messages.h"
+#include "core/SjisText.h"
 
 #include <algorithm>
 #include <initializer_list>

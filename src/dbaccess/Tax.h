@@ -8,7 +8,7 @@
 // AccInf: TAXU_HASUU / TAXH_HASUU (rounding of tax on sales / purchases),
 // TAXKANNI (1 simplified taxation), TAXJIGYOU (business category 1-6),
 // MAJOR / MINOR1 (data version) and the system accounts 仮払消費税, 仮受消費税, 諸口.
-#include "dbaccess/Currency.h"
+#include "core/Currency.h"
 
 #include <QDate>
 #include <QString>

@@ -2,7 +2,7 @@
 
 #include "dbaccess/DataModule.h"
 #include "dbaccess/ErrorHandler.h"
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 #include "platform/Error.h"
 
 namespace {

@@ -2,10 +2,10 @@
 
 #include "dbaccess/DataModule.h"
 #include "dbaccess/ErrorHandler.h"
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
-#include "dbaccess/MojiBunkatu.h"
+#include "core/Messages.h"
+#include "core/MojiBunkatu.h"
 #include "platform/Cp932.h"
 
 #include <QCoreApplication>

@@ -1,6 +1,6 @@
 #include "dbupdate/z5DbUpdateScript.h"
 
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
 #include "dbupdate/z5DbUpdate.h"
 #include "platform/Cp932.h"

@@ -1,7 +1,7 @@
 #include "framework/DorvelEdit.h"
 
-#include "dbaccess/Currency.h"
-#include "dbaccess/SjisText.h"
+#include "core/Currency.h"
+#include "core/SjisText.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>

@@ -1,7 +1,7 @@
 #pragma once
 // The message service that shows the framework's own boxes. The program installs
 // it at start-up; tests keep their scripted answerer instead.
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 
 #include <functional>
 

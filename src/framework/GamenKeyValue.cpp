@@ -3,8 +3,8 @@
 #include "dbaccess/DataModule.h"
 #include "dbaccess/ErrorHandler.h"
 #include "dbaccess/Globals.h"
-#include "dbaccess/Messages.h"
-#include "dbaccess/SjisText.h"
+#include "core/Messages.h"
+#include "core/SjisText.h"
 
 namespace {
 const QString kPrefix = QStringLiteral("020-");

@@ -1,7 +1,7 @@
 #pragma once
 // The framework's second message box: a main text in a colour, a memo of detail
 // lines, OK and Cancel in one of four modes and an optional agreement check box.
-#include "dbaccess/EnvUtils.h"
+#include "core/EnvUtils.h"
 #include "framework/SDI.h"
 
 #include <QStringList>

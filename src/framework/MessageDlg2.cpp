@@ -4,6 +4,7 @@
 #include "framework/FrameworkMessages.h"
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"
+#include "framework/WindowUtils.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -1,8 +1,8 @@
 #pragma once
 // The framework's message box with an icon, up to ten coloured lines (a line may
 // be a link), up to three standard buttons and an optional agreement check box.
-#include "dbaccess/EnvUtils.h"
-#include "dbaccess/Messages.h"
+#include "core/EnvUtils.h"
+#include "core/Messages.h"
 
 #include <QDialog>
 

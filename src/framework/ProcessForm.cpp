@@ -1,6 +1,6 @@
 #include "framework/ProcessForm.h"
 
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/SDI.h"
 

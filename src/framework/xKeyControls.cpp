@@ -1,6 +1,6 @@
 #include "framework/xKeyControls.h"
 
-#include "dbaccess/SjisText.h"
+#include "core/SjisText.h"
 #include "platform/Cp932.h"
 
 #include <QAbstractItemView>

@@ -2,7 +2,7 @@
 // The framework's edit box, combo box, check box and radio button. They share
 // one keyboard convention, the key styles: Enter and the arrow keys move the
 // focus to the next or previous control of the form.
-#include "dbaccess/Currency.h"
+#include "core/Currency.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 #include "framework/z5InputDlg.h"
 
-#include "dbaccess/Messages.h"
-#include "dbaccess/SjisText.h"
+#include "core/Messages.h"
+#include "core/SjisText.h"
 #include "framework/DorvelEdit.h"
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"

@@ -1,8 +1,8 @@
 #include "print/Pager512_Chart.h"
 
-#include "dbaccess/FileUtils.h"
-#include "dbaccess/Messages.h"
-#include "dbaccess/SjisText.h"
+#include "core/FileUtils.h"
+#include "core/Messages.h"
+#include "core/SjisText.h"
 #include "platform/StandardFolders.h"
 
 #include <QPainter>

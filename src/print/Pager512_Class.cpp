@@ -1,6 +1,6 @@
 #include "print/Pager512_Class.h"
 
-#include "dbaccess/SjisText.h"
+#include "core/SjisText.h"
 #include "platform/Error.h"
 #include "print/Pager512_Data.h"
 

@@ -3,7 +3,7 @@
 // report into a print-data file through its operations, closes the file and calls
 // Preview or Print. Those copy the properties into the print definition and hand it
 // to the preview window or the print loop through hooks that the renderer installs.
-#include "dbaccess/EnvUtils.h"
+#include "core/EnvUtils.h"
 
 #include <QDate>
 #include <QString>

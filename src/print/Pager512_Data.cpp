@@ -1,6 +1,6 @@
 #include "print/Pager512_Data.h"
 
-#include "dbaccess/SjisText.h"
+#include "core/SjisText.h"
 #include "platform/Cp932.h"
 
 #include <QHash>

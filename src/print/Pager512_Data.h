@@ -6,7 +6,7 @@
 // This unit holds the byte-exact line formats of the writer, the text fitting by
 // CP932 bytes, and a reader that turns lines into typed records. The reader never
 // fails on damaged input: unknown kinds are dropped, bad numbers take defaults.
-#include "dbaccess/EnvUtils.h"
+#include "core/EnvUtils.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "print/Pager512_Form.h"
 
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 #include "platform/StandardFolders.h"

@@ -3,7 +3,7 @@
 // with definitions of named data fields ("&" lines) and total fields ("$" lines)
 // into which "@" records of the data drop their values. Up to five form pages carry
 // definitions; each has 201 data-field entries, entry 0 being its line spacing.
-#include "dbaccess/EnvUtils.h"
+#include "core/EnvUtils.h"
 
 #include <QString>
 

@@ -9,7 +9,7 @@
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DataInfo.h"
 #include "dbaccess/DataRoot.h"
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
 #include "datasets/DataSentaku.h"
 #include "datasets/Logon.h"

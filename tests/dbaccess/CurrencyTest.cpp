@@ -1,6 +1,6 @@
 #include "support/TestEnv.h"
 
-#include "dbaccess/Currency.h"
+#include "core/Currency.h"
 #include "dbaccess/DbValue.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "dbaccess/ErrorHandler.h"
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
 #include "platform/Cp932.h"
 #include "support/DbFixture.h"

@@ -1,6 +1,6 @@
 #include "support/TestEnv.h"
 
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Kikan.h"
 

@@ -3,7 +3,7 @@
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Kikan.h"
-#include "dbaccess/SjisText.h"
+#include "core/SjisText.h"
 #include "dbaccess/Tax.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #pragma once
 // Test seams: a scripted message service, a scripted file chooser, and the
 // process-wide temporary sandbox every test writes into.
-#include "dbaccess/FileUtils.h"
-#include "dbaccess/Messages.h"
+#include "core/FileUtils.h"
+#include "core/Messages.h"
 
 #include <QByteArray>
 #include <QList>

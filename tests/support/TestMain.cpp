@@ -2,7 +2,7 @@
 // writes to, and a message service that fails any box a test did not expect.
 #include "support/TestEnv.h"
 
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "dbaccess/MojiBunkatu.h"
+#include "core/MojiBunkatu.h"
 
-#include "dbaccess/SjisText.h"
+#include "core/SjisText.h"
 #include "platform/Cp932.h"
 
 namespace {

@@ -1,22 +1,12 @@
-#include "dbaccess/EnvUtils.h"
-
-#include "dbaccess/Globals.h"
-#include "platform/SystemInfo.h"
+#include "framework/WindowUtils.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QPalette>
 #include <QScreen>
 #include <QStyle>
-#include <QThread>
 #include <QWidget>
 
 #include <cmath>
-
-TColor RGBColor(int r, int g, int b)
-{
-    return TColor((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
-}
 
 TColor ColorToRGB(TColor color)
 {
@@ -42,25 +32,13 @@ TColor ColorToRGB(TColor color)
     return RGBColor(c.red(), c.green(), c.blue());
 }
 
-QString GetPcName()
+TColor RgbToGray(TColor color)
 {
-    if (ConnectMode == 2)
-        return SystemDef.WinUserName.isEmpty() ? QStringLiteral("ANONYMOUS") : SystemDef.WinUserName;
-    const QString name = platform::computerName();
-    return name.isEmpty() ? QStringLiteral("PCNAME-ERROR") : name;
-}
-
-QString GetLogonUserName()
-{
-    return platform::logonUserName();
-}
-
-int GetWinMajorVersion()
-{
-    // This system guards its root folder as the versions from 6 on do, so it
-    // never counts as an older one unless SOLTEA_OS_MAJOR says so.
-    const int v = platform::osMajorVersion();
-    return qEnvironmentVariableIsSet("SOLTEA_OS_MAJOR") ? v : qMax(v, 6);
+    if (color == clWhite || color == clBlack) return color;
+    const TColor rgb = ColorToRGB(color);
+    const int r = rgb & 0xFF, g = (rgb >> 8) & 0xFF, b = (rgb >> 16) & 0xFF;
+    const int grey = int(std::nearbyint((r + g + b) / 3.0));
+    return RGBColor(grey, grey, grey);
 }
 
 void ForceForegroundWindow(QWidget *window)
@@ -110,17 +88,6 @@ void FlushInputMessages(QWidget *window)
     QCoreApplication::instance()->removeEventFilter(&eater);
 }
 
-bool WaitMs(int milliseconds)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < milliseconds) {
-        if (QCoreApplication::instance()) QCoreApplication::processEvents();
-        QThread::msleep(1);
-    }
-    return true;
-}
-
 int ScaleByDpi(int value, int ppiB, int ppiC)
 {
     if (ppiC == 0) {
@@ -137,25 +104,6 @@ int SystemFrameThickness()
     if (qobject_cast<QApplication *>(QCoreApplication::instance()))
         return QApplication::style()->pixelMetric(QStyle::PM_DefaultFrameWidth);
     return 4;
-}
-
-int GetSysMetric(int height, int kind, int f)
-{
-    if (2 * f == 8 || 2 * f <= 6) return height;
-    switch (kind) {
-    case 0: return height - 2 * f + 8;
-    case 1: return height - 4 * f + 16;
-    default: return height;
-    }
-}
-
-TColor RgbToGray(TColor color)
-{
-    if (color == clWhite || color == clBlack) return color;
-    const TColor rgb = ColorToRGB(color);
-    const int r = rgb & 0xFF, g = (rgb >> 8) & 0xFF, b = (rgb >> 16) & 0xFF;
-    const int grey = int(std::nearbyint((r + g + b) / 3.0));
-    return RGBColor(grey, grey, grey);
 }
 
 QWidget *FindWindowByName(const QString &className, const QString &windowName)

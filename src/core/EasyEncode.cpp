@@ -1,4 +1,4 @@
-#include "dbaccess/EasyEncode.h"
+#include "core/EasyEncode.h"
 
 #include "platform/Cp932.h"
 

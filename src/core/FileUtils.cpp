@@ -1,7 +1,7 @@
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 
-#include "dbaccess/EnvUtils.h"
-#include "dbaccess/Messages.h"
+#include "core/EnvUtils.h"
+#include "core/Messages.h"
 #include "platform/Error.h"
 #include "platform/IniFile.h"
 #include "platform/StandardFolders.h"
@@ -9,10 +9,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
-#include <QFileDialog>
 #include <QFileInfo>
-#include <QInputDialog>
-#include <QLabel>
 #include <QRegularExpression>
 #include <QThread>
 
@@ -37,32 +34,16 @@ bool copyTree(const QString &source, const QString &target)
     return true;
 }
 
-class QtFileChooser : public FileChooser
+// Until the program installs the window system's choosers: nothing is chosen.
+class NoChooser : public FileChooser
 {
 public:
-    QString chooseFolder(const QString &title, const QString &start) override
-    {
-        return QFileDialog::getExistingDirectory(nullptr, title, start);
-    }
-    QString chooseSaveFile(const QString &title, const QString &start, const QString &filter) override
-    {
-        return QFileDialog::getSaveFileName(nullptr, title, start, filter);
-    }
-    QString chooseComputer(const QString &prompt, const QString &preselect) override
-    {
-        // There is no network neighbourhood to browse: the name is typed.
-        QInputDialog dlg;
-        dlg.setWindowTitle(QStringLiteral("コンピュータの参照"));
-        dlg.setLabelText(prompt);
-        dlg.setTextValue(preselect);
-        for (QLabel *label : dlg.findChildren<QLabel *>()) label->setWordWrap(true);
-        dlg.resize(420, dlg.sizeHint().height());
-        if (dlg.exec() != QDialog::Accepted) return QString();
-        return dlg.textValue().trimmed();
-    }
+    QString chooseFolder(const QString &, const QString &) override { return QString(); }
+    QString chooseSaveFile(const QString &, const QString &, const QString &) override { return QString(); }
+    QString chooseComputer(const QString &, const QString &) override { return QString(); }
 };
 
-QtFileChooser g_qtChooser;
+NoChooser g_noChooser;
 FileChooser *g_chooser = nullptr;
 
 const QString kAccessQuestion = QStringLiteral(
@@ -301,7 +282,7 @@ QVariant ReadRegValue(platform::RegRoot root, const QString &keyPath, const QStr
 
 FileChooser &FileChooser::instance()
 {
-    return g_chooser ? *g_chooser : g_qtChooser;
+    return g_chooser ? *g_chooser : g_noChooser;
 }
 
 void FileChooser::install(FileChooser *chooser)

@@ -1,4 +1,4 @@
-#include "dbaccess/FileUtils.h"
+#include "core/FileUtils.h"
 #include "platform/IniFile.h"
 #include "platform/RegistryStore.h"
 #include "support/TestEnv.h"

@@ -1,6 +1,6 @@
 #include "support/TestEnv.h"
 
-#include "dbaccess/EasyEncode.h"
+#include "core/EasyEncode.h"
 
 #include <QRandomGenerator>
 

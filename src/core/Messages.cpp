@@ -1,17 +1,13 @@
-#include "dbaccess/Messages.h"
+#include "core/Messages.h"
 
-#include "dbaccess/SjisText.h"
-
-#include <QApplication>
-#include <QMessageBox>
-#include <QPushButton>
+#include "core/SjisText.h"
 
 #include <cstdio>
 
 namespace {
 
-// Before the framework installs its boxes: a plain Qt box, or standard error
-// when there is no screen.
+// Before the framework installs its boxes (and in programs without windows):
+// the message on standard error, answered with the box's default button.
 class PlainMessageService : public MessageService
 {
 public:
@@ -20,36 +16,8 @@ public:
         const QString title = r.title.isEmpty() ? MsgKindName(r.kind) : r.title;
         QString text = r.text;
         text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
-        if (!qobject_cast<QApplication *>(QCoreApplication::instance())) {
-            std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
-            return defaultFor(r);
-        }
-        QMessageBox box;
-        box.setWindowTitle(title);
-        box.setText(text);
-        switch (r.kind) {
-        case TMsgDlgType::mtWarning: box.setIcon(QMessageBox::Warning); break;
-        case TMsgDlgType::mtError: box.setIcon(QMessageBox::Critical); break;
-        case TMsgDlgType::mtInformation: box.setIcon(QMessageBox::Information); break;
-        case TMsgDlgType::mtConfirmation: box.setIcon(QMessageBox::Question); break;
-        default: break;
-        }
-        struct B { TMsgDlgBtn flag; int result; const char16_t *caption; };
-        static const B all[] = {{mbYes, mrYes, u"はい(&Y)"}, {mbNo, mrNo, u"いいえ(&N)"},
-                                {mbOK, mrOk, u"OK"}, {mbCancel, mrCancel, u"キャンセル"},
-                                {mbAbort, mrAbort, u"中止(&A)"}, {mbRetry, mrRetry, u"再試行(&R)"},
-                                {mbIgnore, mrIgnore, u"無視(&I)"}};
-        QList<QPair<QAbstractButton *, int>> buttons;
-        for (const B &b : all) {
-            if (!(r.buttons & b.flag)) continue;
-            QPushButton *pb = box.addButton(QString::fromUtf16(b.caption), QMessageBox::AcceptRole);
-            buttons.append({pb, b.result});
-            if (b.result == defaultFor(r)) box.setDefaultButton(pb);
-        }
-        box.exec();
-        for (const auto &b : buttons)
-            if (box.clickedButton() == b.first) return b.second;
-        return r.buttons & mbCancel ? mrCancel : (r.buttons & mbNo ? mrNo : mrOk);
+        std::fprintf(stderr, "%s: %s\n", title.toLocal8Bit().constData(), text.toLocal8Bit().constData());
+        return defaultFor(r);
     }
 
     static int defaultFor(const MessageRequest &r)

@@ -1,4 +1,4 @@
-#include "dbaccess/SjisText.h"
+#include "core/SjisText.h"
 #include "platform/Cp932.h"
 
 #include "support/TestEnv.h"

@@ -1,4 +1,4 @@
-#include "dbaccess/DateFormat.h"
+#include "core/DateFormat.h"
 
 #include "support/TestEnv.h"
 

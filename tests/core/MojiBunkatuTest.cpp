@@ -1,4 +1,4 @@
-#include "dbaccess/MojiBunkatu.h"
+#include "core/MojiBunkatu.h"
 
 #include "support/TestEnv.h"
 

@@ -1,4 +1,4 @@
-#include "dbaccess/Currency.h"
+#include "core/Currency.h"
 
 #include <QRegularExpression>
 #include <cmath>

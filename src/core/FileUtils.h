@@ -39,8 +39,9 @@ QString GetEnvVar(const QString &def);
 // Registry values: text, integer, or 0 for anything missing.
 QVariant ReadRegValue(platform::RegRoot root, const QString &keyPath, const QString &valueName);
 
-// Where the user chooses folders, files and computers. The default shows Qt's
-// dialogs; tests install their own. An empty answer means cancel.
+// Where the user chooses folders, files and computers. The program installs
+// the window system's dialogs (InstallQtFileChooser); tests install their own.
+// An empty answer means cancel; before any is installed nothing is chosen.
 class FileChooser
 {
 public:
