@@ -137,7 +137,7 @@ int main(int argc, char **argv)
     TXmlSaveDoc doc(QStringLiteral("1.0"), QString(), QStringLiteral("Shift_JIS"));
     {
         THojinZeiGenkaDataExport exporter(0, outPath);
-        PrepareExportFromCompany(exporter, companyDir, AccInf);
+        prepareExportFromCompany(exporter, companyDir, AccInf);
         exporter.SetSystemNode(doc);
         exporter.SetBasicNode(doc);
         exporter.Execute(doc);

@@ -123,7 +123,7 @@ bool TComDataExport::CanRememberFile(const QString &path)
     return ok;
 }
 
-void PrepareExportFromCompany(TComDataExport &x, const QString &dataDir, const TACCINF &company)
+void prepareExportFromCompany(TComDataExport &x, const QString &dataDir, const TACCINF &company)
 {
     x.SelectedDataDir = dataDir;
     x.KomonsakiName = company.SHOUGOU;

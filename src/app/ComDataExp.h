@@ -99,7 +99,7 @@ private:
 // loaded after the data set was chosen) into the export object: the data
 // folder, the company name, the fiscal year and its calculation periods, the
 // tax settings and the data and code kinds.
-void PrepareExportFromCompany(TComDataExport &exporter, const QString &dataDir, const TACCINF &company);
+void prepareExportFromCompany(TComDataExport &exporter, const QString &dataDir, const TACCINF &company);
 
 // Writes the whole intermediate file: the declaration, "REPORT" with "SYSTEM",
 // "BASIC" and the exporter's body, saved over the path only when complete.

@@ -74,7 +74,7 @@ bool listFirstDataSet(const QString &root)
     bool ok = dm.fnAccDefConnected(QString(), true);
     if (ok) {
         const QString first = SystemDef.SysDir + QStringLiteral("/0001");
-        ok = RegisterDataSetRow(first);
+        ok = registerDataSetRow(first);
         dm.IBDatabaseDEF.close();
     }
     DM = nullptr;

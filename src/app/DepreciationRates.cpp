@@ -1,5 +1,7 @@
 #include "app/DepreciationRates.h"
 
+#include "core/Currency.h"
+
 #include <QString>
 
 #include <mutex>
@@ -23,7 +25,7 @@ long long scaled(const char *text)
     const qsizetype dot = t.indexOf(u'.');
     const QString whole = dot < 0 ? t : t.left(dot);
     QString frac = dot < 0 ? QString() : t.mid(dot + 1);
-    frac = frac.leftJustified(5, u'0').left(5);
+    frac = frac.leftJustified(RateDecimals, u'0').left(RateDecimals);
     return whole.toLongLong() * RateScale + frac.toLongLong();
 }
 
@@ -65,4 +67,9 @@ TDepreciationRates RateRow(bool table200, int life)
         return zero;
     }
     return table200 ? tables().t200[size_t(life)] : tables().t250[size_t(life)];
+}
+
+QString RateText(long long rate, int decimals)
+{
+    return FixedDecimalText(rate, RateDecimals, decimals, RoundingMode::HalfUp);
 }

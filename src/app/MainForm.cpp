@@ -191,10 +191,8 @@ int RunWizardProgram(const QStringList &arguments, const QString &programPath)
         if (!InitApplication()) return 1;
         form.show();
         return QApplication::exec();
-    } catch (const platform::Error &e) {
-        ShowErrorMessage(QStringLiteral("アプリケーションを強制終了します。"), e.message());
     } catch (const std::exception &e) {
-        ShowErrorMessage(QStringLiteral("アプリケーションを強制終了します。"), QString::fromLocal8Bit(e.what()));
+        ShowErrorMessage(QStringLiteral("アプリケーションを強制終了します。"), exceptionText(e));
     }
     return 1;
 }
@@ -350,17 +348,7 @@ int TForm1::CheckDamagedData(const QString &host, const QString &dataDir, bool q
     try {
         int rec = 0, child = 0;
         DM->GetDataListRec(dataDir, rec, child);
-        TransactionGuard g(DM->IBTransactionDEF);
-        FbQuery q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
-        if (child == 0) {
-            q.setSql(QStringList{QStringLiteral("UPDATE DATALIST SET DATA_STATUS=1"), QStringLiteral("WHERE REC=:REC")});
-        } else {
-            q.setSql(QStringList{QStringLiteral("UPDATE CHILD_DATALIST SET DATA_STATUS=1"), QStringLiteral("WHERE REC=:REC AND ROWNO=:ROWNO")});
-            q.paramByName(QStringLiteral("ROWNO")).setInteger(child);
-        }
-        q.paramByName(QStringLiteral("REC")).setInteger(rec);
-        q.execSQL();
-        g.commit();
+        listCtl().markDamaged(rec, child);
         TDataInfomation info;
         info.ConnectMode = ConnectMode;
         info.SetDataStatus(dataDir, 10);
@@ -401,7 +389,7 @@ void TForm1::addDataInfo(const QString &name, const QString &value)
     listDataInfo->setItem(row, 1, new QTableWidgetItem(value));
 }
 
-QStringList TForm1::DataInfoLines() const
+QStringList TForm1::dataInfoLines() const
 {
     QStringList lines;
     for (int i = 0; i < listDataInfo->rowCount(); ++i)
@@ -579,7 +567,7 @@ bool TForm1::CheckDataSelected()
         btnDataSentaku->setFocus();
         return false;
     }
-    PrepareExportFromCompany(*Export, SystemDef.DataDir, AccInf);
+    prepareExportFromCompany(*Export, SystemDef.DataDir, AccInf);
     return true;
 }
 
@@ -612,7 +600,7 @@ void TForm1::Wizard1NextClicking(bool, bool &allowChange)
             return;
         }
         // Refused here, the file cannot end the run (and the wizard) later.
-        if (CheckExportFile(path).isEmpty()) {
+        if (checkExportFile(path).isEmpty()) {
             allowChange = false;
             return;
         }
@@ -630,7 +618,7 @@ void TForm1::refuseFilePage(const QString &text)
     TxWizard::setButtonCaption(Button2, Wizard1->NextButtonCap);
 }
 
-QString TForm1::CheckExportFile(const QString &typed)
+QString TForm1::checkExportFile(const QString &typed)
 {
     const QString path = typed.contains(u'/') ? typed : DocumentDir + u'/' + typed;
     const QFileInfo file(path);
@@ -710,10 +698,8 @@ void TForm1::Wizard1NextClick(bool finalState)
     QString unexpected;
     try {
         run = ExecuteExport();
-    } catch (const platform::Error &e) {
-        unexpected = e.message();
     } catch (const std::exception &e) {
-        unexpected = QString::fromLocal8Bit(e.what());
+        unexpected = exceptionText(e);
     }
     QApplication::restoreOverrideCursor();
     xAnimeProgressDialog1->Close();

@@ -51,11 +51,11 @@ public:
     // The damaged-data check the data module asks for.
     int CheckDamagedData(const QString &host, const QString &dataDir, bool quiet);
     // The rows of the data summary as "name=value" lines.
-    QStringList DataInfoLines() const;
+    QStringList dataInfoLines() const;
     // The file page's path with "~" expanded and a bare name put in the
     // documents folder; empty (after saying why) when the file cannot be
     // written there.
-    QString CheckExportFile(const QString &path);
+    QString checkExportFile(const QString &path);
 
     int ResultCode = 2;
     bool LoggedIn = false;

@@ -7,11 +7,9 @@
 #include "core/Messages.h"
 #include "core/MojiBunkatu.h"
 #include "core/SjisText.h"
-#include "dbaccess/Tax.h"
 
 #include <QHash>
 
-#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -20,58 +18,30 @@ namespace {
 const QDate kNewMethodStart(2007, 4, 1);
 const QDate kTeiritu200Start(2012, 4, 1);
 
-// Money in whole yen, the fraction rounded to the nearest (half away from zero).
-qint64 wholeYen(Currency c)
-{
-    const qint64 q = c.raw / Currency::Scale, r = c.raw % Currency::Scale;
-    if (2 * std::llabs(r) >= Currency::Scale) return q + (c.raw < 0 ? -1 : 1);
-    return q;
-}
-
-// "#": the whole number, empty for zero.
+// "#": whole yen (half away from zero), empty for zero.
 QString amount(Currency c)
 {
-    const qint64 v = wholeYen(c);
+    const qint64 v = c.units(RoundingMode::HalfUp);
     return v == 0 ? QString() : QString::number(v);
 }
 
-// "0": the whole number, "0" for zero.
+// "0": whole yen (half away from zero), "0" for zero.
 QString totalAmount(Currency c)
 {
-    return QString::number(wholeYen(c));
+    return QString::number(c.units(RoundingMode::HalfUp));
 }
 
-Currency truncYen(Currency c)
+// A typed rate with three decimals, rounded half away from zero on its exact value.
+QString typedRate(Currency rate)
 {
-    return Currency::fromRaw(c.raw / Currency::Scale * Currency::Scale);
+    return rate.toFixed(3, RoundingMode::HalfUp);
 }
 
-// a x b / divisor, taken to four decimals (nearest, half away from zero).
-Currency mulDiv(qint64 raw, qint64 b, qint64 divisor)
+// percent % of an amount, taken to four decimals (half away from zero) and
+// then truncated to whole yen.
+Currency percentOf(Currency c, qint64 percent)
 {
-    const __int128 p = __int128(raw) * b;
-    __int128 q = p / divisor;
-    const __int128 r = p % divisor;
-    if (2 * (r < 0 ? -r : r) >= divisor) q += (p < 0 ? -1 : 1);
-    return Currency::fromRaw(qint64(q));
-}
-
-// A four-decimal value with fewer decimals, rounded half away from zero on the
-// exact value (a binary double would round 0.1245 down).
-QString rateText(Currency c, int decimals)
-{
-    qint64 v = c.raw;
-    const bool negative = v < 0;
-    if (negative) v = -v;
-    for (int i = 4; i < decimals; ++i) v *= 10;
-    qint64 div = 1;
-    for (int i = decimals; i < 4; ++i) div *= 10;
-    v = (v + div / 2) / div; // in units of 10^-decimals
-    qint64 scale = 1;
-    for (int i = 0; i < decimals; ++i) scale *= 10;
-    QString text = QString::number(v / scale);
-    if (decimals > 0) text += u'.' + QStringLiteral("%1").arg(v % scale, decimals, 10, QLatin1Char('0'));
-    return negative && v != 0 ? u'-' + text : text;
+    return c.mulDiv(percent, 100, RoundingMode::HalfUp).rounded(0, RoundingMode::Truncate);
 }
 
 // Column positions of a sheet by suffix, looked up once per sheet.
@@ -223,7 +193,7 @@ int monthsOfYear()
 // The old method's limit: 5 % of the cost, truncated to whole yen.
 Currency limitOf(Currency cost)
 {
-    return truncYen(mulDiv(cost.raw, 5, 100));
+    return percentOf(cost, 5);
 }
 
 bool atLimit(Currency limit, Currency start)
@@ -261,7 +231,7 @@ const char *fillOld(RowBuilder &b, const Asset &a, Currency limit, Currency star
         b.set("2400", totalAmount(a.syoukinkei));
         return "2400";
     }
-    b.set("2000", rateText(a.syouritu, 3));
+    b.set("2000", typedRate(a.syouritu));
     b.set("2100", amount(a.futu));
     b.set("2220", amount(a.wari));
     b.set("2310", QStringLiteral("(21)+(22)"));
@@ -305,7 +275,7 @@ void THojinZeiGenka19DataMake::buildTeigaku()
         const Currency start = fillShared(b, a);
         const char *total = nullptr;
         if (a.syutodate < kNewMethodStart) {
-            const Currency residual = truncYen(mulDiv(a.syutokin.raw, 10, 100));
+            const Currency residual = percentOf(a.syutokin, 10);
             const Currency limit = limitOf(a.syutokin);
             b.set("1700", amount(residual));
             b.set("1800", amount(limit));
@@ -313,7 +283,7 @@ void THojinZeiGenka19DataMake::buildTeigaku()
             total = fillOld(b, a, limit, start);
         } else {
             b.set("2500", amount(a.kisokin));
-            b.set("2600", rateText(a.syouritu, 3));
+            b.set("2600", typedRate(a.syouritu));
             b.set("2700", amount(a.futu));
             b.set("2820", amount(a.wari));
             b.set("2900", totalAmount(a.syoukinkei));
@@ -365,23 +335,23 @@ void THojinZeiGenka19DataMake::buildTeiritu()
             b.set("1900", amount(limit));
             total = fillOld(b, a, limit, start);
         } else {
-            const Currency adjusted = mulDiv(a.kisokin.raw, a.syouritu.raw, Currency::Scale);
+            const Currency adjusted = a.kisokin.mulDiv(a.syouritu.raw, Currency::Scale, RoundingMode::HalfUp);
             Currency guarantee;
             if (teiritu200 == 1) {
                 const Currency adjustedCost = r.need("SYUTOKUKAGAKUCHOSEI").asCurrency();
-                guarantee = truncYen(mulDiv(adjustedCost.raw, rates.Hosyo, RateScale));
+                guarantee = adjustedCost.mulDiv(rates.Hosyo, RateScale, RoundingMode::HalfUp).rounded(0, RoundingMode::Truncate);
                 b.set("0910", amount(a.syutokin - adjustedCost));
             } else {
-                guarantee = mulDiv(a.syutokin.raw, rates.Hosyo, RateScale);
+                guarantee = a.syutokin.mulDiv(rates.Hosyo, RateScale, RoundingMode::HalfUp);
             }
-            b.set("2500", rateText(a.syouritu, 3));
-            b.set("2600", amount(truncYen(adjusted)));
-            b.set("2700", QString::asprintf("%1.5f", double(rates.Hosyo) / RateScale));
-            b.set("2800", amount(truncYen(guarantee)));
+            b.set("2500", typedRate(a.syouritu));
+            b.set("2600", amount(adjusted.rounded(0, RoundingMode::Truncate)));
+            b.set("2700", RateText(rates.Hosyo, 5));
+            b.set("2800", amount(guarantee.rounded(0, RoundingMode::Truncate)));
             if (guarantee > adjusted) {
                 const bool input = r.need("ISINPKAITEISYUTOKUKAGAKU").asInteger() == 1;
                 b.set("2900", amount(r.need(input ? "KAITEISYUTOKUKAGAKU_INPUT" : "KAITEISYUTOKUKAGAKU").asCurrency()));
-                b.set("3000", QString::asprintf("%1.3f", double(rates.Kaitei) / RateScale));
+                b.set("3000", RateText(rates.Kaitei, 3));
                 b.set("3100", amount(a.futu));
             }
             b.set("3220", amount(a.wari));
@@ -498,7 +468,8 @@ void THojinZeiGenka19DataMake::buildIkkatu()
         sum += a.kisokin;
         m_result = 1;
     }
-    const Currency third = RoundCurrency(AccInf.SDAI_HASUU1, mulDiv(sum.raw, 1, 3));
+    // A third to four decimals, then whole yen by the company's rounding.
+    const Currency third = sum.mulDiv(1, 3, RoundingMode::HalfUp).rounded(0, RoundingModeOf(AccInf.SDAI_HASUU1));
     TotalValues[0] = amount(sum);
     TotalValues[1] = QStringLiteral("12");
     TotalValues[2] = amount(third);
@@ -535,34 +506,20 @@ void THojinZeiGenka19DataMake::write(TXmlSaveDoc &doc)
 int THojinZeiGenka19DataMake::MakeData(TXmlSaveDoc &doc)
 {
     m_result = 3;
-    FbTransaction &tr = DM->IBTransactionDAT;
-    const bool started = !tr.inTransaction();
-    auto end = [&] {
-        if (started && tr.inTransaction()) {
-            try {
-                tr.commit();
-            } catch (...) {
-            }
-        }
-    };
     try {
-        if (started) tr.startTransaction();
+        // The read is committed on every path, a failure's too.
+        TransactionGuard g(DM->IBTransactionDAT, TransactionGuard::Exit::Commit);
         buildTeigaku();
         buildTeiritu();
         buildKintou();
         buildShougaku();
         buildIkkatu();
         buildLease();
-        end();
     } catch (const FbError &e) {
-        end();
         MessageDlg(QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r") + e.message() + QStringLiteral("\r\r"), TMsgDlgType::mtError, mbOK);
         return 16;
     } catch (const std::exception &e) {
-        end();
-        const auto *pe = dynamic_cast<const platform::Error *>(&e);
-        MessageDlg(QStringLiteral("例外エラー\r") + (pe ? pe->message() : QString::fromLocal8Bit(e.what())) + QStringLiteral("\r\r"),
-                   TMsgDlgType::mtError, mbOK);
+        MessageDlg(QStringLiteral("例外エラー\r") + exceptionText(e) + QStringLiteral("\r\r"), TMsgDlgType::mtError, mbOK);
         return 16;
     }
     write(doc);

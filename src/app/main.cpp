@@ -11,7 +11,7 @@ int main(int argc, char *argv[])
     InitStartupFormats();
     QApplication app(argc, argv);
     InstallFrameworkMessageService();
-    InstallQtFileChooser();
-    InstallJapaneseQtTranslations();
+    installQtFileChooser();
+    installJapaneseQtTranslations();
     return RunWizardProgram(app.arguments().mid(1), QCoreApplication::applicationFilePath());
 }

@@ -40,7 +40,7 @@ QString GetEnvVar(const QString &def);
 QVariant ReadRegValue(platform::RegRoot root, const QString &keyPath, const QString &valueName);
 
 // Where the user chooses folders, files and computers. The program installs
-// the window system's dialogs (InstallQtFileChooser); tests install their own.
+// the window system's dialogs (installQtFileChooser); tests install their own.
 // An empty answer means cancel; before any is installed nothing is chosen.
 class FileChooser
 {

@@ -1,6 +1,7 @@
 #include "core/Messages.h"
 
 #include "core/SjisText.h"
+#include "platform/Error.h"
 
 #include <cstdio>
 
@@ -34,6 +35,12 @@ PlainMessageService g_plain;
 MessageService *g_service = nullptr;
 
 } // namespace
+
+QString exceptionText(const std::exception &e)
+{
+    if (const auto *own = dynamic_cast<const platform::Error *>(&e)) return own->message();
+    return QString::fromLocal8Bit(e.what());
+}
 
 MessageService &MessageService::instance()
 {

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <exception>
+
 enum class TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
 
 enum TMsgDlgBtn : unsigned {
@@ -45,6 +47,10 @@ public:
 
 // The kind's name as the boxes title it: "警告", "エラー", "情報", "確認".
 QString MsgKindName(TMsgDlgType kind);
+
+// The message of an exception: the program's own errors carry Japanese text,
+// others their raw description.
+QString exceptionText(const std::exception &e);
 
 // Shows a message and returns the modal result.
 int MessageDlg(const QString &text, TMsgDlgType kind, TMsgDlgButtons buttons, int defaultResult = mrNone);

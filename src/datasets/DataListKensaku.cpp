@@ -156,13 +156,7 @@ void TDataListKensakuCtl::fail(const std::exception &e, bool startedHere, const 
                                 const QString &text)
 {
     if (!startedHere) return; // inside the caller's transaction the failure is the caller's
-    if (const auto *fb = dynamic_cast<const FbError *>(&e))
-        ShowIBError(*fb, QStringLiteral("TDataListKensakuBox.") + operation, text, false);
-    else if (const auto *pe = dynamic_cast<const platform::Error *>(&e))
-        ShowErrorMessage(text, pe->message());
-    else
-        ShowErrorMessage(text, QString::fromLocal8Bit(e.what()));
-    if (IBTransactionDEF.inTransaction()) IBTransactionDEF.rollback();
+    reportError(e, QStringLiteral("TDataListKensakuBox.") + operation, text, false);
 }
 
 bool TDataListKensakuCtl::SelectRecord(TDataKensakuRec &rec)
@@ -170,7 +164,7 @@ bool TDataListKensakuCtl::SelectRecord(TDataKensakuRec &rec)
     InitSearchRec(rec);
     const bool started = !IBTransactionDEF.inTransaction();
     try {
-        if (started) IBTransactionDEF.startTransaction();
+        TransactionGuard g(IBTransactionDEF);
         IBSQL1.setSql(QStringList{
             QStringLiteral("SELECT JYOKENUSE,DATATYPE,CODETYPE,DATACODE,DATANAME,TANTO,DATAVER,SEIHINNAME,SORTCOL,"
                            "SORTTYPE FROM KENSAKUJYOKEN"),
@@ -214,7 +208,7 @@ bool TDataListKensakuCtl::SelectRecord(TDataKensakuRec &rec)
             IBSQL1.paramByName(QStringLiteral("SORTTYPE")).setInteger(rec.SortType);
             IBSQL1.execSQL();
         }
-        if (started) IBTransactionDEF.commit();
+        g.commit();
         return true;
     } catch (const std::exception &e) {
         fail(e, started, QStringLiteral("SelectRecord"), kSelectFailed);
@@ -226,7 +220,7 @@ bool TDataListKensakuCtl::UpdateRecord(const TDataKensakuRec &rec)
 {
     const bool started = !IBTransactionDEF.inTransaction();
     try {
-        if (started) IBTransactionDEF.startTransaction();
+        TransactionGuard g(IBTransactionDEF);
         IBSQL1.setSql(QStringList{
             QStringLiteral("UPDATE KENSAKUJYOKEN"),
             QStringLiteral("SET JYOKENUSE=:JYOKENUSE,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,DATACODE=:DATACODE,"
@@ -245,7 +239,7 @@ bool TDataListKensakuCtl::UpdateRecord(const TDataKensakuRec &rec)
         IBSQL1.paramByName(QStringLiteral("OPCODE")).setInteger(rec.OpCode);
         IBSQL1.paramByName(QStringLiteral("LISTTYPE")).setInteger(rec.ListType);
         IBSQL1.execSQL();
-        if (started) IBTransactionDEF.commit();
+        g.commit();
         return true;
     } catch (const std::exception &e) {
         fail(e, started, QStringLiteral("UpdateRecord"), kUpdateFailed);
@@ -257,7 +251,7 @@ bool TDataListKensakuCtl::UpdateRecordSortField(const TDataKensakuRec &rec)
 {
     const bool started = !IBTransactionDEF.inTransaction();
     try {
-        if (started) IBTransactionDEF.startTransaction();
+        TransactionGuard g(IBTransactionDEF);
         IBSQL1.setSql(QStringList{QStringLiteral("UPDATE KENSAKUJYOKEN"),
                                   QStringLiteral("SET SORTCOL=:SORTCOL,SORTTYPE=:SORTTYPE"), kWhere});
         IBSQL1.paramByName(QStringLiteral("SORTCOL")).setInteger(EncodeSortCol(rec.SortCol));
@@ -265,7 +259,7 @@ bool TDataListKensakuCtl::UpdateRecordSortField(const TDataKensakuRec &rec)
         IBSQL1.paramByName(QStringLiteral("OPCODE")).setInteger(rec.OpCode);
         IBSQL1.paramByName(QStringLiteral("LISTTYPE")).setInteger(rec.ListType);
         IBSQL1.execSQL();
-        if (started) IBTransactionDEF.commit();
+        g.commit();
         return true;
     } catch (const std::exception &e) {
         fail(e, started, QStringLiteral("UpdateRecordSortField"), kUpdateFailed);

@@ -402,12 +402,12 @@ int TDataSentakuBox::Execute(bool modal)
     }
     if (!SkipProcessCheck && MenuCallbackHook && MenuCallbackHook(10, QString()) > 0) {
         MessageDlg(OtherProcessesOpenText(), TMsgDlgType::mtWarning, mbOK);
-        if (!KeepOnClose) deleteLater();
+        freeOnClose();
         return -1;
     }
     if (!CreateDone) {
         MessageDlg(InitFailedText(windowTitle()), TMsgDlgType::mtError, mbOK);
-        if (!KeepOnClose) deleteLater();
+        freeOnClose();
         return -1;
     }
     SetFormPosition(0, 0, 0, 0, 3);

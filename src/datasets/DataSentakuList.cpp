@@ -73,15 +73,6 @@ QString lastComponent(const QString &path)
     return p.mid(p.lastIndexOf(u'/') + 1);
 }
 
-// Commits a transaction the operation started, or keeps the caller's open.
-void commitOrRetain(TransactionGuard &g, FbTransaction &tr)
-{
-    if (g.startedHere())
-        g.commit();
-    else
-        tr.commitRetaining();
-}
-
 QString periodText(const QDate &start, const QDate &end)
 {
     QString text;
@@ -170,16 +161,6 @@ QString TDataSentakuListCtl::placeLiteralCondition() const
 void TDataSentakuListCtl::setPlaceParam(FbQuery &q) const
 {
     if (m_dataPlace > 0) q.paramByName(QStringLiteral("DATAPLACEREC")).setInteger(m_dataPlace);
-}
-
-void TDataSentakuListCtl::report(const std::exception &e, const QString &operation, const QString &description) const
-{
-    if (const auto *fb = dynamic_cast<const FbError *>(&e))
-        ShowIBError(*fb, kClass + operation, description, true);
-    else if (const auto *pe = dynamic_cast<const platform::Error *>(&e))
-        ShowErrorMessage(description, pe->message());
-    else
-        ShowErrorMessage(description, QString::fromLocal8Bit(e.what()));
 }
 
 QString TDataSentakuListCtl::GetDataFolderPath(TDataListRec &row) const
@@ -292,10 +273,8 @@ void TDataSentakuListCtl::Execute(quint8 sortKind, bool descending)
         m_sql.close();
         ChildRecCount = int(ChildRecs.size());
         g.commit();
-    } catch (const FbError &e) {
-        report(e, QStringLiteral("Execute"), kGetFailed);
     } catch (const std::exception &e) {
-        report(e, QStringLiteral("Execute"), kGetFailed);
+        reportError(e, kClass + QStringLiteral("Execute"), kGetFailed);
     }
 }
 
@@ -512,8 +491,7 @@ void TDataSentakuListCtl::GetDataListRecord(int kind, TDataListRec &row, bool sh
         m_sql.close();
         g.commit();
     } catch (const std::exception &e) {
-        if (!show) throw;
-        report(e, QStringLiteral("GetDataListRecord"), kGetFailed);
+        reportOrRethrow(show, e, kClass + QStringLiteral("GetDataListRecord"), kGetFailed);
     }
 }
 
@@ -597,11 +575,9 @@ bool TDataSentakuListCtl::InsertDataListRecord(TDataListRec &row, bool show)
         setRowParams(m_sql, row);
         setPlaceParam(m_sql);
         m_sql.execSQL();
-        commitOrRetain(g, DM->IBTransactionDEF);
+        g.commitOrRetain();
     } catch (const std::exception &e) {
-        if (!show) throw;
-        report(e, QStringLiteral("InsertDataListRecord"), kInsertFailed);
-        return false;
+        return reportOrRethrow(show, e, kClass + QStringLiteral("InsertDataListRecord"), kInsertFailed);
     }
     return true;
 }
@@ -630,7 +606,7 @@ bool TDataSentakuListCtl::UpdateDataListRecord(const TDataListRec &row, bool nam
             }
             m_sql.close();
             if (!found || upperKey(stored) != upperKey(row.PASNAME)) {
-                commitOrRetain(g, DM->IBTransactionDEF);
+                g.commitOrRetain();
                 return true;
             }
         }
@@ -651,11 +627,9 @@ bool TDataSentakuListCtl::UpdateDataListRecord(const TDataListRec &row, bool nam
             m_sql.execSQL();
         }
         if (row.NETDRIVE == 1) UpdateServerDataListRecord(row, names, false);
-        commitOrRetain(g, DM->IBTransactionDEF);
+        g.commitOrRetain();
     } catch (const std::exception &e) {
-        if (!show) throw;
-        report(e, QStringLiteral("UpdateDataListRecord"), kUpdateFailed);
-        return false;
+        return reportOrRethrow(show, e, kClass + QStringLiteral("UpdateDataListRecord"), kUpdateFailed);
     }
     return true;
 }
@@ -676,11 +650,9 @@ bool TDataSentakuListCtl::DeleteDataListRecord(const TDataListRec &row, bool sho
         setPlaceParam(m_sql);
         m_sql.execSQL();
         DeleteDataListChildRecord(row, false);
-        commitOrRetain(g, DM->IBTransactionDEF);
+        g.commitOrRetain();
     } catch (const std::exception &e) {
-        if (!show) throw;
-        report(e, QStringLiteral("DeleteDataListRecord"), kDeleteFailed);
-        return false;
+        return reportOrRethrow(show, e, kClass + QStringLiteral("DeleteDataListRecord"), kDeleteFailed);
     }
     return true;
 }
@@ -736,8 +708,7 @@ void TDataSentakuListCtl::GetDataListChildRecord(TDataSentakuRec &rec, bool show
         rec.ChildCount = int(rec.ChildRows.size());
         g.commit();
     } catch (const std::exception &e) {
-        if (!show) throw;
-        report(e, QStringLiteral("GetDataListChildRecord"), kChildGetFailed);
+        reportOrRethrow(show, e, kClass + QStringLiteral("GetDataListChildRecord"), kChildGetFailed);
     }
 }
 
@@ -779,9 +750,7 @@ bool TDataSentakuListCtl::UpdateDataListChildRecord(const TDataListRec &child, b
         if (child.NETDRIVE == 1) UpdateServerDataListChildRecord(child, true, false);
         g.commit();
     } catch (const std::exception &e) {
-        if (!show) throw;
-        report(e, QStringLiteral("UpdateDataListChildRecord"), kChildUpdateFailed);
-        return false;
+        return reportOrRethrow(show, e, kClass + QStringLiteral("UpdateDataListChildRecord"), kChildUpdateFailed);
     }
     return true;
 }
@@ -815,11 +784,24 @@ bool TDataSentakuListCtl::DeleteDataListChildRecord(const TDataListRec &row, boo
         }
         g.commit();
     } catch (const std::exception &e) {
-        if (!show) throw;
-        report(e, QStringLiteral("DeleteDataListChildRecord"), kChildDeleteFailed);
-        return false;
+        return reportOrRethrow(show, e, kClass + QStringLiteral("DeleteDataListChildRecord"), kChildDeleteFailed);
     }
     return true;
+}
+
+void TDataSentakuListCtl::markDamaged(int rec, int childNo)
+{
+    TransactionGuard g(DM->IBTransactionDEF);
+    FbQuery q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
+    if (childNo == 0) {
+        q.setSql(QStringList{QStringLiteral("UPDATE DATALIST SET DATA_STATUS=1"), QStringLiteral("WHERE REC=:REC")});
+    } else {
+        q.setSql(QStringList{QStringLiteral("UPDATE CHILD_DATALIST SET DATA_STATUS=1"), QStringLiteral("WHERE REC=:REC AND ROWNO=:ROWNO")});
+        q.paramByName(QStringLiteral("ROWNO")).setInteger(childNo);
+    }
+    q.paramByName(QStringLiteral("REC")).setInteger(rec);
+    q.execSQL();
+    g.commit();
 }
 
 int TDataSentakuListCtl::GetDataFolderName(int step)
@@ -838,7 +820,7 @@ int TDataSentakuListCtl::GetDataFolderName(int step)
         m_sql.close();
         g.commit();
     } catch (const std::exception &e) {
-        report(e, QStringLiteral("GetDataFolderName"), kMaxFailed);
+        reportError(e, kClass + QStringLiteral("GetDataFolderName"), kMaxFailed);
         return 0;
     }
     return max + step;
@@ -861,7 +843,7 @@ bool TDataSentakuListCtl::IsDataPathToroku(const QString &path)
         m_sql.close();
         g.commit();
     } catch (const std::exception &e) {
-        report(e, QStringLiteral("IsDataPathToroku"), kTorokuFailed);
+        reportError(e, kClass + QStringLiteral("IsDataPathToroku"), kTorokuFailed);
         return false;
     }
     return found;
@@ -944,7 +926,7 @@ void UpdateDataListRowOfClosedData(const QString &dataDir, const TDataInfomation
 
 void InstallDataListRowUpdater() { DataListRowUpdater = UpdateDataListRowOfClosedData; }
 
-bool RegisterDataSetRow(const QString &dataDir)
+bool registerDataSetRow(const QString &dataDir)
 {
     if (!DM) return false;
     TDataListRec row;
@@ -1132,9 +1114,7 @@ bool TDataSentakuListCtl::UpdateServerDataListRecord(const TDataListRec &rowIn, 
         copyDataLock(m_sql, QStringLiteral("DATALIST"), row);
         g.commit();
     } catch (const std::exception &e) {
-        if (!show) throw;
-        report(e, QStringLiteral("UpdateServerDataListRecord"), kServerUpdateFailed);
-        return false;
+        return reportOrRethrow(show, e, kClass + QStringLiteral("UpdateServerDataListRecord"), kServerUpdateFailed);
     }
     return true;
 }
@@ -1177,9 +1157,7 @@ bool TDataSentakuListCtl::UpdateServerDataListChildRecord(const TDataListRec &ch
         copyDataLock(m_sql, QStringLiteral("CHILD_DATALIST"), child);
         g.commit();
     } catch (const std::exception &e) {
-        if (!show) throw;
-        report(e, QStringLiteral("UpdateServerDataListChildRecord"), kServerChildUpdateFailed);
-        return false;
+        return reportOrRethrow(show, e, kClass + QStringLiteral("UpdateServerDataListChildRecord"), kServerChildUpdateFailed);
     }
     return true;
 }

@@ -104,6 +104,9 @@ public:
     void GetDataListChildRecord(TDataSentakuRec &rec, bool show);
     bool UpdateDataListChildRecord(const TDataListRec &child, bool show);
     bool DeleteDataListChildRecord(const TDataListRec &row, bool show);
+    // Marks the row of a data set (a child row when `childNo` is above 0)
+    // damaged in the local list; database errors reach the caller.
+    void markDamaged(int rec, int childNo);
     int GetDataFolderName(int step);
     bool IsDataPathToroku(const QString &path);
     int GetRecByPasName(const QString &path);
@@ -129,7 +132,6 @@ private:
     QString placeLiteralCondition() const;
     void setPlaceParam(FbQuery &q) const;
     void setRowParams(FbQuery &q, const TDataListRec &row) const;
-    void report(const std::exception &e, const QString &operation, const QString &description) const;
     void setServerRowParams(FbQuery &q, const TDataListRec &row, bool names) const;
     int uniqueServerRec(const QString &table, const QString &path);
     void sharedMessage(const QString &text, const QStringList &lines) const;
@@ -153,4 +155,4 @@ void InstallDataListRowUpdater();
 // information file, and saves the row (its number, folder, share flags and a
 // list name it already has stay; an empty name becomes the company name).
 // False when the folder has no row or its database cannot be read.
-bool RegisterDataSetRow(const QString &dataDir);
+bool registerDataSetRow(const QString &dataDir);

@@ -7,6 +7,7 @@
 #include "framework/WindowUtils.h"
 #include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
+#include "dbaccess/LogonStore.h"
 #include "core/Messages.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/xKeyControls.h"
@@ -186,9 +187,8 @@ bool TLogonBox::ConnectSystemDatabase()
         }
         MessageDlg(text, TMsgDlgType::mtInformation, mbOK);
     } catch (const std::exception &e) {
-        const auto *pe = dynamic_cast<const platform::Error *>(&e);
         MessageDlg(QStringLiteral("財務システムデータベースの接続処理に失敗しました。\r[例外内容]\r") +
-                       (pe ? pe->message() : QString::fromLocal8Bit(e.what())),
+                       (exceptionText(e)),
                    TMsgDlgType::mtInformation, mbOK);
     }
     return false;
@@ -196,34 +196,12 @@ bool TLogonBox::ConnectSystemDatabase()
 
 void TLogonBox::ReadOperatorInfo(int loginCode)
 {
-    FbQuery q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
-    q.setSql(QStringList{QStringLiteral("SELECT OPNAME,JIMUSHO,OKINIIRI FROM OPERATOR"), QStringLiteral("WHERE GROUPID=:GROUPID"),
-                         QStringLiteral("AND OPCODE=:OPCODE")});
-    q.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
-    q.paramByName(QStringLiteral("OPCODE")).setInteger(loginCode);
-    SystemDef.OpName.clear();
-    SystemDef.Jimusho = false;
-    for (q.open(); !q.eof(); q.next()) {
-        SystemDef.OpName = q.field(0).asString();
-        SystemDef.Jimusho = q.field(1).asInteger() == 1;
-    }
-    q.close();
+    logonstore::readOperatorInfo(loginCode);
 }
 
 void TLogonBox::ReadOperatorRights(int loginCode)
 {
-    FbQuery q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
-    q.setSql(QStringList{QStringLiteral("SELECT MYNUMBER_ADM,SHONIN FROM OPERATOR"),
-                         QStringLiteral("WHERE (GROUPID=:GROUPID) AND (OPCODE=:OPCODE)")});
-    q.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
-    q.paramByName(QStringLiteral("OPCODE")).setInteger(loginCode);
-    SystemDef.MyNumberAdmin = false;
-    SystemDef.Shonin = false;
-    for (q.open(); !q.eof(); q.next()) {
-        SystemDef.MyNumberAdmin = q.field(0).asInteger() == 1;
-        SystemDef.Shonin = q.field(1).asInteger() == 1;
-    }
-    q.close();
+    logonstore::readOperatorRights(loginCode);
 }
 
 void TLogonBox::OKBtnClick()
@@ -262,42 +240,23 @@ void TLogonBox::OKBtnClick()
     ConnectMode = quint8(mode);
     if (!ConnectSystemDatabase()) return;
 
-    FbTransaction &tr = DM->IBTransactionDEF;
-    const bool started = !tr.inTransaction();
     try {
-        if (started) tr.startTransaction();
         SystemDef.OpCode = 0;
-        FbQuery q(&DM->IBDatabaseDEF, &tr);
-        q.setSql(QStringLiteral("SELECT NUM,LOGINCODE,JOBLEVEL FROM LOGONUSERTEST(:PCNAME,:GROUPID,:OPCODE,:APPVERSION,:PASWORD)"));
-        q.paramByName(QStringLiteral("PCNAME")).setString(SystemDef.PcName);
-        q.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
-        q.paramByName(QStringLiteral("OPCODE")).setInteger(code);
-        q.paramByName(QStringLiteral("APPVERSION")).setInteger(2);
-        q.paramByName(QStringLiteral("PASWORD")).setString(txtPassword->text());
-        q.open();
-        const int num = q.eof() ? -999 : q.fieldByName(QStringLiteral("NUM")).asInteger();
-        const int loginCode = q.eof() ? 0 : q.fieldByName(QStringLiteral("LOGINCODE")).asInteger();
-        const int level = q.eof() ? 0 : q.fieldByName(QStringLiteral("JOBLEVEL")).asInteger();
-        q.close();
-        if (started) tr.commit();
-        if (num == -1) {
+        const logonstore::LogonTestResult r = logonstore::logonUserTest(SystemDef.PcName, SystemDef.GroupNo, code, txtPassword->text());
+        if (r.Num == -1) {
             MessageDlg(kWrongCode, TMsgDlgType::mtError, mbOK);
             txtOpCode->setFocus();
             return;
         }
-        if (num == -3) {
+        if (r.Num == -3) {
             MessageDlg(QStringLiteral("指定したユーザーは既にシステムへログインしているため、ログインできませんでした。"), TMsgDlgType::mtError, mbOK);
             return;
         }
-        if (num != 0 && num != 1) return;
-        SystemDef.OpCode = SystemDef.GroupNo * 10000 + loginCode;
-        SystemDef.LoginNo = loginCode;
-        SystemDef.OpLevel = level;
-        const bool readHere = !tr.inTransaction();
-        if (readHere) tr.startTransaction();
-        ReadOperatorInfo(loginCode);
-        ReadOperatorRights(loginCode);
-        if (readHere) tr.commit();
+        if (r.Num != 0 && r.Num != 1) return;
+        SystemDef.OpCode = SystemDef.GroupNo * 10000 + r.LoginCode;
+        SystemDef.LoginNo = r.LoginCode;
+        SystemDef.OpLevel = r.JobLevel;
+        logonstore::readOperator(r.LoginCode);
         if (Edition == 2) {
             SystemDef.OpLevel = 0;
             SystemDef.Jimusho = false;
@@ -306,16 +265,15 @@ void TLogonBox::OKBtnClick()
         SystemDef.ServerWorkDir = mode == 0 ? QString() : NativePath(AppInfo.Rirev.ServerDir);
         TAppIniSettings::SaveConnectMode(mode);
         done(1);
-    } catch (const FbError &e) {
-        if (started && tr.inTransaction()) tr.rollback();
-        ShowIBError(e, QStringLiteral("TLogonBox.OKBtnClick"), QString(), true);
-        MessageDlg(QStringLiteral("ログイン処理に失敗しました。\r%1を終了します。").arg(SystemDef.AppDispName), TMsgDlgType::mtError, mbOK);
-        done(2);
     } catch (const std::exception &e) {
-        if (started && tr.inTransaction()) tr.rollback();
-        const auto *pe = dynamic_cast<const platform::Error *>(&e);
-        ShowErrorMessage(QStringLiteral("ログイン処理に失敗しました。\r%1を終了します。").arg(SystemDef.AppDispName),
-                         pe ? pe->message() : QString::fromLocal8Bit(e.what()));
+        const QString text = QStringLiteral("ログイン処理に失敗しました。\r%1を終了します。").arg(SystemDef.AppDispName);
+        if (const auto *db = dynamic_cast<const FbError *>(&e)) {
+            // The handler logs and shows the database error first.
+            ShowIBError(*db, QStringLiteral("TLogonBox.OKBtnClick"), QString(), true);
+            MessageDlg(text, TMsgDlgType::mtError, mbOK);
+        } else {
+            ShowErrorMessage(text, exceptionText(e));
+        }
         done(2);
     }
 }

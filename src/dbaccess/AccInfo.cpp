@@ -12,52 +12,7 @@
 #include "core/MojiBunkatu.h"
 #include "core/SjisText.h"
 
-
 std::function<int(const QString &name, int number, const QString &params)> RunProcessHook;
-
-namespace {
-
-QString errorText(const std::exception &e)
-{
-    const auto *pe = dynamic_cast<const platform::Error *>(&e);
-    return pe ? pe->message() : QString::fromLocal8Bit(e.what());
-}
-
-// Commits on every path a transaction it started (the company-master rule).
-class CommitGuard
-{
-public:
-    // A transaction that cannot start (no connection) is left to the
-    // statements, whose failure the caller's handling meets.
-    explicit CommitGuard(FbTransaction &tr) : m_tr(tr), m_started(!tr.inTransaction())
-    {
-        if (!m_started) return;
-        try {
-            m_tr.startTransaction();
-        } catch (const std::exception &) {
-            m_started = false;
-        }
-    }
-    ~CommitGuard()
-    {
-        if (m_started && m_tr.inTransaction()) {
-            try {
-                m_tr.commit();
-            } catch (...) {
-            }
-        }
-    }
-    void commit()
-    {
-        if (m_started) m_tr.commit();
-    }
-
-private:
-    FbTransaction &m_tr;
-    bool m_started;
-};
-
-} // namespace
 
 // ---------------------------------------------------------------- names and kinds
 
@@ -139,7 +94,7 @@ void TDM::SetSystemCode(const QString &roleName, QString &kcode, QString &userCo
 QString TDM::GetUserCode(const QString &kcode)
 {
     if (kcode.trimmed().isEmpty()) return QString();
-    CommitGuard g(IBTransactionDAT);
+    TransactionGuard g(IBTransactionDAT, TransactionGuard::Exit::Commit);
     FbQuery q(&IBDatabaseDAT, &IBTransactionDAT);
     q.setSql(QStringList{QStringLiteral("SELECT USERCODE FROM KAMOKUMST"), QStringLiteral("WHERE KCODE=:KCODE")});
     q.paramByName(QStringLiteral("KCODE")).setString(kcode);
@@ -153,8 +108,8 @@ QString TDM::GetUserCode(const QString &kcode)
 QString TDM::fnGetAccTotalName(const QString &group, const QString &column)
 {
     QString result;
-    CommitGuard g(IBTransactionDAT);
     try {
+        TransactionGuard g(IBTransactionDAT, TransactionGuard::Exit::Commit);
         FbQuery q(&IBDatabaseDAT, &IBTransactionDAT);
         q.setSql(QStringList{QStringLiteral("SELECT %1 FROM ACCTOTALNAME").arg(column), QStringLiteral("WHERE KGROUP=:KGROUP")});
         q.paramByName(QStringLiteral("KGROUP")).setString(group);
@@ -173,7 +128,7 @@ void TDM::GetTusinId(int rec, int slot)
     AccInf.TusinPassword[size_t(slot)].clear();
     AccInf.TusinHolder[size_t(slot)].clear();
     if (!fnExistence_Table(QStringLiteral("TUSIN_ID"))) return;
-    CommitGuard g(IBTransactionDAT);
+    TransactionGuard g(IBTransactionDAT, TransactionGuard::Exit::Commit);
     FbQuery q(&IBDatabaseDAT, &IBTransactionDAT);
     q.setSql(QStringList{QStringLiteral("SELECT REC,HOLDER,PASWORD FROM TUSIN_ID"), QStringLiteral("WHERE REC=:REC")});
     q.paramByName(QStringLiteral("REC")).setInteger(rec);
@@ -189,24 +144,19 @@ bool TDM::fnGetDataBaseVer(QString &version)
 {
     version = QStringLiteral("0.0.0");
     try {
+        // Read in a transaction of its own: one that is active is ended first.
         if (IBTransactionDAT.inTransaction()) IBTransactionDAT.commit();
-        IBTransactionDAT.startTransaction();
+        TransactionGuard g(IBTransactionDAT);
         FbQuery q(&IBDatabaseDAT, &IBTransactionDAT);
         q.setSql(QStringLiteral("SELECT MAJOR,MINOR1,MINOR2 FROM ACCVERSION WHERE REC=1"));
         q.open();
         if (!q.eof())
             version = QStringLiteral("%1.%2.%3").arg(q.field(0).asInteger()).arg(q.field(1).asInteger()).arg(q.field(2).asInteger());
         q.close();
-        IBTransactionDAT.commit();
+        g.commit();
         return true;
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.fnGetDataBaseVer"), QStringLiteral("データベースのバージョンの取得に失敗しました。"), true);
     } catch (const std::exception &e) {
-        ShowErrorMessage(QStringLiteral("データベースのバージョンの取得に失敗しました。"), errorText(e));
-    }
-    try {
-        IBTransactionDAT.rollback();
-    } catch (...) {
+        reportError(e, QStringLiteral("TDM.fnGetDataBaseVer"), QStringLiteral("データベースのバージョンの取得に失敗しました。"));
     }
     return false;
 }
@@ -217,8 +167,8 @@ bool TDM::fnGetAccInfo()
 {
     TACCINF &a = AccInf;
     const QString failText = QStringLiteral("基本情報の取得に失敗しました。\r");
-    CommitGuard guard(IBTransactionDAT);
     try {
+        TransactionGuard guard(IBTransactionDAT, TransactionGuard::Exit::Commit);
         FbQuery q(&IBDatabaseDAT, &IBTransactionDAT);
         q.setSql(QStringLiteral("SELECT * FROM ACCDEF1"));
         q.open();
@@ -433,10 +383,8 @@ bool TDM::fnGetAccInfo()
         }
         a.BranchFlag = a.SITEN == 0 ? 1 : SystemDef.Reserve4Bit[4];
         return true;
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.fnGetAccInfo"), failText, true);
     } catch (const std::exception &e) {
-        ShowErrorMessage(failText, errorText(e));
+        reportError(e, QStringLiteral("TDM.fnGetAccInfo"), failText);
     }
     return false;
 }
@@ -452,8 +400,8 @@ bool TDM::fnGetExistsOpeDefSisetu()
 {
     if (IsUnrestrictedOperator()) return true;
     const QString text = QStringLiteral("通常使用するデータ（本・支店）の取得に失敗しました。");
-    CommitGuard g(IBTransactionDAT);
     try {
+        TransactionGuard g(IBTransactionDAT, TransactionGuard::Exit::Commit);
         FbQuery q(&IBDatabaseDAT, &IBTransactionDAT);
         q.setSql(QStringList{QStringLiteral("SELECT OD.OPCODE,OD.SCODE FROM OPDEFSISETU OD"),
                              QStringLiteral("INNER JOIN OPLICENSE OL ON (OD.OPCODE=OL.OPCODE)"),
@@ -463,10 +411,8 @@ bool TDM::fnGetExistsOpeDefSisetu()
         const bool any = !q.eof();
         q.close();
         return any;
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.fnGetExistsOpeDefSisetu"), text, true);
     } catch (const std::exception &e) {
-        ShowErrorMessage(text, errorText(e));
+        reportError(e, QStringLiteral("TDM.fnGetExistsOpeDefSisetu"), text);
     }
     return false;
 }
@@ -496,8 +442,8 @@ void TDM::GetOpeDefSisetu(QString &name)
 {
     name.clear();
     const QString text = QStringLiteral("通常使用するデータ（本・支店）の取得に失敗しました。");
-    CommitGuard g(IBTransactionDAT);
     try {
+        TransactionGuard g(IBTransactionDAT, TransactionGuard::Exit::Commit);
         const bool medical = AccInf.Medical;
         QStringList sql;
         bool bound = false;
@@ -544,10 +490,8 @@ void TDM::GetOpeDefSisetu(QString &name)
                                  QStringLiteral("WHERE SCODE='00'")});
             readRows(q);
         }
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.GetOpeDefSisetu"), text, true);
     } catch (const std::exception &e) {
-        ShowErrorMessage(text, errorText(e));
+        reportError(e, QStringLiteral("TDM.GetOpeDefSisetu"), text);
     }
 }
 
@@ -585,8 +529,8 @@ void TDM::GetDataListRec(const QString &dataDir, int &listNo, int &childNo)
         childNo = b.toInt();
         return;
     }
-    CommitGuard g(IBTransactionDEF);
     try {
+        TransactionGuard g(IBTransactionDEF, TransactionGuard::Exit::Commit);
         IBSQLDEF.setSql(QStringList{QStringLiteral("SELECT REC FROM DATALIST"),
                                     QStringLiteral("WHERE (GROUPID=:GROUPID) AND (UPPER(PASNAME)=:PASNAME)")});
         IBSQLDEF.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
@@ -601,8 +545,8 @@ void TDM::LoadGengo()
 {
     GengoTable.clear();
     {
-        CommitGuard g(IBTransactionDEF);
         try {
+            TransactionGuard g(IBTransactionDEF, TransactionGuard::Exit::Commit);
             IBSQLDEF.setSql(QStringLiteral("SELECT COUNT(*) AS RECCNT FROM GENGO"));
             IBSQLDEF.open();
             GengoTable.reserve(IBSQLDEF.field(0).asInteger());

@@ -25,12 +25,6 @@ QString dateText(const QDate &d)
     return d.isValid() ? FormatDateTime(QStringLiteral("yyyy/mm/dd"), d) : QString();
 }
 
-QString errorText(const std::exception &e)
-{
-    const auto *pe = dynamic_cast<const platform::Error *>(&e);
-    return pe ? pe->message() : QString::fromLocal8Bit(e.what());
-}
-
 // Copies every file named like the company database (any extension) between two folders.
 bool copyDatabaseFiles(const QString &from, const QString &to)
 {
@@ -128,10 +122,10 @@ int TDataInfomation::GetDataInfoRec(TDataInfomationRec &rec)
         g.commit();
         return 1;
     } catch (const FbError &e) {
-        if (e.errorCode() == 335544569) throw;
-        ShowIBError(e, QStringLiteral("TDataInfomation.GetDataInfoRec"), QStringLiteral("基本情報の取得に失敗しました。\r(iniファイル)"), true);
+        if (e.errorCode() == 335544569) throw; // a statement the database does not know: the caller's
+        reportError(e, QStringLiteral("TDataInfomation.GetDataInfoRec"), QStringLiteral("基本情報の取得に失敗しました。\r(iniファイル)"));
     } catch (const std::exception &e) {
-        ShowErrorMessage(QStringLiteral("基本情報の取得に失敗しました。\r(iniファイル)"), errorText(e));
+        reportError(e, QStringLiteral("TDataInfomation.GetDataInfoRec"), QStringLiteral("基本情報の取得に失敗しました。\r(iniファイル)"));
     }
     if (!wasConnected) DM->fnAccDatDisConnected(QString(), false, false);
     return 0;
@@ -356,10 +350,8 @@ void TDataInfomation::UpdateDataInfomation(const QString &host, const QString &d
         q.paramByName(QStringLiteral("DATALOCK")).setInteger(rec.UpdateLock);
         q.execSQL();
         g.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.UpdateDataInfomation"), text, true);
     } catch (const std::exception &e) {
-        ShowErrorMessage(text, errorText(e));
+        reportError(e, QStringLiteral("TDM.UpdateDataInfomation"), text);
     }
     DM->fnAccDatDisConnected(dataDir, false, false);
 }
@@ -381,12 +373,8 @@ bool TDataInfomation::IsUseData(const QString &dataDir)
             allowed = all.Count == mine.Count;
         }
         g.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDataInfomation.IsUseData"), text, true);
-        DM->fnAccDatDisConnected(dataDir, false, false);
-        return false;
     } catch (const std::exception &e) {
-        ShowErrorMessage(text, errorText(e));
+        reportError(e, QStringLiteral("TDataInfomation.IsUseData"), text);
         DM->fnAccDatDisConnected(dataDir, false, false);
         return false;
     }

@@ -33,13 +33,6 @@ const QStringList kReadCommitted = {QStringLiteral("read_committed"), QStringLit
 QString orHost(const QString &host) { return host.isEmpty() ? SystemDef.HostName : host; }
 QString orDataDir(const QString &dir) { return dir.isEmpty() ? SystemDef.DataDir : dir; }
 
-// Reports a non-database failure the way the program shows every other error.
-void showOther(const QString &text, const std::exception &e)
-{
-    const auto *pe = dynamic_cast<const platform::Error *>(&e);
-    ShowErrorMessage(text, pe ? pe->message() : QString::fromLocal8Bit(e.what()), TMsgDlgType::mtError);
-}
-
 QByteArray memoBytes(const QString &text)
 {
     bool ok = true;
@@ -129,12 +122,8 @@ bool TDM::fnAccDefConnected(const QString &host, bool report)
     try {
         connectTo(IBDatabaseDEF, h, SystemDef.SysDir, Product.DataDefFile);
         return IBDatabaseDEF.connected();
-    } catch (const FbError &e) {
-        if (!report) throw;
-        ShowIBError(e, QStringLiteral("TDM.fnAccDefConnected"), text, true);
     } catch (const std::exception &e) {
-        if (!report) throw;
-        showOther(text, e);
+        reportOrRethrow(report, e, QStringLiteral("TDM.fnAccDefConnected"), text);
     }
     return false;
 }
@@ -163,11 +152,11 @@ bool TDM::fnAccDatConnected(const QString &host, const QString &dataDir, bool ma
         connectTo(IBDatabaseDAT, h, folder, Product.DataFile);
         if (markInUse && OnDataSetOpened) OnDataSetOpened(folder);
         return IBDatabaseDAT.connected();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.fnAccDatConnected"), text, true);
-        if (e.errorCode() != 335544344) CheckDataByHook(h, folder, 0, 1);
     } catch (const std::exception &e) {
-        showOther(text, e);
+        reportError(e, QStringLiteral("TDM.fnAccDatConnected"), text);
+        // A database that opens with an error other than "file not found" may be damaged.
+        const auto *db = dynamic_cast<const FbError *>(&e);
+        if (db && db->errorCode() != 335544344) CheckDataByHook(h, folder, 0, 1);
     }
     return false;
 }
@@ -203,11 +192,8 @@ bool TDM::AccDatInConnection(int kind, const QString &host, bool keepOwn, const 
             result = probe.otherAttachments() > 0;
             probe.close();
         }
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.AccDatInConnection"), QStringLiteral("データベースの使用情報の取得に失敗しました。"),
-                    true);
     } catch (const std::exception &e) {
-        showOther(QStringLiteral("データベースの使用情報の取得に失敗しました。"), e);
+        reportError(e, QStringLiteral("TDM.AccDatInConnection"), QStringLiteral("データベースの使用情報の取得に失敗しました。"));
     }
     if (!keepOwn && ownOpen && !own.connected()) {
         try {
@@ -234,10 +220,8 @@ bool TDM::AccDatDropDatabase(const QString &host, const QString &dataDir)
         db.open();
         db.dropDatabase();
         return true;
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.AccDatDropDatabase"), text, true);
     } catch (const std::exception &e) {
-        showOther(text, e);
+        reportError(e, QStringLiteral("TDM.AccDatDropDatabase"), text);
     }
     return false;
 }
@@ -251,10 +235,8 @@ void TDM::DeleteLogonInfo()
         IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
         IBSQLDEF.execSQL();
         g.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.DeleteLogonInfo"), text, true);
     } catch (const std::exception &e) {
-        showOther(text, e);
+        reportError(e, QStringLiteral("TDM.DeleteLogonInfo"), text);
     }
 }
 
@@ -290,11 +272,8 @@ bool TDM::ServerFileOperation(const QString &operation, const QString &path1, co
         result = !IBSQLDEF.eof() && IBSQLDEF.fieldByName(QStringLiteral("WBOOL")).asInteger() == 1;
         IBSQLDEF.close();
         g.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.ServerFileOperation"), text, true);
-        result = false;
     } catch (const std::exception &e) {
-        showOther(text, e);
+        reportError(e, QStringLiteral("TDM.ServerFileOperation"), text);
         result = false;
     }
     if (openedHere) IBDatabaseDEF.close();
@@ -319,11 +298,8 @@ QString TDM::ServerLongToShortFileName(const QString &longPath)
         if (!IBSQLDEF.eof()) result = IBSQLDEF.fieldByName(QStringLiteral("SHORTNAME")).asString();
         IBSQLDEF.close();
         g.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.ServerLongToShortFileName"), text, true);
-        result.clear();
     } catch (const std::exception &e) {
-        showOther(text, e);
+        reportError(e, QStringLiteral("TDM.ServerLongToShortFileName"), text);
         result.clear();
     }
     if (openedHere) IBDatabaseDEF.close();
@@ -442,28 +418,11 @@ namespace {
 template <typename F>
 int countWithRule(FbTransaction &tr, const QString &operation, F &&f)
 {
-    const bool started = !tr.inTransaction();
-    if (started) tr.startTransaction();
+    TransactionGuard g(tr, TransactionGuard::Exit::Commit);
     try {
-        const int n = f();
-        if (started) tr.commit();
-        return n;
+        return f();
     } catch (const FbError &e) {
-        if (started) {
-            try {
-                tr.commit();
-            } catch (...) {
-            }
-            ShowIBError(e, operation, QString(), true);
-        }
-        throw;
-    } catch (...) {
-        if (started) {
-            try {
-                tr.commit();
-            } catch (...) {
-            }
-        }
+        if (g.startedHere()) ShowIBError(e, operation, QString(), true);
         throw;
     }
 }
@@ -639,10 +598,8 @@ void TDM::funcGetSysReg(const QString &key, const QString &kind, QVariant &value
         const QVariant converted = fromRegText(kind, stored, true);
         g.commit();
         value = converted;
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.funcGetSysReg"), text, true);
     } catch (const std::exception &e) {
-        showOther(text, e);
+        reportError(e, QStringLiteral("TDM.funcGetSysReg"), text);
     }
 }
 
@@ -672,10 +629,8 @@ void TDM::funcPutSysReg(const QString &key, const QString &kind, int opCode, con
             IBSQLDEF.paramByName(QStringLiteral("STEXT")).clear();
         IBSQLDEF.execSQL();
         g.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.funcPutSysReg"), text, true);
     } catch (const std::exception &e) {
-        showOther(text, e);
+        reportError(e, QStringLiteral("TDM.funcPutSysReg"), text);
     }
 }
 
@@ -716,12 +671,8 @@ bool TDM::GetSysIni(TSystemIniRec &rec)
         IBQSysDefGet.close();
         g.commit();
         return true;
-    } catch (const FbError &e) {
-        if (callerActive) throw;
-        ShowIBError(e, QStringLiteral("TDM.GetSysIni"), text, true);
     } catch (const std::exception &e) {
-        if (callerActive) throw;
-        showOther(text, e);
+        reportOrRethrow(!callerActive, e, QStringLiteral("TDM.GetSysIni"), text);
     }
     return false;
 }
@@ -756,64 +707,70 @@ bool TDM::SetSysIni(const TSystemIniRec &rec)
         IBQSysDefPut.execSQL();
         g.commit();
         return true;
-    } catch (const FbError &e) {
-        if (callerActive) throw;
-        ShowIBError(e, QStringLiteral("TDM.SetSysIni"), text, true);
     } catch (const std::exception &e) {
-        if (callerActive) throw;
-        showOther(text, e);
+        reportOrRethrow(!callerActive, e, QStringLiteral("TDM.SetSysIni"), text);
     }
     return false;
 }
 
-QString TDM::GetStyleColor(int opCode, const QString &styleName)
+QString TDM::readStyleColor(int opCode, const QString &styleName)
 {
     QString result;
-    try {
-        TransactionGuard g(IBTransactionDEF);
-        IBSQLDEF.setSql(QStringList{QStringLiteral("SELECT SSTR FROM STYLECOLOR"),
-                                    QStringLiteral("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME")});
-        IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
-        IBSQLDEF.paramByName(QStringLiteral("STYLENAME")).setString(styleName);
-        for (IBSQLDEF.open(); !IBSQLDEF.eof(); IBSQLDEF.next()) result = IBSQLDEF.field(0).asString();
-        IBSQLDEF.close();
-        g.commit();
-    } catch (const std::exception &) {
-        result.clear();
-    }
+    TransactionGuard g(IBTransactionDEF);
+    IBSQLDEF.setSql(QStringList{QStringLiteral("SELECT SSTR FROM STYLECOLOR"),
+                                QStringLiteral("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME")});
+    IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
+    IBSQLDEF.paramByName(QStringLiteral("STYLENAME")).setString(styleName);
+    for (IBSQLDEF.open(); !IBSQLDEF.eof(); IBSQLDEF.next()) result = IBSQLDEF.field(0).asString();
+    IBSQLDEF.close();
+    g.commit();
     return result;
+}
+
+void TDM::writeStyleColor(int opCode, const QString &styleName, const QString &text)
+{
+    TransactionGuard g(IBTransactionDEF);
+    const QString where = QStringLiteral("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
+    IBSQLDEF.setSql(QStringList{QStringLiteral("SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR"), where});
+    IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
+    IBSQLDEF.paramByName(QStringLiteral("STYLENAME")).setString(styleName);
+    IBSQLDEF.open();
+    const bool exists = IBSQLDEF.field(0).asInteger() > 0;
+    IBSQLDEF.close();
+    if (exists)
+        IBSQLDEF.setSql(QStringList{
+            QStringLiteral("UPDATE STYLECOLOR SET OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,"
+                           "LINECOLOR2=:LINECOLOR2,LINECOLOR3=:LINECOLOR3,LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,"
+                           "NETCOLOR1=:NETCOLOR1,NETCOLOR2=:NETCOLOR2,SSTR=:SSTR"),
+            where});
+    else
+        IBSQLDEF.setSql(QStringList{
+            QStringLiteral("INSERT INTO STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,"
+                           "LINECOLOR5,NETCOLOR1,NETCOLOR2,SSTR)"),
+            QStringLiteral("VALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,"
+                           ":NETCOLOR1,:NETCOLOR2,:SSTR)")});
+    IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
+    IBSQLDEF.paramByName(QStringLiteral("STYLENAME")).setString(styleName);
+    for (const char *c : {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1", "NETCOLOR2"})
+        IBSQLDEF.paramByName(QLatin1String(c)).setInteger(-1);
+    IBSQLDEF.paramByName(QStringLiteral("SSTR")).setString(text);
+    IBSQLDEF.execSQL();
+    g.commit();
+}
+
+QString TDM::GetStyleColor(int opCode, const QString &styleName)
+{
+    try {
+        return readStyleColor(opCode, styleName);
+    } catch (const std::exception &) {
+        return QString();
+    }
 }
 
 void TDM::PutStyleColor(int opCode, const QString &styleName, const QString &text)
 {
     try {
-        TransactionGuard g(IBTransactionDEF);
-        const QString where = QStringLiteral("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME");
-        IBSQLDEF.setSql(QStringList{QStringLiteral("SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR"), where});
-        IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
-        IBSQLDEF.paramByName(QStringLiteral("STYLENAME")).setString(styleName);
-        IBSQLDEF.open();
-        const bool exists = IBSQLDEF.field(0).asInteger() > 0;
-        IBSQLDEF.close();
-        if (exists)
-            IBSQLDEF.setSql(QStringList{
-                QStringLiteral("UPDATE STYLECOLOR SET OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,"
-                               "LINECOLOR2=:LINECOLOR2,LINECOLOR3=:LINECOLOR3,LINECOLOR4=:LINECOLOR4,LINECOLOR5=:LINECOLOR5,"
-                               "NETCOLOR1=:NETCOLOR1,NETCOLOR2=:NETCOLOR2,SSTR=:SSTR"),
-                where});
-        else
-            IBSQLDEF.setSql(QStringList{
-                QStringLiteral("INSERT INTO STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,"
-                               "LINECOLOR5,NETCOLOR1,NETCOLOR2,SSTR)"),
-                QStringLiteral("VALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,"
-                               ":NETCOLOR1,:NETCOLOR2,:SSTR)")});
-        IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
-        IBSQLDEF.paramByName(QStringLiteral("STYLENAME")).setString(styleName);
-        for (const char *c : {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1", "NETCOLOR2"})
-            IBSQLDEF.paramByName(QLatin1String(c)).setInteger(-1);
-        IBSQLDEF.paramByName(QStringLiteral("SSTR")).setString(text);
-        IBSQLDEF.execSQL();
-        g.commit();
+        writeStyleColor(opCode, styleName, text);
     } catch (const std::exception &) {
     }
 }
@@ -822,12 +779,9 @@ void TDM::PutStyleColor(int opCode, const QString &styleName, const QString &tex
 
 std::unique_ptr<FbQuery> TDM::CreateAccQuery(const QString &selector, bool snapshot)
 {
-    try {
-        if (selector == u"ACCDEF") return std::make_unique<FbQuery>(&IBDatabaseDEF, &IBTransactionDEF);
-        return std::make_unique<FbQuery>(&IBDatabaseDAT, snapshot ? &IBTransactionDATSS : &IBTransactionDAT);
-    } catch (...) {
-        return nullptr;
-    }
+    if (selector == u"ACCDEF")
+        return std::make_unique<FbQuery>(&IBDatabaseDEF, &IBTransactionDEF);
+    return std::make_unique<FbQuery>(&IBDatabaseDAT, snapshot ? &IBTransactionDATSS : &IBTransactionDAT);
 }
 
 std::unique_ptr<FbQuery> TDM::CreateAccSQL(const QString &selector, bool snapshot)

@@ -96,8 +96,12 @@ public:
     void PutSysReg(const QString &key, const QString &kind, const QVariant &value);
     bool GetSysIni(TSystemIniRec &rec);
     bool SetSysIni(const TSystemIniRec &rec);
+    // The settings text of an operator's style row; failures answer empty or
+    // are ignored. The Read/Write forms pass database errors on to the caller.
     QString GetStyleColor(int opCode, const QString &styleName);
     void PutStyleColor(int opCode, const QString &styleName, const QString &text);
+    QString readStyleColor(int opCode, const QString &styleName);
+    void writeStyleColor(int opCode, const QString &styleName, const QString &text);
 
     // Operator settings (SYSDEF and its SYSREG values).
     bool fnGetSysDef();
@@ -135,7 +139,9 @@ public:
     int SyoriKidouNumber = 0;
     QString SyoriKidouParams;
 
-    // Query factory and company settings store.
+    // Query factory and company settings store. A query is made on the system
+    // database (exactly "ACCDEF") or on the company database (its snapshot transaction
+    // when asked); never null.
     std::unique_ptr<FbQuery> CreateAccQuery(const QString &selector, bool snapshot);
     std::unique_ptr<FbQuery> CreateAccSQL(const QString &selector, bool snapshot);
     QVariant GetAccReg(const QString &group, const QString &code, const QString &kind, const QString &def);

@@ -8,6 +8,8 @@
 
 namespace {
 
+QString g_templateFolder;
+
 QStringList params(const QString &user, const QString &password)
 {
     return {QStringLiteral("user_name=") + user, QStringLiteral("password=") + password,
@@ -16,7 +18,6 @@ QStringList params(const QString &user, const QString &password)
 
 void createFromScript(const QString &path, const QString &schema, const QString &user, const QString &password)
 {
-    if (QFile::exists(path)) throw platform::Error(QStringLiteral("%1 は既に存在します。").arg(path));
     FbDatabase::createDatabase(path, user, password);
     FbDatabase db;
     db.DatabaseName = path;
@@ -41,10 +42,38 @@ QString SchemaScript(const QString &name)
     return QString::fromUtf8(f.readAll());
 }
 
+void SetSchemaTemplateFolder(const QString &folder)
+{
+    g_templateFolder = folder;
+}
+
+QString SchemaTemplateFolder()
+{
+    return g_templateFolder;
+}
+
+QString SchemaTemplateFile(const QString &schema)
+{
+    return schema + QStringLiteral(".fdb");
+}
+
+void CreateSchemaDatabase(const QString &path, const QString &schema, const QString &user, const QString &password)
+{
+    if (QFile::exists(path)) throw platform::Error(QStringLiteral("%1 は既に存在します。").arg(path));
+    const QString source = g_templateFolder.isEmpty() ? QString() : g_templateFolder + u'/' + SchemaTemplateFile(schema);
+    if (source.isEmpty() || !QFile::exists(source)) {
+        createFromScript(path, schema, user, password);
+        return;
+    }
+    // The copy keeps the template's permissions, which the engine gave it.
+    if (!QFile::copy(source, path))
+        throw platform::Error(QStringLiteral("\"%1\"を\"%2\"にコピーできませんでした。").arg(source, path));
+}
+
 void CreateCompanyDatabase(const QString &folder, const QString &user, const QString &password)
 {
     if (!QDir().mkpath(folder)) throw platform::Error(QStringLiteral("\"%1\"の作成に失敗しました。").arg(folder));
-    createFromScript(folder + u'/' + Product.DataFile, QStringLiteral("company"), user, password);
+    CreateSchemaDatabase(folder + u'/' + Product.DataFile, QStringLiteral("company"), user, password);
 }
 
 DataRootInfo CreateDataRoot(const QString &root, const QString &user, const QString &password)
@@ -53,8 +82,8 @@ DataRootInfo CreateDataRoot(const QString &root, const QString &user, const QStr
     info.root = QDir::cleanPath(root);
     info.sysDir = info.root + QStringLiteral("/data");
     if (!QDir().mkpath(info.sysDir)) throw platform::Error(QStringLiteral("\"%1\"の作成に失敗しました。").arg(info.sysDir));
-    createFromScript(info.sysDir + u'/' + Product.DataDefFile, QStringLiteral("system"), user, password);
-    createFromScript(info.sysDir + u'/' + FileManFile, QStringLiteral("fileman"), user, password);
+    CreateSchemaDatabase(info.sysDir + u'/' + Product.DataDefFile, QStringLiteral("system"), user, password);
+    CreateSchemaDatabase(info.sysDir + u'/' + FileManFile, QStringLiteral("fileman"), user, password);
 
     FbDatabase sys;
     sys.DatabaseName = info.sysDir + u'/' + Product.DataDefFile;

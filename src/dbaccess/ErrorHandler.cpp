@@ -129,3 +129,16 @@ void ShowIBError(const FbError &error, const QString &operation, QString descrip
             QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
     }
 }
+
+void reportError(const std::exception &error, const QString &operation, const QString &description, bool reconnect)
+{
+    if (const auto *db = dynamic_cast<const FbError *>(&error)) ShowIBError(*db, operation, description, reconnect);
+    else ShowErrorMessage(description, exceptionText(error));
+}
+
+bool reportOrRethrow(bool report, const std::exception &error, const QString &operation, const QString &description)
+{
+    if (!report) throw; // the exception being handled goes on
+    reportError(error, operation, description);
+    return false;
+}

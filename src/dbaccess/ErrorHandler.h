@@ -5,11 +5,22 @@
 // the connection to the database server is gone.
 #include <QString>
 
+#include <exception>
 #include <functional>
 
 class FbError;
 
 void ShowIBError(const FbError &error, const QString &operation, QString description, bool reconnect = false);
+
+// The one error path of an operation: a database error goes to the handler
+// above under the operation's name ("Class.Method"), any other error to the
+// error box with the description and the error's message as its detail.
+void reportError(const std::exception &error, const QString &operation, const QString &description, bool reconnect = true);
+
+// For a handler of an operation that reports its failures only when asked:
+// with `report` the error is reported through reportError and false is
+// answered; without, the error being handled is thrown on to the caller.
+bool reportOrRethrow(bool report, const std::exception &error, const QString &operation, const QString &description);
 
 // The Japanese explanation of a status code; " " when there is none.
 QString GetIBErrorText(long statusCode, int sqlCode);

@@ -28,10 +28,8 @@ IUtil *util()
 
 // One status object for one call; throws FbException on error.
 struct Status {
-    IStatus *raw;
-    ThrowStatusWrapper w;
-    Status() : raw(master()->getStatus()), w(raw) {}
-    ~Status() { raw->dispose(); }
+    FbDisposable<IStatus> raw{master()->getStatus()};
+    ThrowStatusWrapper w{raw.get()};
     ThrowStatusWrapper *operator&() { return &w; }
 };
 
@@ -65,6 +63,23 @@ QByteArray encodeText(const QString &text)
     return b;
 }
 
+// Ends the object where it can. One that cannot be ended (its connection is
+// lost) is released all the same: there is nothing left to end it on.
+template <typename T, typename End>
+void endOrDrop(FbRef<T> &h, End &&end)
+{
+    try {
+        h.end(std::forward<End>(end));
+    } catch (const FbException &) {
+        h.reset();
+    }
+}
+
+FbRef<IProvider> dispatcher()
+{
+    return FbRef<IProvider>(master()->getDispatcher());
+}
+
 bool isRemoteName(const QString &name, QString *host = nullptr, QString *path = nullptr)
 {
     static const QRegularExpression re(QStringLiteral("^([^/\\\\:]{2,}):(.*)$"));
@@ -85,7 +100,7 @@ std::vector<unsigned char> bufferOf(IXpbBuilder *b, ThrowStatusWrapper *st)
 std::vector<unsigned char> makeDpb(const QStringList &params, int dialect, bool remote)
 {
     Status st;
-    IXpbBuilder *dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+    FbDisposable<IXpbBuilder> dpb(util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
     for (const QString &p : params) {
         const int eq = int(p.indexOf(u'='));
         const QString name = (eq < 0 ? p : p.left(eq)).trimmed().toLower();
@@ -98,9 +113,7 @@ std::vector<unsigned char> makeDpb(const QStringList &params, int dialect, bool 
     dpb->insertInt(&st, isc_dpb_sql_dialect, dialect);
     // A local path never silently goes over the network, and a host never opens a file here.
     dpb->insertString(&st, isc_dpb_config, remote ? "Providers=Remote" : "Providers=Engine12");
-    auto out = bufferOf(dpb, &st);
-    dpb->dispose();
-    return out;
+    return bufferOf(dpb.get(), &st);
 }
 
 QString paramOf(const QStringList &params, const QString &name)
@@ -124,6 +137,8 @@ void SplitDatabaseName(const QString &name, QString &host, QString &path)
 
 // ---------------------------------------------------------------- database
 
+FbDatabase::FbDatabase() = default;
+
 FbDatabase::~FbDatabase()
 {
     try {
@@ -142,13 +157,11 @@ void FbDatabase::open()
 {
     if (m_attachment) return;
     const bool remote = isRemoteName(DatabaseName);
-    const auto dpb = makeDpb(Params, SQLDialect, remote);
     const QByteArray name = toCp932(DatabaseName);
     call([&] {
+        const auto dpb = makeDpb(Params, SQLDialect, remote);
         Status st;
-        IProvider *prov = master()->getDispatcher();
-        m_attachment = prov->attachDatabase(&st, name.constData(), unsigned(dpb.size()), dpb.data());
-        prov->release();
+        m_attachment.reset(dispatcher()->attachDatabase(&st, name.constData(), unsigned(dpb.size()), dpb.data()));
     });
 }
 
@@ -165,15 +178,10 @@ void FbDatabase::close()
             }
         }
     }
-    if (!m_attachment) return;
-    IAttachment *a = m_attachment;
-    m_attachment = nullptr;
-    try {
+    endOrDrop(m_attachment, [](IAttachment *a) {
         Status st;
         a->detach(&st);
-    } catch (const FbException &) {
-        a->release(); // a lost connection: drop the handle anyway
-    }
+    });
 }
 
 void FbDatabase::dropDatabase()
@@ -184,9 +192,10 @@ void FbDatabase::dropDatabase()
     for (FbTransaction *t : m_transactions)
         if (t->inTransaction()) t->rollback();
     call([&] {
-        Status st;
-        m_attachment->dropDatabase(&st);
-        m_attachment = nullptr;
+        m_attachment.end([](IAttachment *a) {
+            Status st;
+            a->dropDatabase(&st); // on failure the database stays connected
+        });
     });
 }
 
@@ -196,7 +205,7 @@ void FbDatabase::createDatabase(const QString &name, const QString &user, const 
     const bool remote = isRemoteName(name);
     call([&] {
         Status st;
-        IXpbBuilder *dpb = util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0);
+        FbDisposable<IXpbBuilder> dpb(util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
         dpb->insertString(&st, isc_dpb_user_name, toCp932(user).constData());
         dpb->insertString(&st, isc_dpb_password, toCp932(password).constData());
         dpb->insertString(&st, isc_dpb_lc_ctype, toCp932(charset).constData());
@@ -204,12 +213,10 @@ void FbDatabase::createDatabase(const QString &name, const QString &user, const 
         dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
         dpb->insertInt(&st, isc_dpb_page_size, pageSize);
         dpb->insertString(&st, isc_dpb_config, remote ? "Providers=Remote" : "Providers=Engine12");
-        const auto buf = bufferOf(dpb, &st);
-        dpb->dispose();
-        IProvider *prov = master()->getDispatcher();
-        IAttachment *a = prov->createDatabase(&st, toCp932(name).constData(), unsigned(buf.size()), buf.data());
-        prov->release();
-        a->detach(&st);
+        const auto buf = bufferOf(dpb.get(), &st);
+        FbRef<IAttachment> a(dispatcher()->createDatabase(&st, toCp932(name).constData(), unsigned(buf.size()),
+                                                          buf.data()));
+        a.end([&](IAttachment *att) { att->detach(&st); });
     });
 }
 
@@ -256,10 +263,7 @@ void FbTransaction::setDatabase(FbDatabase *db)
 void FbTransaction::forget()
 {
     m_db = nullptr;
-    if (m_handle) {
-        m_handle->release();
-        m_handle = nullptr;
-    }
+    m_handle.reset();
 }
 
 void FbTransaction::startTransaction()
@@ -295,7 +299,7 @@ void FbTransaction::startTransaction()
     if (!access) tpb.push_back(isc_tpb_write);
     call([&] {
         Status st;
-        m_handle = m_db->attachment()->startTransaction(&st, unsigned(tpb.size()), tpb.data());
+        m_handle.reset(m_db->attachment()->startTransaction(&st, unsigned(tpb.size()), tpb.data()));
     });
 }
 
@@ -311,9 +315,10 @@ void FbTransaction::commit()
     if (!m_handle) return;
     endQueries();
     call([&] {
-        Status st;
-        m_handle->commit(&st);
-        m_handle = nullptr;
+        m_handle.end([](ITransaction *t) {
+            Status st;
+            t->commit(&st); // on failure the transaction stays open
+        });
     });
 }
 
@@ -330,13 +335,13 @@ void FbTransaction::rollback()
 {
     if (!m_handle) return;
     endQueries();
-    ITransaction *h = m_handle;
-    m_handle = nullptr;
     try {
-        Status st;
-        h->rollback(&st);
+        m_handle.end([](ITransaction *t) {
+            Status st;
+            t->rollback(&st);
+        });
     } catch (const FbException &e) {
-        h->release();
+        m_handle.reset(); // counts as ended all the same: the handle is let go
         throw toError(e);
     }
 }
@@ -350,7 +355,7 @@ void FbTransaction::rollbackRetaining()
     });
 }
 
-TransactionGuard::TransactionGuard(FbTransaction &tr) : m_tr(tr)
+TransactionGuard::TransactionGuard(FbTransaction &tr, Exit onExit) : m_tr(tr), m_exit(onExit)
 {
     if (!m_tr.inTransaction()) {
         m_tr.startTransaction();
@@ -360,22 +365,29 @@ TransactionGuard::TransactionGuard(FbTransaction &tr) : m_tr(tr)
 
 TransactionGuard::~TransactionGuard()
 {
-    if (m_started && m_tr.inTransaction()) {
-        try {
-            m_tr.rollback();
-        } catch (...) {
-        }
+    if (!m_started || !m_tr.inTransaction()) return;
+    try {
+        if (m_exit == Exit::Commit) m_tr.commit();
+        else m_tr.rollback();
+    } catch (...) {
+        // Nothing can be reported from here; the operation has reported its own failure.
     }
 }
 
 void TransactionGuard::commit()
 {
-    if (m_started) m_tr.commit();
+    if (m_started && m_tr.inTransaction()) m_tr.commit();
 }
 
 void TransactionGuard::rollback()
 {
     if (m_started && m_tr.inTransaction()) m_tr.rollback();
+}
+
+void TransactionGuard::commitOrRetain()
+{
+    if (m_started) commit();
+    else if (m_tr.inTransaction()) m_tr.commitRetaining();
 }
 
 // ---------------------------------------------------------------- query
@@ -478,8 +490,9 @@ void FbQuery::prepare()
     const QByteArray text = encodeText(m_positionalSql);
     call([&] {
         Status st;
-        m_stmt = Database->attachment()->prepare(&st, tr->handle(), unsigned(text.size()), text.constData(),
-                                                 unsigned(Database->SQLDialect), IStatement::PREPARE_PREFETCH_METADATA);
+        m_stmt.reset(Database->attachment()->prepare(&st, tr->handle(), unsigned(text.size()), text.constData(),
+                                                     unsigned(Database->SQLDialect),
+                                                     IStatement::PREPARE_PREFETCH_METADATA));
     });
     m_preparedOn = Database;
     Database->m_queries.insert(this);
@@ -488,39 +501,24 @@ void FbQuery::prepare()
 void FbQuery::unprepare()
 {
     releaseCursor();
-    if (m_outMeta) {
-        m_outMeta->release();
-        m_outMeta = nullptr;
-    }
+    m_outMeta.reset();
     if (m_preparedOn) {
         m_preparedOn->m_queries.erase(this);
         m_preparedOn = nullptr;
     }
-    if (m_stmt) {
-        IStatement *s = m_stmt;
-        m_stmt = nullptr;
-        try {
-            Status st;
-            s->free(&st);
-        } catch (const FbException &) {
-            s->release();
-        }
-    }
+    endOrDrop(m_stmt, [](IStatement *s) {
+        Status st;
+        s->free(&st);
+    });
     m_positionalSql.clear();
 }
 
 void FbQuery::releaseCursor()
 {
-    if (m_cursor) {
-        IResultSet *c = m_cursor;
-        m_cursor = nullptr;
-        try {
-            Status st;
-            c->close(&st);
-        } catch (const FbException &) {
-            c->release();
-        }
-    }
+    endOrDrop(m_cursor, [](IResultSet *c) {
+        Status st;
+        c->close(&st);
+    });
     if (m_cursorTr) {
         m_cursorTr->m_openQueries.erase(this);
         m_cursorTr = nullptr;
@@ -532,12 +530,8 @@ void FbQuery::releaseCursor()
 namespace {
 
 struct InputMessage {
-    IMessageMetadata *meta = nullptr;
+    FbRef<IMessageMetadata> meta;
     std::vector<unsigned char> buf;
-    ~InputMessage()
-    {
-        if (meta) meta->release();
-    }
 };
 
 ISC_QUAD writeBlob(IAttachment *att, ITransaction *tra, const QByteArray &data, bool text)
@@ -547,21 +541,30 @@ ISC_QUAD writeBlob(IAttachment *att, ITransaction *tra, const QByteArray &data, 
     std::vector<unsigned char> bpb;
     if (text)
         bpb = {isc_bpb_version1, isc_bpb_source_type, 1, isc_blob_text, isc_bpb_target_type, 1, isc_blob_text};
-    IBlob *blob = att->createBlob(&st, tra, &id, unsigned(bpb.size()), bpb.empty() ? nullptr : bpb.data());
-    qsizetype pos = 0;
-    while (pos < data.size()) {
-        const unsigned chunk = unsigned(std::min<qsizetype>(32768, data.size() - pos));
-        blob->putSegment(&st, chunk, data.constData() + pos);
-        pos += chunk;
+    FbRef<IBlob> blob(att->createBlob(&st, tra, &id, unsigned(bpb.size()), bpb.empty() ? nullptr : bpb.data()));
+    try {
+        qsizetype pos = 0;
+        while (pos < data.size()) {
+            const unsigned chunk = unsigned(std::min<qsizetype>(32768, data.size() - pos));
+            blob->putSegment(&st, chunk, data.constData() + pos);
+            pos += chunk;
+        }
+        blob.end([&](IBlob *b) { b->close(&st); });
+    } catch (...) {
+        // A blob written in part is thrown away.
+        endOrDrop(blob, [](IBlob *b) {
+            Status cancelSt;
+            b->cancel(&cancelSt);
+        });
+        throw;
     }
-    blob->close(&st);
     return id;
 }
 
 QByteArray readBlob(IAttachment *att, ITransaction *tra, ISC_QUAD id)
 {
     Status st;
-    IBlob *blob = att->openBlob(&st, tra, &id, 0, nullptr);
+    FbRef<IBlob> blob(att->openBlob(&st, tra, &id, 0, nullptr));
     QByteArray out;
     char buf[32768];
     for (;;) {
@@ -572,7 +575,7 @@ QByteArray readBlob(IAttachment *att, ITransaction *tra, ISC_QUAD id)
         else
             break;
     }
-    blob->close(&st);
+    blob.end([&](IBlob *b) { b->close(&st); });
     return out;
 }
 
@@ -582,10 +585,9 @@ void buildInput(InputMessage &msg, IStatement *stmt, const std::vector<FbParam> 
                 IAttachment *att, ITransaction *tra)
 {
     Status st;
-    IMessageMetadata *orig = stmt->getInputMetadata(&st);
+    const FbRef<IMessageMetadata> orig(stmt->getInputMetadata(&st));
     const unsigned count = orig->getCount(&st);
     if (int(count) != positions) {
-        orig->release();
         throw FbError(QStringLiteral("パラメータの数が一致しません。"), 0, 0);
     }
     std::vector<const FbParam *> byPos(count, nullptr);
@@ -593,7 +595,7 @@ void buildInput(InputMessage &msg, IStatement *stmt, const std::vector<FbParam> 
         for (int pos : p.positions) byPos[size_t(pos)] = &p;
 
     std::vector<QByteArray> texts(count);
-    IMetadataBuilder *b = orig->getBuilder(&st);
+    FbRef<IMetadataBuilder> b(orig->getBuilder(&st));
     for (unsigned i = 0; i < count; ++i) {
         const FbParam *p = byPos[i];
         const unsigned origType = orig->getType(&st, i);
@@ -639,8 +641,8 @@ void buildInput(InputMessage &msg, IStatement *stmt, const std::vector<FbParam> 
             break;
         }
     }
-    msg.meta = b->getMetadata(&st);
-    b->release();
+    msg.meta.reset(b->getMetadata(&st));
+    b.reset();
     msg.buf.assign(msg.meta->getMessageLength(&st), 0);
     unsigned char *base = msg.buf.data();
     for (unsigned i = 0; i < count; ++i) {
@@ -710,7 +712,6 @@ void buildInput(InputMessage &msg, IStatement *stmt, const std::vector<FbParam> 
             *nullInd = -1;
         }
     }
-    orig->release();
 }
 
 } // namespace
@@ -724,8 +725,8 @@ void FbQuery::open()
     call([&] {
         Status st;
         InputMessage in;
-        buildInput(in, m_stmt, m_params, m_positionCount, Database->attachment(), tr->handle());
-        if (!m_outMeta) m_outMeta = m_stmt->getOutputMetadata(&st);
+        buildInput(in, m_stmt.get(), m_params, m_positionCount, Database->attachment(), tr->handle());
+        if (!m_outMeta) m_outMeta.reset(m_stmt->getOutputMetadata(&st));
         const unsigned outCount = m_outMeta->getCount(&st);
         m_outBuf.assign(m_outMeta->getMessageLength(&st), 0);
         m_fields.clear();
@@ -738,13 +739,13 @@ void FbQuery::open()
             m_fields.push_back(f);
         }
         if (m_stmt->getFlags(&st) & IStatement::FLAG_HAS_CURSOR) {
-            m_cursor = m_stmt->openCursor(&st, tr->handle(), in.meta, in.buf.data(), m_outMeta, 0);
+            m_cursor.reset(m_stmt->openCursor(&st, tr->handle(), in.meta.get(), in.buf.data(), m_outMeta.get(), 0));
             m_cursorTr = tr;
             tr->m_openQueries.insert(this);
             m_eof = false;
             fetch();
         } else {
-            m_stmt->execute(&st, tr->handle(), in.meta, in.buf.data(), m_outMeta,
+            m_stmt->execute(&st, tr->handle(), in.meta.get(), in.buf.data(), m_outMeta.get(),
                             outCount ? m_outBuf.data() : nullptr);
             m_rowsAffected = int(m_stmt->getAffectedRecords(&st));
             if (outCount) {
@@ -1005,17 +1006,19 @@ void ExecuteSqlScript(FbDatabase &db, const QString &script)
             call([&] {
                 Status st;
                 static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_concurrency, isc_tpb_wait};
-                ITransaction *tra = db.attachment()->startTransaction(&st, sizeof tpb, tpb);
+                FbRef<ITransaction> tra(db.attachment()->startTransaction(&st, sizeof tpb, tpb));
                 try {
-                    db.attachment()->execute(&st, tra, unsigned(text.size()), text.constData(), 3, nullptr, nullptr,
-                                             nullptr, nullptr);
-                    tra->commit(&st);
+                    db.attachment()->execute(&st, tra.get(), unsigned(text.size()), text.constData(), 3, nullptr,
+                                             nullptr, nullptr, nullptr);
+                    tra.end([&](ITransaction *t) { t->commit(&st); });
                 } catch (...) {
+                    // Rolled back where it can be; the holder releases it otherwise.
                     try {
-                        Status st2;
-                        tra->rollback(&st2);
+                        tra.end([](ITransaction *t) {
+                            Status st2;
+                            t->rollback(&st2);
+                        });
                     } catch (...) {
-                        tra->release();
                     }
                     throw;
                 }
@@ -1029,7 +1032,7 @@ void ExecuteSqlScript(FbDatabase &db, const QString &script)
 // ---------------------------------------------------------------- services
 
 struct FbServices::Impl {
-    IService *svc = nullptr;
+    FbRef<IService> svc;
 };
 
 FbServices::FbServices(const QString &host, const QString &user, const QString &password)
@@ -1047,7 +1050,7 @@ void FbServices::attach(bool admin)
     if (d->svc) return;
     call([&] {
         Status st;
-        IXpbBuilder *spb = util()->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0);
+        FbDisposable<IXpbBuilder> spb(util()->getXpbBuilder(&st, IXpbBuilder::SPB_ATTACH, nullptr, 0));
         // The embedded engine trusts the name it is given and its server-wide
         // services answer only the administrator; a server checks the user's
         // password and grants administration through the admin role.
@@ -1056,45 +1059,44 @@ void FbServices::attach(bool admin)
         spb->insertString(&st, isc_spb_password, toCp932(m_password).constData());
         if (!m_host.isEmpty()) spb->insertString(&st, isc_spb_sql_role_name, "RDB$ADMIN");
         spb->insertString(&st, isc_spb_config, m_host.isEmpty() ? "Providers=Engine12" : "Providers=Remote");
-        const auto buf = bufferOf(spb, &st);
-        spb->dispose();
+        const auto buf = bufferOf(spb.get(), &st);
         const QByteArray name = m_host.isEmpty() ? QByteArray("service_mgr") : toCp932(m_host) + ":service_mgr";
-        IProvider *prov = master()->getDispatcher();
-        d->svc = prov->attachServiceManager(&st, name.constData(), unsigned(buf.size()), buf.data());
-        prov->release();
+        d->svc.reset(dispatcher()->attachServiceManager(&st, name.constData(), unsigned(buf.size()), buf.data()));
     });
 }
 
 void FbServices::detach()
 {
-    if (!d->svc) return;
-    IService *s = d->svc;
-    d->svc = nullptr;
-    try {
+    endOrDrop(d->svc, [](IService *s) {
         Status st;
         s->detach(&st);
-    } catch (const FbException &) {
-        s->release();
-    }
+    });
 }
 
 void FbServices::runAction(const std::vector<unsigned char> &spb, const LineHandler &onLine)
 {
     attach();
-    call([&] {
-        Status st;
-        d->svc->start(&st, unsigned(spb.size()), spb.data());
-        const unsigned char request[] = {isc_info_svc_line};
-        std::vector<unsigned char> response(16384);
-        for (;;) {
-            d->svc->query(&st, 0, nullptr, sizeof request, request, unsigned(response.size()), response.data());
-            const unsigned char *p = response.data();
-            if (*p != isc_info_svc_line) break;
-            const int len = int(isc_portable_integer(p + 1, 2));
-            if (len == 0) break;
-            if (onLine) onLine(fromCp932(QByteArray(reinterpret_cast<const char *>(p + 3), len)));
-        }
-    });
+    // The attachment ends with its action, a failed one too: the next action
+    // starts on a fresh one.
+    try {
+        call([&] {
+            Status st;
+            d->svc->start(&st, unsigned(spb.size()), spb.data());
+            const unsigned char request[] = {isc_info_svc_line};
+            std::vector<unsigned char> response(16384);
+            for (;;) {
+                d->svc->query(&st, 0, nullptr, sizeof request, request, unsigned(response.size()), response.data());
+                const unsigned char *p = response.data();
+                if (*p != isc_info_svc_line) break;
+                const int len = int(isc_portable_integer(p + 1, 2));
+                if (len == 0) break;
+                if (onLine) onLine(fromCp932(QByteArray(reinterpret_cast<const char *>(p + 3), len)));
+            }
+        });
+    } catch (...) {
+        detach();
+        throw;
+    }
     detach();
 }
 
@@ -1105,11 +1107,10 @@ std::vector<unsigned char> startSpb(unsigned char action, const std::function<vo
     std::vector<unsigned char> out;
     call([&] {
         Status st;
-        IXpbBuilder *spb = util()->getXpbBuilder(&st, IXpbBuilder::SPB_START, nullptr, 0);
+        FbDisposable<IXpbBuilder> spb(util()->getXpbBuilder(&st, IXpbBuilder::SPB_START, nullptr, 0));
         spb->insertTag(&st, action);
-        fill(spb, &st);
-        out = bufferOf(spb, &st);
-        spb->dispose();
+        fill(spb.get(), &st);
+        out = bufferOf(spb.get(), &st);
     });
     return out;
 }
@@ -1152,31 +1153,36 @@ FbServices::DbInfo FbServices::databaseInfo()
 {
     DbInfo info;
     attach(true);
-    call([&] {
-        Status st;
-        const unsigned char request[] = {isc_info_svc_svr_db_info};
-        std::vector<unsigned char> response(65536);
-        d->svc->query(&st, 0, nullptr, sizeof request, request, unsigned(response.size()), response.data());
-        const unsigned char *p = response.data();
-        const unsigned char *end = p + response.size();
+    try {
+        call([&] {
+            Status st;
+            const unsigned char request[] = {isc_info_svc_svr_db_info};
+            std::vector<unsigned char> response(65536);
+            d->svc->query(&st, 0, nullptr, sizeof request, request, unsigned(response.size()), response.data());
+            const unsigned char *p = response.data();
+            const unsigned char *end = p + response.size();
 
-        if (*p++ != isc_info_svc_svr_db_info) return;
-        while (p < end && *p != isc_info_flag_end && *p != isc_info_end) {
-            const unsigned char tag = *p++;
-            if (tag == isc_spb_num_att || tag == isc_spb_num_db) {
-                const int v = int(isc_portable_integer(p, 4));
-                if (tag == isc_spb_num_att) info.attachments = v;
-                p += 4;
-            } else if (tag == isc_spb_dbname) {
-                const int len = int(isc_portable_integer(p, 2));
-                p += 2;
-                info.databases << fromCp932(QByteArray(reinterpret_cast<const char *>(p), len));
-                p += len;
-            } else {
-                break;
+            if (*p++ != isc_info_svc_svr_db_info) return;
+            while (p < end && *p != isc_info_flag_end && *p != isc_info_end) {
+                const unsigned char tag = *p++;
+                if (tag == isc_spb_num_att || tag == isc_spb_num_db) {
+                    const int v = int(isc_portable_integer(p, 4));
+                    if (tag == isc_spb_num_att) info.attachments = v;
+                    p += 4;
+                } else if (tag == isc_spb_dbname) {
+                    const int len = int(isc_portable_integer(p, 2));
+                    p += 2;
+                    info.databases << fromCp932(QByteArray(reinterpret_cast<const char *>(p), len));
+                    p += len;
+                } else {
+                    break;
+                }
             }
-        }
-    });
+        });
+    } catch (...) {
+        detach();
+        throw;
+    }
     detach();
     return info;
 }

@@ -14,6 +14,7 @@
 #include <functional>
 #include <memory>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace Firebird {
@@ -23,6 +24,74 @@ class IStatement;
 class IResultSet;
 class IMessageMetadata;
 } // namespace Firebird
+
+namespace fbown {
+// How a holder lets go of its object: reference-counted objects are
+// released, disposable ones (status objects, parameter-block builders) disposed.
+struct Release {
+    template <typename T>
+    static void drop(T *p) { p->release(); }
+};
+struct Dispose {
+    template <typename T>
+    static void drop(T *p) { p->dispose(); }
+};
+} // namespace fbown
+
+// Owns one Firebird interface object and lets go of it on reset() and when it
+// goes out of scope, by a return or by an exception alike.
+//
+// Ending an object (closing a cursor or a blob, freeing a statement,
+// committing or rolling back a transaction, detaching or dropping a database
+// or a service) releases it too when the call succeeds. end() runs such a call
+// and gives up the pointer only after it returned; when it throws, the object
+// is still held and is released with the holder.
+template <typename T, typename Drop = fbown::Release>
+class FbOwned
+{
+public:
+    FbOwned() noexcept = default;
+    explicit FbOwned(T *p) noexcept : m_p(p) {}
+    ~FbOwned() { reset(); }
+    FbOwned(const FbOwned &) = delete;
+    FbOwned &operator=(const FbOwned &) = delete;
+    FbOwned(FbOwned &&other) noexcept : m_p(other.take()) {}
+    FbOwned &operator=(FbOwned &&other) noexcept
+    {
+        if (this != &other) reset(other.take());
+        return *this;
+    }
+
+    T *get() const noexcept { return m_p; }
+    T *operator->() const noexcept { return m_p; }
+    explicit operator bool() const noexcept { return m_p != nullptr; }
+
+    // Lets go of the object held (if any) and holds p instead.
+    void reset(T *p = nullptr)
+    {
+        T *old = std::exchange(m_p, p);
+        if (old) Drop::drop(old);
+    }
+    // Hands the object over to the caller, who owns it from now on.
+    [[nodiscard]] T *take() noexcept { return std::exchange(m_p, nullptr); }
+
+    // Runs endCall(object), a call that releases the object when it succeeds.
+    template <typename End>
+    void end(End &&endCall)
+    {
+        if (!m_p) return;
+        std::forward<End>(endCall)(m_p);
+        m_p = nullptr;
+    }
+
+private:
+    T *m_p = nullptr;
+};
+
+template <typename T>
+using FbRef = FbOwned<T, fbown::Release>;
+template <typename T>
+using FbDisposable = FbOwned<T, fbown::Dispose>;
 
 // A database error with Firebird's status code (e.g. 335544345) and SQL code.
 class FbError : public platform::Error
@@ -47,7 +116,7 @@ void SplitDatabaseName(const QString &name, QString &host, QString &path);
 class FbDatabase
 {
 public:
-    FbDatabase() = default;
+    FbDatabase();
     ~FbDatabase();
     FbDatabase(const FbDatabase &) = delete;
     FbDatabase &operator=(const FbDatabase &) = delete;
@@ -60,7 +129,7 @@ public:
     void open();
     // Ends every transaction of this database (rolling back open work) and detaches.
     void close();
-    bool connected() const { return m_attachment != nullptr; }
+    bool connected() const { return bool(m_attachment); }
     // Drops the connected database (the connection ends with it).
     void dropDatabase();
 
@@ -72,12 +141,12 @@ public:
     int otherAttachments();
 
     QString paramValue(const QString &name) const;
-    Firebird::IAttachment *attachment() const { return m_attachment; }
+    Firebird::IAttachment *attachment() const { return m_attachment.get(); }
 
 private:
     friend class FbTransaction;
     friend class FbQuery;
-    Firebird::IAttachment *m_attachment = nullptr;
+    FbRef<Firebird::IAttachment> m_attachment;
     std::set<FbTransaction *> m_transactions;
     std::set<FbQuery *> m_queries;
 };
@@ -100,8 +169,8 @@ public:
     void commitRetaining();
     void rollback();
     void rollbackRetaining();
-    bool inTransaction() const { return m_handle != nullptr; }
-    Firebird::ITransaction *handle() const { return m_handle; }
+    bool inTransaction() const { return bool(m_handle); }
+    Firebird::ITransaction *handle() const { return m_handle.get(); }
 
 private:
     friend class FbQuery;
@@ -110,23 +179,33 @@ private:
     void forget(); // the database went away
 
     FbDatabase *m_db = nullptr;
-    Firebird::ITransaction *m_handle = nullptr;
+    FbRef<Firebird::ITransaction> m_handle;
     std::set<FbQuery *> m_openQueries;
 };
 
-// Rolls back a transaction it started unless it was committed: the rule
-// "start only when none is active, commit only what you started".
+// The one transaction guard, for the rule "start a transaction only when none
+// is active, end only what you started". On leaving its scope it rolls back
+// what it started (the default) or, where the work is kept on the failure
+// path too, commits it ("commit always"); commit() ends it early.
 class TransactionGuard
 {
 public:
-    explicit TransactionGuard(FbTransaction &tr);
+    enum class Exit { Rollback, Commit };
+    explicit TransactionGuard(FbTransaction &tr, Exit onExit = Exit::Rollback);
     ~TransactionGuard();
+    TransactionGuard(const TransactionGuard &) = delete;
+    TransactionGuard &operator=(const TransactionGuard &) = delete;
+
     bool startedHere() const { return m_started; }
     void commit();   // commits only when started here
     void rollback(); // rolls back only when started here
+    // Commits what it started; a caller's transaction is committed but kept
+    // open (the writes are kept at once, the caller goes on in it).
+    void commitOrRetain();
 
 private:
     FbTransaction &m_tr;
+    Exit m_exit;
     bool m_started = false;
 };
 
@@ -165,7 +244,7 @@ public:
     QString sql() const { return m_sql; }
 
     void prepare();
-    bool prepared() const { return m_stmt != nullptr; }
+    bool prepared() const { return bool(m_stmt); }
     void unprepare();
 
     FbParam &paramByName(const QString &name);
@@ -177,7 +256,7 @@ public:
     void execSQL();
     void execQuery() { open(); }
     bool eof() const { return m_eof; }
-    bool active() const { return m_cursor != nullptr || m_singleRow; }
+    bool active() const { return bool(m_cursor) || m_singleRow; }
     void next();
     void close();
 
@@ -200,10 +279,10 @@ private:
     std::vector<FbParam> m_params;
     std::vector<FbField> m_fields;
     int m_positionCount = 0;
-    Firebird::IStatement *m_stmt = nullptr;
+    FbRef<Firebird::IStatement> m_stmt;
     FbDatabase *m_preparedOn = nullptr;
-    Firebird::IResultSet *m_cursor = nullptr;
-    Firebird::IMessageMetadata *m_outMeta = nullptr;
+    FbRef<Firebird::IResultSet> m_cursor;
+    FbRef<Firebird::IMessageMetadata> m_outMeta;
     std::vector<unsigned char> m_outBuf;
     FbTransaction *m_cursorTr = nullptr;
     bool m_eof = true;

@@ -37,8 +37,9 @@ bool TDM::fnGetSysDef()
 {
     TSystemDef &r = SystemDef;
     TSysDefSettings &o = r.SysDef;
-    if (!IBTransactionDEF.inTransaction()) IBTransactionDEF.startTransaction();
     try {
+        // The load commits what it started on every path, a failure's too.
+        TransactionGuard g(IBTransactionDEF, TransactionGuard::Exit::Commit);
         IBQSysDefGet.setSql(QStringLiteral("SELECT * FROM SYSDEF WHERE OPCODE=:OPCODE"));
         IBQSysDefGet.paramByName(QStringLiteral("OPCODE")).setInteger(r.OpCode);
         IBQSysDefGet.open();
@@ -202,21 +203,9 @@ bool TDM::fnGetSysDef()
             readInt(kTorihikiOpenKeys[i], o.TorihikiOpen[size_t(i)], S(openDefaults[i]));
         }
         o.LoadedFlag = 1;
-
-        IBTransactionDEF.commit();
         return true;
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.fnGetSysDef"),
-                    QStringLiteral("システム情報の取得に失敗しました。\rアプリケーションを終了します。"), true);
     } catch (const std::exception &e) {
-        const auto *pe = dynamic_cast<const platform::Error *>(&e);
-        ShowErrorMessage(QStringLiteral("システム情報の取得に失敗しました。\rアプリケーションを終了します。"),
-                         pe ? pe->message() : QString::fromLocal8Bit(e.what()));
-    }
-    // The load ends its transaction with a commit on every path.
-    try {
-        IBTransactionDEF.commit();
-    } catch (...) {
+        reportError(e, QStringLiteral("TDM.fnGetSysDef"), QStringLiteral("システム情報の取得に失敗しました。\rアプリケーションを終了します。"));
     }
     return false;
 }
@@ -257,14 +246,8 @@ bool TDM::fnPutSysDef()
         IBQSysDefPut.paramByName(QStringLiteral("OPCODE")).setInteger(r.OpCode);
         IBQSysDefPut.execSQL();
         g.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TDM.fnPutSysDef"),
-                    QStringLiteral("システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。"), true);
-        return false;
     } catch (const std::exception &e) {
-        const auto *pe = dynamic_cast<const platform::Error *>(&e);
-        ShowErrorMessage(QStringLiteral("システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。"),
-                         pe ? pe->message() : QString::fromLocal8Bit(e.what()));
+        reportError(e, QStringLiteral("TDM.fnPutSysDef"), QStringLiteral("システム情報の書き込みに失敗しました。\r現在のシステム設定は保存されません。"));
         return false;
     }
 

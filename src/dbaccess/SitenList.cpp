@@ -7,6 +7,7 @@
 #include "core/Messages.h"
 
 #include <map>
+#include <optional>
 
 namespace {
 
@@ -67,21 +68,15 @@ void TSitenList::Execute(int opCode)
 {
     Clear();
     OpCode = DM && DM->IsUnrestrictedOperator() ? -1 : opCode;
-    const bool started = m_tr && !m_tr->inTransaction();
     try {
-        if (started) m_tr->startTransaction();
+        // Read in a transaction that is committed on every path.
+        std::optional<TransactionGuard> g;
+        if (m_tr) g.emplace(*m_tr, TransactionGuard::Exit::Commit);
         if (AccInf.Medical) loadMedical();
         else loadGeneral();
         Count = int(Lines.size());
-        if (started) m_tr->commit();
-    } catch (const FbError &e) {
-        if (started && m_tr->inTransaction()) m_tr->commit();
-        ShowIBError(e, QStringLiteral("TSitenList.Execute"), QStringLiteral("支店リストの取得に失敗しました。"), true);
-        throw;
     } catch (const std::exception &e) {
-        if (started && m_tr->inTransaction()) m_tr->commit();
-        const auto *pe = dynamic_cast<const platform::Error *>(&e);
-        ShowErrorMessage(QStringLiteral("支店リストの取得に失敗しました。"), pe ? pe->message() : QString::fromLocal8Bit(e.what()));
+        reportError(e, QStringLiteral("TSitenList.Execute"), QStringLiteral("支店リストの取得に失敗しました。"));
         throw;
     }
 }

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <initializer_list>
-#include <limits>
 #include <optional>
 
 const std::array<TZeirituRec, 3> ZeirituTable = {{
@@ -161,18 +160,6 @@ bool inRange(int code, int low, int high) { return code >= low && code <= high; 
 
 bool isOutOfScopeCode(int code) { return code == 810 || code == 910; }
 
-// a x b / c (c > 0) to the fourth decimal, half away from zero; empty when the
-// result does not fit.
-std::optional<Currency> mulDiv(Currency a, Currency b, qint64 c)
-{
-    const __int128 num = static_cast<__int128>(a.raw) * b.raw;
-    __int128 q = num / c;
-    const __int128 r = num % c;
-    if (2 * (r < 0 ? -r : r) >= c) q += num < 0 ? -1 : 1;
-    if (q > std::numeric_limits<qint64>::max() || q < std::numeric_limits<qint64>::min()) return std::nullopt;
-    return Currency::fromRaw(static_cast<qint64>(q));
-}
-
 std::optional<Currency> checkedSub(Currency a, Currency b)
 {
     qint64 r = 0;
@@ -190,7 +177,7 @@ std::optional<Currency> checkedAdd(Currency a, Currency b)
 // A percentage formatted with "#": whole number, nothing for zero.
 QString formatRate(Currency rate)
 {
-    const qint64 whole = RoundCurrency(RoundHalfUp, rate).units();
+    const qint64 whole = rate.units(RoundingMode::HalfUp);
     return whole == 0 ? QString() : QString::number(whole);
 }
 
@@ -344,23 +331,7 @@ bool CheckTokuteiShiireTaxCode(QString &message, int taxCode, int zeirituNo, con
 
 Currency RoundCurrency(int mode, Currency amount)
 {
-    const qint64 r = amount.raw;
-    const qint64 whole = r / Currency::Scale; // toward zero
-    const bool fraction = r % Currency::Scale != 0;
-    switch (mode) {
-    case RoundTruncate:
-        return Currency::fromUnits(whole);
-    case RoundUp:
-        return Currency::fromUnits(fraction ? whole + (r < 0 ? -1 : 1) : whole);
-    default: {
-        // Half away from zero, decided on the fraction.
-        const qint64 rest = r % Currency::Scale;
-        const qint64 half = Currency::Scale / 2;
-        if (rest >= half) return Currency::fromUnits(whole + 1);
-        if (rest <= -half) return Currency::fromUnits(whole - 1);
-        return Currency::fromUnits(whole);
-    }
-    }
+    return amount.rounded(0, RoundingModeOf(mode));
 }
 
 Currency RoundAmount(int mode, Currency amount)
@@ -399,21 +370,25 @@ bool CalcLineTax(const TSwkTaxEntry &entry, TSwkTaxSide &side)
         default: return true; // no method: net and tax stay cleared
         }
     } else {
-        const int mode = category == 1 ? AccInf.TAXU_HASUU : AccInf.TAXH_HASUU;
+        const RoundingMode mode = RoundingModeOf(category == 1 ? AccInf.TAXU_HASUU : AccInf.TAXH_HASUU);
+        // The tax is taken to four decimals, half away from zero, and that
+        // quotient rounded to whole yen by the company's mode.
         switch (entry.TaxCalcu) {
         case TaxIncluded: {
-            // amount x rate / (100 + rate); the rate is a Currency, so scale 100 too
-            const auto quotient = mulDiv(entry.Kingaku, rate, 100 * Currency::Scale + rate.raw);
+            // amount x rate / (100 + rate)
+            const Currency gross = Currency::fromUnits(100) + rate;
+            const auto quotient = entry.Kingaku.checkedMulDiv(rate.raw, gross.raw, RoundingMode::HalfUp);
             if (quotient) {
-                tax = RoundCurrency(mode, *quotient);
+                tax = quotient->rounded(0, mode);
                 net = checkedSub(entry.Kingaku, *tax);
             }
             break;
         }
         case TaxExcluded: {
-            const auto quotient = mulDiv(entry.Kingaku, rate, 100 * Currency::Scale);
+            // amount x rate / 100
+            const auto quotient = entry.Kingaku.checkedMulDiv(rate.raw, Currency::fromUnits(100).raw, RoundingMode::HalfUp);
             if (quotient) {
-                tax = RoundCurrency(mode, *quotient);
+                tax = quotient->rounded(0, mode);
                 net = entry.Kingaku;
             }
             break;
@@ -435,8 +410,8 @@ bool CalcSiwakeTax(TSwkTaxEntry &entry)
 {
     if (IsTokuteiShiireTaxCode(entry.Left.TaxCode) || IsTokuteiShiireTaxCode(entry.Right.TaxCode))
         entry.TaxCalcu = TaxNone;
-    entry.Kingaku = RoundCurrency(RoundTruncate, entry.Kingaku);
-    entry.Zeigaku = RoundCurrency(RoundTruncate, entry.Zeigaku);
+    entry.Kingaku = entry.Kingaku.rounded(0, RoundingMode::Truncate);
+    entry.Zeigaku = entry.Zeigaku.rounded(0, RoundingMode::Truncate);
 
     if (!CalcLineTax(entry, entry.Left)) return false;
     if (!CalcLineTax(entry, entry.Right)) return false;

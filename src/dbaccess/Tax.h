@@ -15,13 +15,6 @@
 
 #include <array>
 
-// Rounding modes of the company.
-enum : int {
-    RoundTruncate = 0, // toward zero
-    RoundHalfUp = 1,   // half away from zero (any mode other than 0 and 2)
-    RoundUp = 2,       // away from zero whenever a fraction remains
-};
-
 // Tax-calculation methods of an entry (TAXCALCU).
 enum : int {
     TaxIncluded = 0,
@@ -83,7 +76,8 @@ bool IsTokuteiShiireTaxCode(int taxCode);
 // A specified-purchase code needs a date from 2015-10-01 and the 8 percent rate.
 bool CheckTokuteiShiireTaxCode(QString &message, int taxCode, int zeirituNo, const QDate &date);
 
-// The amount rounded to whole yen by the rounding mode.
+// The amount rounded to whole yen by a company rounding setting (see
+// RoundingModeOf: 0 truncates, 2 rounds up, any other value rounds half up).
 Currency RoundCurrency(int mode, Currency amount);
 Currency RoundAmount(int mode, Currency amount);
 

@@ -61,7 +61,9 @@ void TUserList::Execute()
     FbTransaction &tr = *m_sqlDef.Transaction;
     const bool started = !tr.inTransaction();
     try {
-        if (started) tr.startTransaction();
+        // Committed on every path; a database error is reported by the list
+        // only when the transaction is its own.
+        TransactionGuard g(tr, TransactionGuard::Exit::Commit);
         QStringList count{QStringLiteral("SELECT COUNT(O.GROUPID) AS RECCNT FROM OPERATOR O"),
                           QStringLiteral("INNER JOIN LEVELNAME L ON (O.JOBLEVEL=L.LEVELNO)"),
                           QStringLiteral("WHERE (O.GROUPID=:GROUPID) AND (O.OPCODE>=10)")};
@@ -110,13 +112,6 @@ void TUserList::Execute()
         ShowErrorMessage(kFailed, e.message());
     }
     Count = int(Lines.size());
-    if (started && tr.inTransaction()) {
-        try {
-            tr.commit();
-        } catch (const std::exception &) {
-            tr.rollback();
-        }
-    }
 }
 
 int TUserList::GetOpCode(int i) const

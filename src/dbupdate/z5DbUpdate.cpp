@@ -91,14 +91,9 @@ void TDbUpdateBox::SetDbVersion()
     FbDatabase &db = FDbKind == 0 ? DM->IBDatabaseDEF : DM->IBDatabaseDAT;
     FbTransaction tr(&db, {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")});
     FbQuery q(&db, &tr);
-    const auto commit = [&tr] {
-        try {
-            if (tr.inTransaction()) tr.commit();
-        } catch (...) {
-        }
-    };
     try {
-        if (!tr.inTransaction()) tr.startTransaction();
+        // The read is committed on every path.
+        TransactionGuard g(tr, TransactionGuard::Exit::Commit);
         q.setSql(QStringList{FDbKind == 0 ? QStringLiteral("SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM VERSION")
                                           : QStringLiteral("SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM ACCVERSION"),
                              QStringLiteral("ORDER BY MAJOR DESC,MINOR1 DESC,MINOR2 DESC")});
@@ -109,13 +104,8 @@ void TDbUpdateBox::SetDbVersion()
             FDbVersion.Rev = q.fieldByName(QStringLiteral("REV")).asInteger();
         }
         q.close();
-        tr.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, kOperation, kText);
-        commit();
     } catch (const std::exception &e) {
-        ShowErrorMessage(kText, QString::fromStdString(e.what()));
-        commit();
+        reportError(e, kOperation, kText, false);
     }
 }
 

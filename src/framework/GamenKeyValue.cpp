@@ -34,32 +34,12 @@ void TGamenKeyValue::FukugenValue(const QString &key, QString &value)
     value.clear();
     if (m_opCode == 0 || key.isEmpty() || !DM) return;
     SetKeyName(key);
-    FbTransaction &tr = DM->IBTransactionDEF;
-    const bool started = !tr.inTransaction();
+    // A failure inside a caller's transaction is the caller's to report.
+    const bool ownTransaction = !DM->IBTransactionDEF.inTransaction();
     try {
-        if (started) tr.startTransaction();
-        FbQuery q(&DM->IBDatabaseDEF, &tr);
-        q.setSql(QStringList{QStringLiteral("SELECT SSTR FROM STYLECOLOR"),
-                             QStringLiteral("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME")});
-        q.paramByName(QStringLiteral("OPCODE")).setInteger(m_opCode);
-        q.paramByName(QStringLiteral("STYLENAME")).setString(m_styleName);
-        q.open();
-        while (!q.eof()) {
-            m_value = q.fieldByName(QStringLiteral("SSTR")).asString();
-            q.next();
-        }
-        q.close();
-        if (started) tr.commit();
-    } catch (const FbError &e) {
-        if (started) {
-            ShowIBError(e, QStringLiteral("TGamenValue.FukugenValue"), QStringLiteral("前回の画面値の取得に失敗しました。"));
-            if (tr.inTransaction()) tr.commit();
-        }
+        m_value = DM->readStyleColor(m_opCode, m_styleName);
     } catch (const std::exception &e) {
-        if (started) {
-            ShowErrorMessage(QStringLiteral("前回の画面値の取得に失敗しました。"), QString::fromLocal8Bit(e.what()));
-            if (tr.inTransaction()) tr.commit();
-        }
+        if (ownTransaction) reportError(e, QStringLiteral("TGamenValue.FukugenValue"), QStringLiteral("前回の画面値の取得に失敗しました。"), false);
     }
     value = m_value;
 }
@@ -70,48 +50,10 @@ void TGamenKeyValue::HozonValue(const QString &key, const QString &value)
     SetKeyName(key);
     m_value = TrimZen(value);
     if (SjisLength(m_value) > 1024) m_value = cutBytes(m_value, 1024);
-    FbTransaction &tr = DM->IBTransactionDEF;
-    const bool started = !tr.inTransaction();
+    const bool ownTransaction = !DM->IBTransactionDEF.inTransaction();
     try {
-        if (started) tr.startTransaction();
-        FbQuery q(&DM->IBDatabaseDEF, &tr);
-        q.setSql(QStringList{QStringLiteral("SELECT COUNT(OPCODE) AS RECCNT FROM STYLECOLOR"),
-                             QStringLiteral("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME")});
-        q.paramByName(QStringLiteral("OPCODE")).setInteger(m_opCode);
-        q.paramByName(QStringLiteral("STYLENAME")).setString(m_styleName);
-        q.open();
-        const int count = q.eof() ? 0 : q.fieldByName(QStringLiteral("RECCNT")).asInteger();
-        q.close();
-        if (count != 0) {
-            q.setSql(QStringList{
-                QStringLiteral("UPDATE STYLECOLOR SET OPCODE=:OPCODE,STYLENAME=:STYLENAME,LINECOLOR1=:LINECOLOR1,"
-                               "LINECOLOR2=:LINECOLOR2,LINECOLOR3=:LINECOLOR3,LINECOLOR4=:LINECOLOR4,"
-                               "LINECOLOR5=:LINECOLOR5,NETCOLOR1=:NETCOLOR1,NETCOLOR2=:NETCOLOR2,SSTR=:SSTR"),
-                QStringLiteral("WHERE OPCODE=:OPCODE AND STYLENAME=:STYLENAME")});
-        } else {
-            q.setSql(QStringList{
-                QStringLiteral("INSERT INTO STYLECOLOR(OPCODE,STYLENAME,LINECOLOR1,LINECOLOR2,LINECOLOR3,LINECOLOR4,"
-                               "LINECOLOR5,NETCOLOR1,NETCOLOR2,SSTR)"),
-                QStringLiteral("VALUES(:OPCODE,:STYLENAME,:LINECOLOR1,:LINECOLOR2,:LINECOLOR3,:LINECOLOR4,:LINECOLOR5,"
-                               ":NETCOLOR1,:NETCOLOR2,:SSTR)")});
-        }
-        q.paramByName(QStringLiteral("OPCODE")).setInteger(m_opCode);
-        q.paramByName(QStringLiteral("STYLENAME")).setString(m_styleName);
-        for (const char *c : {"LINECOLOR1", "LINECOLOR2", "LINECOLOR3", "LINECOLOR4", "LINECOLOR5", "NETCOLOR1",
-                              "NETCOLOR2"})
-            q.paramByName(QString::fromLatin1(c)).setInteger(-1);
-        q.paramByName(QStringLiteral("SSTR")).setString(m_value);
-        q.execSQL();
-        if (started) tr.commit();
-    } catch (const FbError &e) {
-        if (started) {
-            ShowIBError(e, QStringLiteral("TGamenValue.HozonValue"), QStringLiteral("画面値の保存に失敗しました。"));
-            if (tr.inTransaction()) tr.commit();
-        }
+        DM->writeStyleColor(m_opCode, m_styleName, m_value);
     } catch (const std::exception &e) {
-        if (started) {
-            ShowErrorMessage(QStringLiteral("画面値の保存に失敗しました。"), QString::fromLocal8Bit(e.what()));
-            if (tr.inTransaction()) tr.commit();
-        }
+        if (ownTransaction) reportError(e, QStringLiteral("TGamenValue.HozonValue"), QStringLiteral("画面値の保存に失敗しました。"), false);
     }
 }

@@ -134,12 +134,12 @@ int ExecuteProcessForm(TBSDI *form, bool modal, const std::function<void()> &pre
     }
     if (!form->SkipProcessCheck && MenuCallbackHook && MenuCallbackHook(10, QString()) > 0) {
         MessageDlg(OtherProcessesOpenText(), TMsgDlgType::mtWarning, mbOK);
-        form->deleteLater(); // never shown, so it would never free itself
+        form->freeOnClose(); // never shown, so it would never free itself
         return 0;
     }
     if (!form->CreateDone) {
         MessageDlg(TBSDI::InitFailedText(form->windowTitle()), TMsgDlgType::mtError, mbOK);
-        form->deleteLater();
+        form->freeOnClose();
         return -1;
     }
     form->SetFormPosition(0, 0, 0, 0, 0);

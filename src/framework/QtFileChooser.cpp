@@ -35,7 +35,7 @@ public:
 
 } // namespace
 
-void InstallQtFileChooser()
+void installQtFileChooser()
 {
     static QtFileChooser chooser;
     FileChooser::install(&chooser);

@@ -5,7 +5,7 @@
 #include <QLocale>
 #include <QTranslator>
 
-bool InstallJapaneseQtTranslations()
+bool installJapaneseQtTranslations()
 {
     static QTranslator *installed = nullptr;
     if (installed) return true;

@@ -5,4 +5,4 @@
 
 // Loads and installs them once; false when Qt's Japanese translation is not
 // installed (the texts then stay English).
-bool InstallJapaneseQtTranslations();
+bool installJapaneseQtTranslations();

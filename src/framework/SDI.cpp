@@ -8,6 +8,7 @@
 #include "dbaccess/Globals.h"
 #include "core/Messages.h"
 #include "core/SjisText.h"
+#include "dbaccess/FormStore.h"
 #include "framework/FrameworkFonts.h"
 #include "framework/MessageDlg2.h"
 #include "framework/xPlButton.h"
@@ -25,6 +26,7 @@
 #include <QTimer>
 #include <QToolTip>
 
+#include <unordered_set>
 #include <cmath>
 
 QPointer<QWidget> MainFormWidget;
@@ -321,7 +323,37 @@ void TBSDI::done(int r)
     QApplication::restoreOverrideCursor();
     QDialog::done(r);
     m_closing = false;
-    if (!KeepOnClose) deleteLater();
+    freeOnClose();
+}
+
+namespace {
+
+// The forms made with new, by their address: only those may free themselves.
+std::unordered_set<const void *> &heapForms()
+{
+    static std::unordered_set<const void *> forms;
+    return forms;
+}
+
+} // namespace
+
+void *TBSDI::operator new(std::size_t size)
+{
+    void *p = ::operator new(size);
+    heapForms().insert(p);
+    return p;
+}
+
+void TBSDI::operator delete(void *p) noexcept
+{
+    heapForms().erase(p);
+    ::operator delete(p);
+}
+
+void TBSDI::freeOnClose()
+{
+    // The whole object's address: a form class may have more than one base.
+    if (!KeepOnClose && heapForms().count(dynamic_cast<const void *>(this))) deleteLater();
 }
 
 void TBSDI::FormClose()
@@ -336,36 +368,7 @@ void TBSDI::PutProcRirekiInfo(int state)
 {
     if (!DM || !DM->IBDatabaseDAT.connected()) return;
     if (!IBTransactionDAT.database()) IBTransactionDAT.setDatabase(&DM->IBDatabaseDAT);
-    const bool started = !IBTransactionDAT.inTransaction();
-    const QString job = SjisLeft(windowTitle(), 80);
-    try {
-        if (started) IBTransactionDAT.startTransaction();
-        FbStoredProc sp(&DM->IBDatabaseDAT, &IBTransactionDAT);
-        sp.StoredProcName = QStringLiteral("OPINF_DELETE");
-        sp.paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
-        sp.paramByName(QStringLiteral("JOBNAME")).setString(job);
-        sp.paramByName(QStringLiteral("STATE"))
-            .setString(state == 0 ? QStringLiteral("エラー終了") : QStringLiteral("正常終了"));
-        sp.execProc();
-        if (state == 0) {
-            FbQuery q(&DM->IBDatabaseDAT, &IBTransactionDAT);
-            q.setSql(QStringList{QStringLiteral("INSERT INTO OPINF(OPCODE,JOBNAME,PCNAME,OPENTIME)"),
-                                 QStringLiteral("VALUES(:OPCODE,:JOBNAME,:PCNAME,:OPENTIME)")});
-            q.paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
-            q.paramByName(QStringLiteral("JOBNAME")).setString(job);
-            q.paramByName(QStringLiteral("PCNAME")).setString(SystemDef.PcName);
-            q.paramByName(QStringLiteral("OPENTIME")).setDateTime(QDateTime::currentDateTime());
-            q.execSQL();
-        }
-        if (started) IBTransactionDAT.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TBSDI.PutProcRirekiInfo"), QString());
-        if (started && IBTransactionDAT.inTransaction()) IBTransactionDAT.rollback();
-        throw;
-    } catch (...) {
-        if (started && IBTransactionDAT.inTransaction()) IBTransactionDAT.rollback();
-        throw;
-    }
+    formstore::writeOperationLog(IBTransactionDAT, SystemDef.OpCode, SjisLeft(windowTitle(), 80), SystemDef.PcName, state);
 }
 
 // ---- stored bounds ----
@@ -373,49 +376,10 @@ void TBSDI::PutProcRirekiInfo(int state)
 void TBSDI::GetFormSize()
 {
     if (!SaveFormSize || !DM || !DM->IBDatabaseDEF.connected()) return;
-    FbTransaction &tr = DM->IBTransactionDEF;
-    const bool started = !tr.inTransaction();
-    try {
-        if (started) tr.startTransaction();
-        auto q = DM->CreateAccQuery(QStringLiteral("ACCDEF"), false);
-        q->setSql(QStringList{QStringLiteral("SELECT FMTOP,FMLEFT,FMHEIGHT,FMWIDTH FROM FORMRSIZE"),
-                              QStringLiteral("WHERE FMNAME=:FMNAME AND OPCODE=:OPCODE")});
-        q->paramByName(QStringLiteral("FMNAME")).setString(objectName());
-        q->paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
-        q->open();
-        if (q->eof()) {
-            q->close();
-            const QSize sz = DefaultFormSize(m_ppi, SystemDef.FrameHeight);
-            q->setSql(QStringList{QStringLiteral("INSERT INTO FORMRSIZE"),
-                                  QStringLiteral("VALUES(:OPCODE ,:FNAME,:TOP,:LEFT,:HEIGHT,:WIDTH,:DEFHEIGHT,:DEFWIDTH)")});
-            q->paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
-            q->paramByName(QStringLiteral("FNAME")).setString(objectName());
-            q->paramByName(QStringLiteral("TOP")).setInteger(0);
-            q->paramByName(QStringLiteral("LEFT")).setInteger(0);
-            q->paramByName(QStringLiteral("HEIGHT")).setInteger(sz.height());
-            q->paramByName(QStringLiteral("WIDTH")).setInteger(sz.width());
-            q->paramByName(QStringLiteral("DEFHEIGHT")).setInteger(sz.height());
-            q->paramByName(QStringLiteral("DEFWIDTH")).setInteger(sz.width());
-            q->execSQL();
-            move(0, 0);
-            resize(sz);
-        } else {
-            const int top = q->fieldByName(QStringLiteral("FMTOP")).asInteger();
-            const int left = q->fieldByName(QStringLiteral("FMLEFT")).asInteger();
-            const int h = q->fieldByName(QStringLiteral("FMHEIGHT")).asInteger();
-            const int w = q->fieldByName(QStringLiteral("FMWIDTH")).asInteger();
-            q->close();
-            move(left, top);
-            resize(w, h);
-        }
-        if (started) tr.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TBSDI.GetFormSize"), QString());
-        if (started && tr.inTransaction()) tr.rollback();
-    } catch (...) {
-        if (started && tr.inTransaction()) tr.rollback();
-        throw;
-    }
+    QRect bounds;
+    if (!formstore::readBounds(objectName(), SystemDef.OpCode, DefaultFormSize(m_ppi, SystemDef.FrameHeight), bounds)) return;
+    move(bounds.topLeft());
+    resize(bounds.size());
 }
 
 void TBSDI::PutFormSize()
@@ -436,28 +400,7 @@ void TBSDI::PutFormSize()
     }
     if (top > mainSize.height()) top = 0;
     if (left > mainSize.width()) left = 0;
-    FbTransaction &tr = DM->IBTransactionDEF;
-    const bool started = !tr.inTransaction();
-    try {
-        if (started) tr.startTransaction();
-        auto q = DM->CreateAccQuery(QStringLiteral("ACCDEF"), false);
-        q->setSql(QStringList{QStringLiteral("UPDATE FORMRSIZE SET FMTOP=:FMTOP,FMLEFT=:FMLEFT,FMHEIGHT=:FMHEIGHT,FMWIDTH=:FMWIDTH"),
-                              QStringLiteral("WHERE OPCODE=:OPCODE AND FMNAME=:FMNAME")});
-        q->paramByName(QStringLiteral("FMTOP")).setInteger(top);
-        q->paramByName(QStringLiteral("FMLEFT")).setInteger(left);
-        q->paramByName(QStringLiteral("FMHEIGHT")).setInteger(h);
-        q->paramByName(QStringLiteral("FMWIDTH")).setInteger(w);
-        q->paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
-        q->paramByName(QStringLiteral("FMNAME")).setString(objectName());
-        q->execSQL();
-        if (started) tr.commit();
-    } catch (const FbError &e) {
-        ShowIBError(e, QStringLiteral("TBSDI.PutFormSize"), QString());
-        if (started && tr.inTransaction()) tr.rollback();
-    } catch (...) {
-        if (started && tr.inTransaction()) tr.rollback();
-        throw;
-    }
+    formstore::writeBounds(objectName(), SystemDef.OpCode, QRect(left, top, w, h));
 }
 
 // ---- positioning ----

@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QPointer>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
@@ -75,6 +76,8 @@ public:
     bool SaveFormSize;
     bool ReloadAccInfo;
     bool NotifyActivate;
+    // Closing frees a form made with new unless this is on; a form on the
+    // stack is never freed by closing (see freeOnClose).
     bool KeepOnClose = false;
     bool FirstPositioning = true;
     bool ShownOnce = false;
@@ -108,6 +111,13 @@ public:
     const QFont &userFont() const { return m_userFont; }
 
     void done(int r) override;
+    // Frees the form later when it was made with new and is not kept; a form
+    // that lives on the stack or inside another object is left to its owner.
+    void freeOnClose();
+    static void *operator new(std::size_t size);
+    static void operator delete(void *p) noexcept;
+    static void *operator new(std::size_t, void *where) noexcept { return where; } // placement, not a heap form
+    static void operator delete(void *, void *) noexcept {}
     void accept() override { done(1); }
     void reject() override { done(2); }
 

@@ -74,7 +74,7 @@ TEST_F(ExportTest, SixMethodsGiveTheExpectedFile)
     {
         // As the wizard and the benchmark prepare it.
         THojinZeiGenkaDataExport exporter(7, out);
-        PrepareExportFromCompany(exporter, root.companyDir, AccInf);
+        prepareExportFromCompany(exporter, root.companyDir, AccInf);
         WriteIntermediateFile(exporter, out);
     }
     const QByteArray bytes = testenv::readFile(out);
@@ -228,6 +228,33 @@ TEST_F(ExportTest, OldAssetLimitDependsOnTheYearStart)
         const QString s = QStringLiteral("HJK160119"), r = QStringLiteral("TEIGAKU_MEISAI_19");
         EXPECT_EQ(cell(flat, s, r, 1, QStringLiteral("2400")), atLimit ? QStringLiteral("0") : QString());
         EXPECT_EQ(cell(flat, s, r, 1, QStringLiteral("2320")), atLimit ? QString() : QStringLiteral("0"));
+    }
+}
+
+TEST_F(ExportTest, LumpSumThirdFollowsTheCompanyRounding)
+{
+    // A third of the summed bases, in whole yen by the company's setting (any
+    // setting other than 0 and 2 rounds half up).
+    struct Case { int setting; const char *base; const char *third; };
+    const Case cases[] = {
+        {0, "100000", "33333"}, {1, "100000", "33333"}, {2, "100000", "33334"},
+        {0, "100001", "33333"}, {1, "100001", "33334"}, {2, "100001", "33334"}, {5, "100001", "33334"},
+        {2, "99999", "33333"},
+    };
+    const QString total = QStringLiteral("REPORT/DATA/HJK160819/IKKATU_TOUKI/IKKATU_TOUKI_%1=%2");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(testing::Message() << "setting " << c.setting << " base " << c.base);
+        exec(QStringLiteral("ACCDAT"), QStringLiteral("DELETE FROM KS_SISAN"));
+        insert({1, 4, "1411", u"一括", "2024-05-01", 3, "0", c.base, "0", "0", "0", "0", "0", 2, 12});
+        AccInf.SDAI_HASUU1 = c.setting;
+        {
+            THojinZeiGenkaDataExport exporter(0, out);
+            WriteIntermediateFile(exporter, out);
+        }
+        const QStringList flat = flatten(readCp932(out));
+        EXPECT_TRUE(flat.contains(total.arg(QStringLiteral("0200"), QLatin1String(c.base))));
+        EXPECT_TRUE(flat.contains(total.arg(QStringLiteral("0400"), QLatin1String(c.third))));
+        EXPECT_TRUE(flat.contains(total.arg(QStringLiteral("0500"), QLatin1String(c.third))));
     }
 }
 

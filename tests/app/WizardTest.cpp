@@ -145,9 +145,9 @@ TEST_F(MainWizardTest, ChoosesTheDataAndWritesTheFile)
 
         f.btnDataSentakuClick();
         ASSERT_TRUE(f.DataSetOpen);
-        ASSERT_EQ(f.DataInfoLines().size(), 4);
-        EXPECT_EQ(f.DataInfoLines().value(1), QStringLiteral("会社名=サンプル株式会社"));
-        EXPECT_EQ(f.DataInfoLines().value(2), QStringLiteral("会計年度=10期"));
+        ASSERT_EQ(f.dataInfoLines().size(), 4);
+        EXPECT_EQ(f.dataInfoLines().value(1), QStringLiteral("会社名=サンプル株式会社"));
+        EXPECT_EQ(f.dataInfoLines().value(2), QStringLiteral("会計年度=10期"));
         EXPECT_EQ(platform::IniFile(TDataInfomation::IniFileOf(root.companyDir)).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")),
                   QStringLiteral("2"));
 
@@ -256,7 +256,7 @@ TEST_F(FilePageTest, AFolderThatCannotTakeTheFileIsRefusedBeforeTheRun)
     // The login and the chosen data set are still there.
     EXPECT_TRUE(f.LoggedIn);
     EXPECT_TRUE(f.DataSetOpen);
-    EXPECT_EQ(f.DataInfoLines().size(), 4);
+    EXPECT_EQ(f.dataInfoLines().size(), 4);
 
     // "~" is the home folder.
     EXPECT_EQ(next(f, QStringLiteral("~/RC25.xml")), QStringLiteral("page5"));
@@ -353,7 +353,7 @@ TEST_F(MainWizardTest, AnOldDataVersionIsAskedAboutAndReleased)
     EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("このプログラムで処理できるデータバージョンに達していません。\rデータバージョン:11.0.0以降")));
     EXPECT_FALSE(f.DataSetOpen);
     EXPECT_FALSE(dm->IBDatabaseDAT.connected());
-    EXPECT_EQ(f.DataInfoLines().size(), 0);
+    EXPECT_EQ(f.dataInfoLines().size(), 0);
     EXPECT_EQ(platform::IniFile(status).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")), QStringLiteral("1"));
     EXPECT_TRUE(boxes.allAnswered());
 }
@@ -377,7 +377,7 @@ TEST_F(MainWizardTest, CancellingTheScreenKeepsTheChosenDataSetOpen)
     EXPECT_TRUE(f.DataSetOpen);
     EXPECT_TRUE(dm->IBDatabaseDAT.connected());
     EXPECT_EQ(SystemDef.DataDir, root.companyDir);
-    EXPECT_EQ(f.DataInfoLines().size(), 4);
+    EXPECT_EQ(f.dataInfoLines().size(), 4);
     EXPECT_EQ(platform::IniFile(status).readString(QStringLiteral("DATASTS"), QStringLiteral("STATUS")), QStringLiteral("2"));
     EXPECT_TRUE(f.CheckDataSelected());
     f.ReleaseAll();
@@ -421,7 +421,7 @@ TEST_F(MainWizardTest, ASharedDataSetIsFetchedForTheRunAndStoredBackAtTheEnd)
     f.btnDataSentakuClick();
     ASSERT_TRUE(f.DataSetOpen);
     EXPECT_EQ(lockOf(), QStringLiteral("1"));
-    EXPECT_EQ(f.DataInfoLines().size(), 4);
+    EXPECT_EQ(f.dataInfoLines().size(), 4);
     f.ReleaseAll();
     ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
     EXPECT_EQ(lockOf(), QStringLiteral("0"));
@@ -639,7 +639,7 @@ TEST_F(ProgramTest, AloneWritesTheFileOfTheExportTests)
         f.Wizard1->NextClick(f.Button2);
         f.btnDataSentaku->click();
         EXPECT_EQ(FakeDataSelection::params.last(), QStringLiteral("FormStyle=2"));
-        EXPECT_EQ(f.DataInfoLines().size(), 4);
+        EXPECT_EQ(f.dataInfoLines().size(), 4);
         screenshot(f, QStringLiteral("page2"));
         f.Wizard1->NextClick(f.Button2);
         ASSERT_EQ(pageOf(f), QStringLiteral("page4"));
@@ -697,7 +697,7 @@ TEST_F(ProgramTest, FromLoginThroughTheDataSelectionScreenToTheFile)
         f.Wizard1->NextClick(f.Button2);
         f.btnDataSentaku->click();
         EXPECT_FALSE(f.DataSetOpen);
-        EXPECT_EQ(f.DataInfoLines().size(), 0);
+        EXPECT_EQ(f.dataInfoLines().size(), 0);
 
         exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET VER_MAJOR=11,VER_MINOR1=0,VER_TEXT='11.0.0' WHERE REC=3"));
         boxes.answer(mrOk); // choose again
@@ -705,11 +705,11 @@ TEST_F(ProgramTest, FromLoginThroughTheDataSelectionScreenToTheFile)
         oldAfterQuestion = statusOf(3);
         ASSERT_TRUE(f.DataSetOpen);
         heldWhileOpen = statusOf(1);
-        EXPECT_EQ(f.DataInfoLines().size(), 4);
-        EXPECT_TRUE(f.DataInfoLines().value(0).startsWith(QStringLiteral("データ区分=法人"))) << f.DataInfoLines().value(0).toStdString();
-        EXPECT_EQ(f.DataInfoLines().value(1), QStringLiteral("会社名=A&B<C>D㈱"));
-        EXPECT_EQ(f.DataInfoLines().value(2), QStringLiteral("会計年度=10期"));
-        EXPECT_TRUE(f.DataInfoLines().value(3).startsWith(QStringLiteral("会計期間=")));
+        EXPECT_EQ(f.dataInfoLines().size(), 4);
+        EXPECT_TRUE(f.dataInfoLines().value(0).startsWith(QStringLiteral("データ区分=法人"))) << f.dataInfoLines().value(0).toStdString();
+        EXPECT_EQ(f.dataInfoLines().value(1), QStringLiteral("会社名=A&B<C>D㈱"));
+        EXPECT_EQ(f.dataInfoLines().value(2), QStringLiteral("会計年度=10期"));
+        EXPECT_TRUE(f.dataInfoLines().value(3).startsWith(QStringLiteral("会計期間=")));
         screenshot(f, QStringLiteral("page2-chosen"));
 
         f.Wizard1->NextClick(f.Button2);
@@ -763,7 +763,7 @@ TEST_F(ProgramTest, EscAfterARefusalLeavesTheOtherOperatorsDataSetAlone)
         f.btnDataSentaku->click();
         open = f.DataSetOpen;
         connected = DM->IBDatabaseDAT.connected();
-        summary = f.DataInfoLines();
+        summary = f.dataInfoLines();
         boxes.answer(mrYes);
         f.btnCancel->click();
     });

@@ -526,7 +526,7 @@ TEST_F(DataSentakuListTest, ADataSetMadeOutsideTheListIsListedFromItsDatabase)
     ASSERT_EQ(row.DATATYPE, 0);
     ASSERT_TRUE(row.ENTTEXT.isEmpty());
 
-    ASSERT_TRUE(RegisterDataSetRow(root.companyDir));
+    ASSERT_TRUE(registerDataSetRow(root.companyDir));
     row = TDataListRec();
     row.REC = 1;
     ctl.GetDataListRecord(0, row, true);
@@ -548,10 +548,10 @@ TEST_F(DataSentakuListTest, ADataSetMadeOutsideTheListIsListedFromItsDatabase)
 
     // A name the list already has stays; a folder without a row or a database is not listed.
     exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET ENTTEXT='一覧名' WHERE REC=1"));
-    ASSERT_TRUE(RegisterDataSetRow(root.companyDir));
+    ASSERT_TRUE(registerDataSetRow(root.companyDir));
     EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT ENTTEXT FROM DATALIST WHERE REC=1")), QStringLiteral("一覧名"));
-    EXPECT_FALSE(RegisterDataSetRow(slot(2)));
-    EXPECT_FALSE(RegisterDataSetRow(testenv::sandbox() + QStringLiteral("/elsewhere")));
+    EXPECT_FALSE(registerDataSetRow(slot(2)));
+    EXPECT_FALSE(registerDataSetRow(testenv::sandbox() + QStringLiteral("/elsewhere")));
 }
 
 TEST_F(DataSentakuListTest, ADataPlaceReadsItsOwnListInTheServerModes)

@@ -231,6 +231,153 @@ TEST_F(FbClientTest, ReconnectAndServices)
     EXPECT_FALSE(QFileInfo::exists(restored));
 }
 
+namespace {
+
+// Only possible when no attachment to the file is left anywhere in the process.
+void dropAlone(const QString &path)
+{
+    FbDatabase last;
+    last.DatabaseName = path;
+    last.Params = kParams;
+    last.open();
+    EXPECT_EQ(last.otherAttachments(), 0);
+    last.dropDatabase();
+    EXPECT_FALSE(last.connected());
+    EXPECT_FALSE(QFileInfo::exists(path));
+}
+
+} // namespace
+
+TEST_F(FbClientTest, StatementsFailingMidwayLeaveTheConnectionUsableAndClosable)
+{
+    tr.startTransaction();
+    FbQuery ins(&db, &tr);
+    ins.setSql(QStringLiteral("INSERT INTO T (ID, MEMO, PIC) VALUES (:ID, :MEMO, :PIC)"));
+    for (int id : {2, 3}) {
+        ins.paramByName(QStringLiteral("ID")).setInteger(id);
+        ins.paramByName(QStringLiteral("MEMO")).setString(QStringLiteral("メモ%1").arg(id).repeated(5000));
+        ins.paramByName(QStringLiteral("PIC")).setBytes(QByteArray(70000, char(id)));
+        ins.execSQL();
+    }
+
+    // The cursor fails on its third row, after blobs were read on the second.
+    FbQuery sel(&db, &tr);
+    sel.setSql(QStringLiteral("SELECT ID, MEMO, PIC, 10 / (ID - 3) FROM T WHERE ID > 0 ORDER BY ID"));
+    sel.open();
+    sel.next();
+    ASSERT_FALSE(sel.eof());
+    EXPECT_EQ(sel.field(1).asString(), QStringLiteral("メモ2").repeated(5000));
+    EXPECT_EQ(sel.field(2).asBytes(), QByteArray(70000, char(2)));
+    try {
+        sel.next();
+        FAIL() << "no error on the third row";
+    } catch (const FbError &e) {
+        EXPECT_EQ(e.sqlCode(), -802) << e.message().toStdString();
+    }
+    sel.close();
+    EXPECT_FALSE(sel.active());
+    // The same statement runs again.
+    sel.open();
+    EXPECT_EQ(sel.field(0).asInteger(), 1);
+    EXPECT_EQ(sel.field(3).asInteger(), 10 / (1 - 3));
+    sel.close();
+
+    // An insert fails on its key after its blobs were written.
+    ins.paramByName(QStringLiteral("ID")).setInteger(3);
+    ins.paramByName(QStringLiteral("MEMO")).setString(QStringLiteral("重複"));
+    try {
+        ins.execSQL();
+        FAIL() << "a second row 3";
+    } catch (const FbError &e) {
+        EXPECT_EQ(e.sqlCode(), -803) << e.message().toStdString();
+    }
+    ins.paramByName(QStringLiteral("ID")).setInteger(4);
+    ins.execSQL();
+    EXPECT_EQ(ins.rowsAffected(), 1);
+
+    // An insert refused while its input is being built: text SJIS cannot hold.
+    ins.paramByName(QStringLiteral("ID")).setInteger(5);
+    ins.paramByName(QStringLiteral("MEMO")).setString(QStringLiteral("한국어"));
+    EXPECT_THROW(ins.execSQL(), FbError);
+
+    tr.commit();
+    tr.startTransaction();
+    FbQuery cnt(&db, &tr);
+    cnt.setSql(QStringLiteral("SELECT COUNT(*), SUM(ID) FROM T"));
+    cnt.open();
+    EXPECT_EQ(cnt.field(0).asInteger(), 4);
+    EXPECT_EQ(cnt.field(1).asInteger(), 1 + 2 + 3 + 4);
+    tr.commit();
+
+    db.close();
+    EXPECT_FALSE(sel.prepared());
+    EXPECT_FALSE(ins.prepared());
+    dropAlone(path);
+}
+
+TEST_F(FbClientTest, RefusedCommitKeepsTheTransactionForItsRollback)
+{
+    ExecuteSqlScript(db, QStringLiteral(
+        "CREATE EXCEPTION E_REFUSED 'commit refused';\n"
+        "SET TERM ^ ;\n"
+        "CREATE TRIGGER REFUSE_COMMIT ON TRANSACTION COMMIT AS\n"
+        "BEGIN IF (RDB$GET_CONTEXT('USER_TRANSACTION', 'REFUSE') = '1') THEN EXCEPTION E_REFUSED; END^\n"
+        "SET TERM ; ^\n"));
+    tr.startTransaction();
+    FbQuery q(&db, &tr);
+    q.setSql(QStringLiteral("INSERT INTO T (ID, MEMO) VALUES (7, :MEMO)"));
+    q.paramByName(QStringLiteral("MEMO")).setString(QStringLiteral("取り消される行"));
+    q.execSQL();
+    FbQuery refuse(&db, &tr);
+    refuse.setSql(QStringLiteral("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', 'REFUSE', '1') FROM RDB$DATABASE"));
+    refuse.open(); // left open: the commit ends it first
+
+    try {
+        tr.commit();
+        FAIL() << "the commit was not refused";
+    } catch (const FbError &e) {
+        EXPECT_TRUE(e.message().contains(QStringLiteral("commit refused"))) << e.message().toStdString();
+    }
+    EXPECT_FALSE(refuse.active());
+    ASSERT_TRUE(tr.inTransaction());
+    // Still the same transaction: it sees its own row.
+    FbQuery mine(&db, &tr);
+    mine.setSql(QStringLiteral("SELECT MEMO FROM T WHERE ID = 7"));
+    mine.open();
+    ASSERT_FALSE(mine.eof());
+    EXPECT_EQ(mine.field(0).asString(), QStringLiteral("取り消される行"));
+
+    tr.rollback();
+    EXPECT_FALSE(tr.inTransaction());
+    tr.startTransaction();
+    mine.open();
+    EXPECT_TRUE(mine.eof());
+    tr.commit();
+
+    db.close();
+    EXPECT_FALSE(db.connected());
+    dropAlone(path);
+}
+
+TEST_F(FbClientTest, FailedServiceActionLeavesTheServicesUsable)
+{
+    FbServices svc(QString(), QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+    const QString dir = QFileInfo(path).absolutePath();
+    EXPECT_THROW(svc.backup(dir + QStringLiteral("/missing.fdb"), dir + QStringLiteral("/missing.fbk")), FbError);
+    EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/missing.fbk")));
+
+    // The next actions run on the same object.
+    const QString fbk = dir + QStringLiteral("/t.fbk");
+    int lines = 0;
+    svc.backup(path, fbk, [&](const QString &) { ++lines; });
+    EXPECT_GT(lines, 0);
+    EXPECT_GT(QFileInfo(fbk).size(), 0);
+    const QString restored = dir + QStringLiteral("/r.fdb");
+    svc.restore(fbk, restored, false);
+    EXPECT_NO_THROW(svc.validate(restored));
+    dropAlone(restored);
+}
+
 TEST(SqlScript, SplitsOnTerminatorsOutsideQuotesAndComments)
 {
     const QStringList s = SplitSqlScript(QStringLiteral(

@@ -15,6 +15,8 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 
+#include <memory>
+
 namespace {
 void flushDeletes()
 {
@@ -116,6 +118,26 @@ TEST(BaseForm, EscClosesADialogStyleForm)
     EXPECT_EQ(f->result(), 2);
     flushDeletes();
     EXPECT_TRUE(guard.isNull()); // freed unless kept
+}
+
+TEST(BaseForm, AFormOnTheStackOrInsideAnotherIsNotFreedByClosing)
+{
+    // Closed and the deferred deletions run while the forms still live: a
+    // form that freed itself here would be destroyed twice.
+    SampleForm onStack;
+    struct Holder {
+        SampleForm inside;
+    };
+    auto holder = std::make_unique<Holder>();
+    for (SampleForm *f : {&onStack, &holder->inside}) {
+        fwtest::showActive(f);
+        fwtest::tap(f->edit, Qt::Key_Escape);
+        EXPECT_FALSE(f->isVisible());
+    }
+    QPointer<SampleForm> stackGuard(&onStack), insideGuard(&holder->inside);
+    flushDeletes();
+    EXPECT_FALSE(stackGuard.isNull());
+    EXPECT_FALSE(insideGuard.isNull());
 }
 
 TEST(BaseForm, EscDoesNothingOnAResizableFormAndF12ClosesIt)

@@ -8,7 +8,7 @@
 
 TEST(QtTranslations, QtsOwnDialogsAndMenusSpeakJapanese)
 {
-    ASSERT_TRUE(InstallJapaneseQtTranslations()) << "Qt's Japanese translation (qt6-translations-l10n) is not installed";
+    ASSERT_TRUE(installJapaneseQtTranslations()) << "Qt's Japanese translation (qt6-translations-l10n) is not installed";
     struct Text {
         const char *context, *source;
     };

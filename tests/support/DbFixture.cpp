@@ -1,9 +1,11 @@
 #include "support/DbFixture.h"
 
+#include "dbaccess/AccInfo.h"
 #include "dbaccess/DataInfo.h"
 #include "dbaccess/ErrorHandler.h"
 #include "dbaccess/FbClient.h"
 #include "dbaccess/Globals.h"
+#include "support/SchemaTemplates.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -11,11 +13,13 @@
 void DbFixture::SetUp()
 {
     const QString base = testenv::freshDir(QStringLiteral("root"));
-    root = CreateDataRoot(base, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+    // Copies of the databases the scripts make, here and in the test itself.
+    SetSchemaTemplateFolder(testenv::schemaTemplateFolder());
+    root = CreateDataRoot(base, testenv::kDbUser, testenv::kDbPassword);
     SystemDef = TSystemDef();
     SystemDef.SysDir = root.sysDir;
-    SystemDef.DbUser = QStringLiteral("DORVEL");
-    SystemDef.DbPassword = QStringLiteral("zoltup");
+    SystemDef.DbUser = testenv::kDbUser;
+    SystemDef.DbPassword = testenv::kDbPassword;
     SystemDef.LogDir = base + QStringLiteral("/log");
     SystemDef.WinTempDir = base + QStringLiteral("/temp");
     SystemDef.PcName = QStringLiteral("PC01");
@@ -28,10 +32,26 @@ void DbFixture::SetUp()
     DM = dm.get();
 }
 
+// Every process-wide record the fixture or its tests set goes back to what the
+// process started with, so the next test in the process starts clean.
 void DbFixture::TearDown()
 {
     dm.reset();
     DM = nullptr;
+    SystemDef = TSystemDef();
+    AccInf = TACCINF();
+    ConnectMode = 0;
+    StartMode = 0;
+    Edition = 0;
+    OptionalMenu = false;
+    DataVersionText.clear();
+    ResetConnectionLost();
+    SetTerminateHook(nullptr);
+    SetErrorLogClock(nullptr);
+    RunProcessHook = nullptr;
+    DataCheckHook = nullptr;
+    DataListRowUpdater = nullptr;
+    SetSchemaTemplateFolder(QString());
 }
 
 void DbFixture::exec(const QString &selector, const QString &sql)
@@ -62,14 +82,15 @@ QString DbFixture::slot(int rec) const
 
 void DbFixture::addCompany(int rec)
 {
-    CreateCompanyDatabase(slot(rec), QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+    CreateCompanyDatabase(slot(rec), testenv::kDbUser, testenv::kDbPassword);
 }
 
 void DbFixture::setCompanyVersion(const QString &folder, int major, int minor1, int minor2)
 {
     FbDatabase db;
     db.DatabaseName = folder + u'/' + Product.DataFile;
-    db.Params = {QStringLiteral("user_name=DORVEL"), QStringLiteral("password=zoltup"), QStringLiteral("lc_ctype=SJIS_0208")};
+    db.Params = {QStringLiteral("user_name=") + testenv::kDbUser, QStringLiteral("password=") + testenv::kDbPassword,
+                 QStringLiteral("lc_ctype=SJIS_0208")};
     db.open();
     FbTransaction tr(&db, {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")});
     tr.startTransaction();

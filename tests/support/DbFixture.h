@@ -1,6 +1,7 @@
 #pragma once
-// A fresh data root in the test's sandbox, the system record pointed at it, and
-// a data module over it.
+// A fresh data root in the test's sandbox (copies of the template databases),
+// the system record pointed at it, and a data module over it. TearDown puts the
+// process-wide records and hooks the database tests set back to their defaults.
 #include "dbaccess/DataModule.h"
 #include "dbaccess/DataRoot.h"
 
