@@ -72,11 +72,11 @@ bool g_starting = false;
 
 // Ends the "starting" state as soon as the launched form appears, so that the form
 // itself may start further processes (the data-selection screen does).
-class StartGuard : public QObject
+class StartingMark : public QObject
 {
 public:
-    StartGuard() { g_starting = true; }
-    ~StartGuard() override { g_starting = false; }
+    StartingMark() { g_starting = true; }
+    ~StartingMark() override { g_starting = false; }
     bool eventFilter(QObject *, QEvent *e) override
     {
         if (e->type() == QEvent::Show) g_starting = false;
@@ -94,7 +94,7 @@ int RunProcess(const QString &name, int mode, const QString &paramText)
 {
     if (name.isEmpty() || g_starting) return -1;
     const bool modal = mode == 1;
-    StartGuard guard;
+    StartingMark starting;
     QWidget *form = ProcessRegistry().CreateProcessForm(name);
     auto *process = dynamic_cast<IProcessForm *>(form);
     if (!process) {
@@ -103,10 +103,10 @@ int RunProcess(const QString &name, int mode, const QString &paramText)
         return -1;
     }
     QPointer<QWidget> alive(form);
-    form->installEventFilter(&guard);
+    form->installEventFilter(&starting);
     process->SetParams(BuildProcessParams(paramText, modal));
     const int result = process->Execute(modal);
-    if (alive) alive->removeEventFilter(&guard);
+    if (alive) alive->removeEventFilter(&starting);
     return result;
 }
 

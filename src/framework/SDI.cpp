@@ -131,7 +131,12 @@ TBSDI::TBSDI(QWidget *parent, TFormBorderStyle style)
 
 TBSDI::~TBSDI()
 {
-    if (qApp) qApp->removeEventFilter(this);
+    // The dialog's own destruction moves the focus: no handler of this form may
+    // run once it is no longer a whole form.
+    if (qApp) {
+        qApp->removeEventFilter(this);
+        disconnect(qApp, &QApplication::focusChanged, this, nullptr);
+    }
 }
 
 void TBSDI::SetOwnerWindow(QWidget *window)
