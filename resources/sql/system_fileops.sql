@@ -6,7 +6,10 @@
 /* ========================================================================
    File procedures: the server answers for files and folders on its side.
    MODE "FEXIST", "FCOPY", "FDEL" and "DEXIST", "MKDIR", "RMDIR";
-   WBOOL 1 on success (for the tests: it exists).
+   WBOOL 1 on success (for the tests: it exists).  Only paths inside the
+   folder of this database, the work folder beside it ("temp") and the
+   folders of DATALIST, DATALIST_EX and DATAPLACEMAN are served; any other
+   path, and removing what holds this database, ends in an error.
    ======================================================================== */
 
 CREATE PROCEDURE FILEOPERATION (

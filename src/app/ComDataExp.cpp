@@ -49,13 +49,9 @@ TComDataExport::TComDataExport(int callerNumber, const QString &exportFile)
     LoadSettings();
 }
 
-TComDataExport::~TComDataExport()
-{
-    try {
-        SaveSettings();
-    } catch (...) {
-    }
-}
+// Nothing is written here: a failure could not be shown from a destructor.
+// The wizard saves the last-used values as it closes (SaveSettings).
+TComDataExport::~TComDataExport() = default;
 
 QString TComDataExport::GetTaxAppRegValue(int edition, int drive, const QString &valueName)
 {

@@ -53,6 +53,8 @@ public:
     void LoadSettings();
     // Writes the last-used values; a file path that "Soltea.ini" cannot hold
     // (a character outside code page 932) is not written and the stored one stays.
+    // Throws platform::Error when the file cannot be written (the caller shows it);
+    // the destructor writes nothing.
     void SaveSettings();
     static bool CanRememberFile(const QString &path);
     QString SettingsFile() const;

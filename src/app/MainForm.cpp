@@ -18,9 +18,12 @@
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"
 #include "framework/xWizard.h"
+#include "platform/AtomicFile.h"
 #include "platform/CallerChannel.h"
 #include "platform/NamedLock.h"
 #include "platform/Error.h"
+#include "platform/RegistryStore.h"
+#include "platform/WriteFailure.h"
 
 #include <QApplication>
 
@@ -33,7 +36,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTableWidget>
-#include <QTemporaryFile>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -64,6 +66,27 @@ QPlainTextEdit *makeMemo(QWidget *page, const char *name)
     m->setReadOnly(true);
     page->layout()->addWidget(m);
     return m;
+}
+
+// The path as the file system finds it: links followed, "." and ".." and
+// doubled or trailing delimiters resolved; a last part that does not exist yet
+// is kept as written, below its resolved folder.
+QString resolvedPath(const QString &path)
+{
+    const QFileInfo info(platform::AtomicFile::resolveTarget(path));
+    const QString canonical = info.canonicalFilePath();
+    if (!canonical.isEmpty()) return canonical;
+    const QString folder = QFileInfo(info.absolutePath()).canonicalFilePath();
+    if (folder.isEmpty()) return QDir::cleanPath(info.absoluteFilePath());
+    return folder == u"/" ? folder + info.fileName() : folder + u'/' + info.fileName();
+}
+
+// Whether the resolved path is the folder or lies below it.
+bool isInside(const QString &resolved, const QString &folder)
+{
+    if (folder.trimmed().isEmpty()) return false;
+    const QString f = resolvedPath(folder);
+    return resolved == f || resolved.startsWith(f.endsWith(u'/') ? f : f + u'/');
 }
 
 } // namespace
@@ -154,7 +177,7 @@ TForm1::TForm1(QWidget *parent) : QWidget(parent)
 
 TForm1::~TForm1()
 {
-    // The export object writes its last-used values as it goes.
+    // The last-used values were written as the wizard closed (SaveExportSettings).
     Export.reset();
     m_listCtl.reset();
     MenuCallbackHook = nullptr;
@@ -293,6 +316,7 @@ void TForm1::closeEvent(QCloseEvent *e)
 
 void TForm1::ReleaseAll()
 {
+    SaveExportSettings();
     if (DataSetOpen) {
         if (!DM->IBDatabaseDAT.connected()) DM->fnAccDatConnected(QString(), QString(), false);
         DM->fnAccDatDisConnected(QString(), true, false);
@@ -304,6 +328,20 @@ void TForm1::ReleaseAll()
         AutoUploadSharedData(sharedAutomatic());
         DM->IBDatabaseDEF.close();
         LoggedIn = false;
+    }
+}
+
+bool TForm1::SaveExportSettings()
+{
+    if (!Export || m_settingsSaved) return true;
+    m_settingsSaved = true;
+    try {
+        Export->SaveSettings();
+        return true;
+    } catch (const std::exception &e) {
+        ShowErrorMessage(QStringLiteral("今回指定した内容を次回の初期値として保存できませんでした。"), exceptionText(e),
+                         TMsgDlgType::mtWarning);
+        return false;
     }
 }
 
@@ -618,6 +656,54 @@ void TForm1::refuseFilePage(const QString &text)
     TxWizard::setButtonCaption(Button2, Wizard1->NextButtonCap);
 }
 
+QString TForm1::exportTargetRefusal(const QString &path)
+{
+    const QString target = resolvedPath(path);
+    const QString shown = QStringLiteral("\r%1\r").arg(path);
+
+    // The databases: any Firebird file, and the files the data module has open.
+    const QString suffix = QFileInfo(target).suffix();
+    bool database = suffix.compare(QStringLiteral("fdb"), Qt::CaseInsensitive) == 0 ||
+                    suffix.compare(QStringLiteral("gdb"), Qt::CaseInsensitive) == 0;
+    if (DM && !database) {
+        for (const FbDatabase *db : {&DM->IBDatabaseDEF, &DM->IBDatabaseDAT, &DM->IBDatabaseZEN, &DM->IBFileMan}) {
+            QString host, file;
+            SplitDatabaseName(db->DatabaseName, host, file);
+            if (!file.isEmpty() && resolvedPath(file) == target) database = true;
+        }
+    }
+    if (database) return QStringLiteral("指定されたﾌｧｲﾙはﾃﾞｰﾀﾍﾞｰｽのﾌｧｲﾙのため、中間ﾌｧｲﾙには指定できません。") + shown;
+
+    // The files the program keeps: its ini files, the registry store, the logs.
+    QStringList ownFiles{SystemDef.AppIniFile, platform::RegistryStore::storePath()};
+    if (Export) ownFiles << Export->SettingsFile();
+    QStringList ownFolders{SystemDef.LogDir, SystemDef.IniDir};
+    if (Export) ownFolders << Export->SettingsIniDir;
+    bool own = false;
+    for (const QString &f : ownFiles)
+        if (!f.trimmed().isEmpty() && resolvedPath(f) == target) own = true;
+    for (const QString &f : ownFolders)
+        if (isInside(target, f)) own = true;
+    if (own) return QStringLiteral("指定されたﾌｧｲﾙはｱﾌﾟﾘｹｰｼｮﾝが使用するﾌｧｲﾙのため、中間ﾌｧｲﾙには指定できません。") + shown;
+
+    // The data root and every data folder of the list (each holds a database
+    // and its information file).
+    QStringList dataFolders{SystemDef.DataRootDir, SystemDef.SysDir, SystemDef.DataDir};
+    if (DM && DM->IBDatabaseDEF.connected()) {
+        TDataSentakuListCtl list;
+        list.ConnectMode = quint8(ConnectMode);
+        list.Execute(0, false);
+        for (TDataSentakuRec &rec : list.Recs) {
+            dataFolders << list.GetDataFolderPath(rec);
+            for (TDataListRec &child : rec.ChildRows) dataFolders << list.GetDataFolderPath(child);
+        }
+    }
+    for (const QString &f : dataFolders)
+        if (isInside(target, f))
+            return QStringLiteral("指定されたﾌｫﾙﾀﾞは会計ﾃﾞｰﾀのﾌｫﾙﾀﾞのため、中間ﾌｧｲﾙを作成できません。") + shown;
+    return QString();
+}
+
 QString TForm1::checkExportFile(const QString &typed)
 {
     const QString path = typed.contains(u'/') ? typed : DocumentDir + u'/' + typed;
@@ -633,10 +719,19 @@ QString TForm1::checkExportFile(const QString &typed)
                        QStringLiteral("ﾌｧｲﾙ名を指定してから[次へ]をｸﾘｯｸしてください。\r"));
         return QString();
     }
+    // The file replaces whatever has its name: never a database or a file the program works with.
+    const QString refusal = exportTargetRefusal(path);
+    if (!refusal.isEmpty()) {
+        refuseFilePage(refusal + again);
+        return QString();
+    }
     // The file is written beside itself and renamed over: the folder must take a new file.
-    QTemporaryFile probe(folder + QStringLiteral("/.soltea-XXXXXX"));
-    if (!probe.open()) {
-        refuseFilePage(QStringLiteral("指定されたﾌｫﾙﾀﾞにはﾌｧｲﾙを書き込めません。(書き込みの権限がないか、読み取り専用の場所です。)\r%1\r").arg(folder) +
+    try {
+        platform::AtomicFile probe(path);
+        probe.open();
+        probe.discard();
+    } catch (const platform::WriteError &e) {
+        refuseFilePage(QStringLiteral("指定されたﾌｫﾙﾀﾞにはﾌｧｲﾙを書き込めません。(%1)\r%2\r").arg(platform::writeFailureReason(e.errnum()), folder) +
                        again);
         return QString();
     }
@@ -674,6 +769,13 @@ int TForm1::ExecuteExport()
 {
     QString path = Export->ExportFile;
     if (!path.contains(u'/')) path = DocumentDir + u'/' + path;
+    // A caller's file is checked here, as the file page checks a typed one.
+    const QString refusal = exportTargetRefusal(path);
+    if (!refusal.isEmpty()) {
+        xAnimeProgressDialog1->PlayAnime(false);
+        MessageDlg(refusal, TMsgDlgType::mtError, mbOK);
+        return 4;
+    }
     try {
         WriteIntermediateFile(*Export, path);
         return 1;

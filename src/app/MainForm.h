@@ -54,8 +54,15 @@ public:
     QStringList dataInfoLines() const;
     // The file page's path with "~" expanded and a bare name put in the
     // documents folder; empty (after saying why) when the file cannot be
-    // written there.
+    // written there, or must not be: a database file, a file in the data root
+    // or in a data folder of the list, a file the program itself keeps.
     QString checkExportFile(const QString &path);
+    // Why the export must not write this path (the refusal's first lines), or
+    // empty. Paths are compared as the file system resolves them.
+    QString exportTargetRefusal(const QString &path);
+    // Writes the export's last-used values ("Soltea.ini") once, as the wizard
+    // closes; a failure is shown. False when it failed.
+    bool SaveExportSettings();
 
     int ResultCode = 2;
     bool LoggedIn = false;
@@ -88,6 +95,7 @@ private:
     // The step window over the wizard, without a cancel button.
     void showProgress(const QString &caption, const QString &info);
     bool m_shown = false;
+    bool m_settingsSaved = false;
     QString m_previousDataDir;
     std::unique_ptr<TDataSentakuListCtl> m_listCtl;
 };

@@ -26,20 +26,45 @@ const InstanceMark InstanceMarks[3] = {
     {"SOLTEA_RENDO", u"アプリケーションは既に起動しています。"},
 };
 
+namespace {
+
+// A lock folder that cannot be used tells nothing about other copies: the
+// program stops with the folder named rather than claim one is running.
+void showLockFolderUnusable()
+{
+    MessageDlg(QStringLiteral("ロックファイルのフォルダ(%1)を使用できません。\rアプリケーションを強制終了します。")
+                   .arg(platform::NamedLock::folder()),
+               TMsgDlgType::mtError, mbOK);
+}
+
+} // namespace
+
 bool CheckSingleInstance(platform::NamedLock &own)
 {
+    using State = platform::NamedLock::State;
     for (const InstanceMark &m : InstanceMarks) {
-        if (platform::NamedLock::isHeld(QLatin1String(m.name))) {
+        const State state = platform::NamedLock::probe(QLatin1String(m.name));
+        if (state == State::Unusable) {
+            showLockFolderUnusable();
+            return false;
+        }
+        if (state == State::Held) {
             MessageDlg(QString::fromUtf16(m.message), TMsgDlgType::mtInformation, mbOK);
             return false;
         }
     }
-    if (!own.tryAcquire()) {
+    switch (own.acquire()) {
+    case State::Free:
+        return true;
+    case State::Held:
         // Taken between the test and now: another copy is starting.
         MessageDlg(QString::fromUtf16(InstanceMarks[2].message), TMsgDlgType::mtInformation, mbOK);
         return false;
+    case State::Unusable:
+        break;
     }
-    return true;
+    showLockFolderUnusable();
+    return false;
 }
 
 bool ParseCommandLine(const QStringList &arguments, CallerInfo &caller)

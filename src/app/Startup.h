@@ -15,7 +15,8 @@ struct InstanceMark {
 extern const InstanceMark InstanceMarks[3];
 
 // Tests the marks in order; on a hit shows its message and returns false.
-// Otherwise takes this program's mark (held by own) and returns true.
+// Otherwise takes this program's mark (held by own) and returns true. A lock
+// folder that cannot be used is an error of its own, naming the folder.
 bool CheckSingleInstance(platform::NamedLock &own);
 
 // The command line of a calling program: "handle,message,number,file".

@@ -1,9 +1,9 @@
 #include "app/XMLSaveDoc.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 
-#include <QSaveFile>
 #include <QSet>
 
 namespace {
@@ -28,9 +28,25 @@ bool validName(const QString &name)
     return true;
 }
 
-void escapeInto(QString &out, const QString &text, bool attribute)
+// Whether the code unit at i starts a character XML 1.0 cannot carry: a control
+// character other than TAB, LF and CR, U+FFFE, U+FFFF, or half a surrogate pair.
+inline bool badAt(const QString &text, qsizetype i)
 {
-    for (QChar c : text) {
+    const char16_t u = text[i].unicode();
+    if (u < 0x20) return u != u'\t' && u != u'\n' && u != u'\r';
+    if (u < 0xD800) return false;
+    if (u <= 0xDBFF) return i + 1 >= text.size() || !text[i + 1].isLowSurrogate();
+    if (u <= 0xDFFF) return i == 0 || !text[i - 1].isHighSurrogate();
+    return u == 0xFFFE || u == 0xFFFF;
+}
+
+// Escapes the text into out; the position of the first character XML cannot
+// carry (nothing written of it), or -1.
+qsizetype escapeInto(QString &out, const QString &text, bool attribute)
+{
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text[i];
         switch (c.unicode()) {
         case u'&': out += QStringLiteral("&amp;"); break;
         case u'<': out += QStringLiteral("&lt;"); break;
@@ -39,9 +55,26 @@ void escapeInto(QString &out, const QString &text, bool attribute)
             if (attribute) out += QStringLiteral("&quot;");
             else out += c;
             break;
-        default: out += c;
+        default:
+            if ((c.unicode() < 0x20 || c.unicode() >= 0xD800) && badAt(text, i)) return i;
+            out += c;
         }
     }
+    return -1;
+}
+
+// The character starting at i as shown in a message: itself, or its code
+// when it is invisible or broken.
+QString shownChar(const QString &text, qsizetype i, bool invisible)
+{
+    if (invisible) return QStringLiteral("U+%1").arg(uint(text[i].unicode()), 4, 16, QLatin1Char('0')).toUpper();
+    if (text[i].isHighSurrogate() && i + 1 < text.size()) return text.mid(i, 2);
+    return QString(text[i]);
+}
+
+QString invalidCharMessage(const QString &text, qsizetype i, const QString &where)
+{
+    return QStringLiteral("中間ファイルに書き込めない文字(%1)が含まれています。\r場所: %2").arg(shownChar(text, i, true), where);
 }
 
 } // namespace
@@ -120,11 +153,38 @@ void TXmlSaveDoc::AddTextNode(Node parent, const QString &name, const QString &a
     m_nodes[size_t(n)].text = text;
 }
 
+QString TXmlSaveDoc::label(int node) const
+{
+    const Element &e = m_nodes[size_t(node)];
+    if (e.attr < 0) return e.name;
+    const auto &[attrName, attrValue] = m_attrs[size_t(e.attr)];
+    QString value = attrValue;
+    for (qsizetype i = 0; i < value.size(); ++i)
+        if (badAt(value, i)) value[i] = u'?';
+    return QStringLiteral("%1[%2=%3]").arg(e.name, attrName, value);
+}
+
+QString TXmlSaveDoc::pathOf(const std::vector<int> &ancestors, int node, const QString &rowChild) const
+{
+    QStringList parts;
+    for (int a : ancestors) parts << label(a);
+    parts << label(node);
+    if (!rowChild.isEmpty()) parts << rowChild;
+    return parts.join(u'/');
+}
+
 void TXmlSaveDoc::write(QString &out, int index, const std::function<void(QString &)> &flush) const
 {
     // Depth-first without recursion: the tree is only a few levels deep, but wide.
+    // The closing frames on the stack are the open elements, root first.
     struct Frame { int node; bool closing; };
     std::vector<Frame> stack{{index, false}};
+    auto refuse = [&](const QString &text, qsizetype at, int node, const QString &rowChild) {
+        std::vector<int> ancestors;
+        for (const Frame &f : stack)
+            if (f.closing) ancestors.push_back(f.node);
+        throw platform::Error(invalidCharMessage(text, at, pathOf(ancestors, node, rowChild)));
+    };
     while (!stack.empty()) {
         if (flush && out.size() > (1 << 20)) flush(out);
         const Frame f = stack.back();
@@ -141,7 +201,8 @@ void TXmlSaveDoc::write(QString &out, int index, const std::function<void(QStrin
             out += u' ';
             out += attrName;
             out += QStringLiteral("=\"");
-            escapeInto(out, attrValue, true);
+            const qsizetype bad = escapeInto(out, attrValue, true);
+            if (bad >= 0) refuse(attrValue, bad, f.node, QString());
             out += u'"';
         }
         if (e.firstChild < 0 && e.row < 0 && e.text.isEmpty()) {
@@ -149,7 +210,8 @@ void TXmlSaveDoc::write(QString &out, int index, const std::function<void(QStrin
             continue;
         }
         out += u'>';
-        escapeInto(out, e.text, false);
+        const qsizetype bad = escapeInto(out, e.text, false);
+        if (bad >= 0) refuse(e.text, bad, f.node, QString());
         if (e.row >= 0) {
             const Row &r = m_rows[size_t(e.row)];
             for (size_t i = 0; i < r.texts.size(); ++i) {
@@ -160,7 +222,8 @@ void TXmlSaveDoc::write(QString &out, int index, const std::function<void(QStrin
                     out += QStringLiteral("/>");
                 } else {
                     out += u'>';
-                    escapeInto(out, r.texts[i], false);
+                    const qsizetype badText = escapeInto(out, r.texts[i], false);
+                    if (badText >= 0) refuse(r.texts[i], badText, f.node, child);
                     out += QStringLiteral("</");
                     out += child;
                     out += u'>';
@@ -173,6 +236,33 @@ void TXmlSaveDoc::write(QString &out, int index, const std::function<void(QStrin
         for (int c = e.firstChild; c >= 0; c = m_nodes[size_t(c)].next) children.push_back(c);
         for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, false});
     }
+}
+
+QString TXmlSaveDoc::locate(const std::function<bool(const QString &)> &holds) const
+{
+    if (m_root < 0) return QString();
+    // The same walk as the writer's, in document order.
+    struct Frame { int node; std::vector<int> ancestors; };
+    std::vector<Frame> stack{{m_root, {}}};
+    while (!stack.empty()) {
+        Frame f = std::move(stack.back());
+        stack.pop_back();
+        const Element &e = m_nodes[size_t(f.node)];
+        if (holds(e.name) || (e.attr >= 0 && (holds(m_attrs[size_t(e.attr)].first) || holds(m_attrs[size_t(e.attr)].second))) ||
+            holds(e.text))
+            return pathOf(f.ancestors, f.node, QString());
+        if (e.row >= 0) {
+            const Row &r = m_rows[size_t(e.row)];
+            for (size_t i = 0; i < r.texts.size(); ++i)
+                if (holds((*r.names)[qsizetype(i)]) || holds(r.texts[i])) return pathOf(f.ancestors, f.node, (*r.names)[qsizetype(i)]);
+        }
+        std::vector<int> children;
+        for (int c = e.firstChild; c >= 0; c = m_nodes[size_t(c)].next) children.push_back(c);
+        std::vector<int> inner = f.ancestors;
+        inner.push_back(f.node);
+        for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, inner});
+    }
+    return QString();
 }
 
 QString TXmlSaveDoc::declaration() const
@@ -195,8 +285,8 @@ void TXmlSaveDoc::SaveToFile(const QString &path) const
 {
     const QString enc = m_encoding.toLower();
     const bool cp932 = enc == u"shift_jis" || enc == u"windows-31j" || enc == u"cp932";
-    QSaveFile f(path);
-    if (!f.open(QIODevice::WriteOnly)) throw platform::Error(QStringLiteral("%1 に書き込めません。").arg(path));
+    platform::AtomicFile f(path);
+    f.open();
     // The text is encoded and written in pieces, so a large document is never
     // held twice; the buffers keep their memory from piece to piece.
     QByteArray bytes;
@@ -204,23 +294,30 @@ void TXmlSaveDoc::SaveToFile(const QString &path) const
         bytes.resize(0);
         if (cp932) {
             if (!platform::appendCp932(chunk, bytes)) {
+                // The first character the code page cannot hold, and where it stands.
                 QString bad;
-                for (QChar c : chunk)
-                    if (!platform::isCp932Encodable(QString(c))) {
-                        bad = c;
+                for (qsizetype i = 0; i < chunk.size(); ++i) {
+                    const qsizetype len = chunk[i].isHighSurrogate() && i + 1 < chunk.size() ? 2 : 1;
+                    if (!platform::isCp932Encodable(QStringView(chunk).mid(i, len))) {
+                        bad = chunk.mid(i, len);
                         break;
                     }
-                throw platform::Error(QStringLiteral("中間ファイルに書き込めない文字「%1」が含まれています。").arg(bad));
+                    i += len - 1;
+                }
+                const QString where = bad.isEmpty() ? QString() : locate([&bad](const QString &t) { return t.contains(bad); });
+                QString text = QStringLiteral("中間ファイルに書き込めない文字「%1」が含まれています。").arg(bad);
+                if (!where.isEmpty()) text += QStringLiteral("\r場所: ") + where;
+                throw platform::Error(text);
             }
         } else {
             bytes = chunk.toUtf8();
         }
-        if (f.write(bytes) != bytes.size()) throw platform::Error(QStringLiteral("%1 に書き込めません。").arg(path));
+        f.write(bytes);
         chunk.resize(0);
     };
     QString out = declaration();
     out.reserve(1 << 21);
     if (m_root >= 0) write(out, m_root, flush);
     flush(out);
-    if (!f.commit()) throw platform::Error(QStringLiteral("%1 に書き込めません。").arg(path));
+    f.commit();
 }

@@ -78,6 +78,24 @@ bool askUseDocuments()
     return MessageDlg(kAccessQuestion, TMsgDlgType::mtWarning, mbYes | mbNo) == mrYes;
 }
 
+const QString kNoRecycleBinQuestion = QStringLiteral("ごみ箱に移せません。\r完全に削除しますか？");
+
+// Moves the entry into the desktop's recycle bin. Where the desktop has none
+// that can be used, Qt falls back on "files" and "info" folders in the working
+// folder and reports a relative location: that is no recycle bin, so the entry
+// is put back and the move counts as failed.
+bool moveToRecycleBin(const QString &path)
+{
+    QString trashed;
+    if (!QFile::moveToTrash(path, &trashed)) return false;
+    if (QFileInfo(trashed).isAbsolute()) return true;
+    const QFileInfo stray(trashed);
+    const QString trashDir = QFileInfo(stray.absolutePath()).absolutePath();
+    QDir().rename(stray.absoluteFilePath(), path);
+    QFile::remove(trashDir + QStringLiteral("/info/") + stray.fileName() + QStringLiteral(".trashinfo"));
+    return false;
+}
+
 } // namespace
 
 QString NativePath(const QString &path)
@@ -120,8 +138,10 @@ bool DeleteFolder(const QString &path, int operation, bool toRecycleBin, bool sh
     if (!info.exists() && !info.isSymLink()) return false;
     bool ok = false;
     if (toRecycleBin) {
-        QString trashed;
-        ok = QFile::moveToTrash(path, &trashed);
+        ok = moveToRecycleBin(path);
+        // Without a recycle bin the entry would be gone for good: only when the user says so.
+        if (!ok && MessageDlg(kNoRecycleBinQuestion, TMsgDlgType::mtConfirmation, mbYes | mbNo, mrNo) != mrYes)
+            return false;
     }
     if (!ok) {
         if (info.isDir() && !info.isSymLink())

@@ -14,6 +14,9 @@ QString NativePath(const QString &path);
 
 // Folder operations (delete 3, rename 4; copy 2, move 1).
 bool IsDeletableFolder(const QString &path);
+// Deletes a file or folder; toRecycleBin moves it into the recycle bin, and
+// where that cannot be done asks first whether to delete it for good (false
+// without deleting on No).
 bool DeleteFolder(const QString &path, int operation, bool toRecycleBin, bool showErrors);
 bool CopyFolder(const QString &source, const QString &target, int operation);
 bool CopyFileTo(const QString &source, const QString &target);

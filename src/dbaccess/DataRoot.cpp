@@ -80,6 +80,13 @@ DataRootInfo CreateDataRoot(const QString &root, const QString &user, const QStr
 {
     DataRootInfo info;
     info.root = QDir::cleanPath(root);
+    // The folders of the data sets are kept in the list of the system
+    // database, indexed by their upper case: a root whose path the engine
+    // cannot hold or bring to upper case (an IBM extension such as 髙, an NEC
+    // special character such as ①) is refused before anything is made.
+    if (!fbtext::convertsThroughUnicode(info.root))
+        throw platform::Error(QStringLiteral("\"%1\"にはデータ一覧に登録できない文字が含まれています。"
+                                             "別のフォルダーを指定して下さい。").arg(info.root));
     info.sysDir = info.root + QStringLiteral("/data");
     if (!QDir().mkpath(info.sysDir)) throw platform::Error(QStringLiteral("\"%1\"の作成に失敗しました。").arg(info.sysDir));
     CreateSchemaDatabase(info.sysDir + u'/' + Product.DataDefFile, QStringLiteral("system"), user, password);

@@ -36,7 +36,9 @@ QString SchemaTemplateFile(const QString &schema);
 // platform::Error when it cannot be made.
 void CreateSchemaDatabase(const QString &path, const QString &schema, const QString &user, const QString &password);
 
-// Creates the databases with the given database user; throws FbError or platform::Error.
+// Creates the databases with the given database user; throws FbError or
+// platform::Error (a root whose path the data list cannot hold is refused,
+// naming it, before anything is made).
 DataRootInfo CreateDataRoot(const QString &root, const QString &user, const QString &password);
 
 // Creates a company database in the folder from the company schema.

@@ -6,8 +6,12 @@
 #include <ibase.h>
 
 #include <QRegularExpression>
+#include <QStringConverter>
 
+#include <algorithm>
+#include <clocale>
 #include <cstring>
+#include <langinfo.h>
 
 using namespace Firebird;
 using platform::fromCp932;
@@ -15,10 +19,39 @@ using platform::toCp932;
 
 namespace {
 
+bool utf8Codeset()
+{
+    const char *codeset = nl_langinfo(CODESET);
+    return qstricmp(codeset, "UTF-8") == 0 || qstricmp(codeset, "utf8") == 0;
+}
+
+// The client library takes file names in UTF-8 and hands them to the file
+// system in the character type of the C locale, which it reads once, on its
+// first use; under the "C" locale it knows ASCII only and refuses every other
+// name ("Cannot transliterate"). Our file names are UTF-8 (as Qt's are), so
+// before that first use the character type is made UTF-8 where it is not.
+bool useUtf8Codeset()
+{
+    if (utf8Codeset()) return true;
+    for (const char *name : {"C.UTF-8", "C.utf8", "en_US.UTF-8"})
+        if (std::setlocale(LC_CTYPE, name) && utf8Codeset()) return true;
+    return false;
+}
+
+struct Client {
+    bool utf8Names = useUtf8Codeset(); // before the library's first use
+    IMaster *master = fb_get_master_interface();
+};
+
+const Client &client()
+{
+    static const Client c;
+    return c;
+}
+
 IMaster *master()
 {
-    static IMaster *m = fb_get_master_interface();
-    return m;
+    return client().master;
 }
 
 IUtil *util()
@@ -33,6 +66,20 @@ struct Status {
     ThrowStatusWrapper *operator&() { return &w; }
 };
 
+// A text of the engine's (a message, a report line): file names in it are
+// UTF-8, names and values of the database CP932. Each line is read as UTF-8
+// when it is valid UTF-8 (Japanese CP932 text never is), as CP932 otherwise.
+QString fromEngineText(const QByteArray &bytes)
+{
+    QStringList lines;
+    for (const QByteArray &line : bytes.split('\n')) {
+        QStringDecoder utf8(QStringDecoder::Utf8);
+        const QString text = utf8(line);
+        lines << (utf8.hasError() ? fromCp932(line) : text);
+    }
+    return lines.join(u'\n');
+}
+
 FbError toError(const FbException &e)
 {
     const ISC_STATUS *v = e.getStatus()->getErrors();
@@ -40,7 +87,7 @@ FbError toError(const FbException &e)
     const int sqlCode = int(isc_sqlcode(v));
     char buf[2048];
     util()->formatStatus(buf, sizeof buf, e.getStatus());
-    return FbError(fromCp932(QByteArray(buf)), code, sqlCode);
+    return FbError(fromEngineText(QByteArray(buf)), code, sqlCode);
 }
 
 // Runs f, turning Firebird's exceptions into FbError.
@@ -54,14 +101,67 @@ auto call(F &&f) -> decltype(f())
     }
 }
 
-QByteArray encodeText(const QString &text)
+// True when the CP932 bytes hold nothing from the user-defined rows or the
+// IBM extensions (lead bytes F0 to FC), which SJIS_0208 does not have, nor,
+// when asked, from the NEC special characters (lead byte 87), which it reads
+// but cannot write back from Unicode.
+bool inSjis0208Rows(const QByteArray &bytes, bool necRow = true)
+{
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const auto c = uchar(bytes[i]);
+        if (c < 0x81 || (c >= 0xA0 && c <= 0xDF) || c > 0xFC) continue; // one byte
+        if (c >= 0xF0 || (c == 0x87 && !necRow)) return false;
+        ++i; // the second byte of a double-byte character
+    }
+    return true;
+}
+
+// How many UTF-16 units the character at i takes.
+qsizetype charWidth(QStringView text, qsizetype i)
+{
+    return (text[i].isHighSurrogate() && i + 1 < text.size() && text[i + 1].isLowSurrogate()) ? 2 : 1;
+}
+
+bool storable(QStringView character, bool strict)
+{
+    bool ok = true;
+    const QByteArray b = toCp932(character, &ok);
+    return ok && (!strict || inSjis0208Rows(b));
+}
+
+qsizetype firstUnstorableChar(QStringView text, bool strict)
+{
+    for (qsizetype i = 0; i < text.size(); i += charWidth(text, i))
+        if (!storable(text.mid(i, charWidth(text, i)), strict)) return i;
+    return -1;
+}
+
+// The connection's form of a text: its CP932 bytes. A character that cannot
+// be stored is refused before anything is sent, naming where it was found
+// (the parameter, or the statement, which is shown too) and the character.
+// strict: the text goes to the database character set (every text but that
+// of a NONE or OCTETS parameter), which holds less than CP932.
+QByteArray encodeText(const QString &text, const QString &where, bool strict = true, bool showText = false)
 {
     bool ok = true;
     QByteArray b = toCp932(text, &ok);
-    if (!ok)
-        throw FbError(QStringLiteral("データベースに保存できない文字が含まれています。: %1").arg(text), 0, 0);
-    return b;
+    if (ok && (!strict || inSjis0208Rows(b))) return b;
+    const qsizetype at = std::max<qsizetype>(0, firstUnstorableChar(text, strict));
+    const QString character = text.mid(at, charWidth(text, at));
+    const QString code = QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0');
+    QString message = QStringLiteral("データベースに保存できない文字が含まれています。: %1 の「%2」(U+%3)")
+                          .arg(where, character, code);
+    if (showText) message += u'\n' + text.left(200);
+    throw FbError(message, 0, 0);
 }
+
+QString paramPlace(const QString &name, unsigned position)
+{
+    return name.isEmpty() ? QStringLiteral("パラメータ %1").arg(position + 1) : QStringLiteral("項目 %1").arg(name);
+}
+
+const QString kStatement = QStringLiteral("SQL文");
 
 // Ends the object where it can. One that cannot be ended (its connection is
 // lost) is released all the same: there is nothing left to end it on.
@@ -90,21 +190,42 @@ bool isRemoteName(const QString &name, QString *host = nullptr, QString *path = 
     return true;
 }
 
+// The form a file name (a path, "host:path" or "host:service_mgr") goes to
+// the engine in: UTF-8, the file system's, and the parameter block says so
+// (isc_dpb_utf8_filename, isc_spb_utf8_filename): every string in the block
+// is then UTF-8. A name that UTF-8 cannot carry (a NUL, half a surrogate
+// pair), or one beyond ASCII where the client library cannot take UTF-8, is
+// refused with the name rather than sent changed.
+QByteArray fileNameBytes(const QString &name)
+{
+    QStringEncoder utf8(QStringEncoder::Utf8);
+    const QByteArray bytes = utf8(name);
+    if (utf8.hasError() || bytes.contains('\0'))
+        throw FbError(QStringLiteral("データベースのファイル名に使用できない文字が含まれています。: %1").arg(name), 0, 0);
+    const bool ascii = std::all_of(bytes.begin(), bytes.end(), [](char c) { return uchar(c) < 0x80; });
+    if (!ascii && !client().utf8Names)
+        throw FbError(QStringLiteral("この環境ではデータベースのファイル名に英数字以外の文字を使用できません。: %1").arg(name),
+                      0, 0);
+    return bytes;
+}
+
 std::vector<unsigned char> bufferOf(IXpbBuilder *b, ThrowStatusWrapper *st)
 {
     const unsigned char *p = b->getBuffer(st);
     return std::vector<unsigned char>(p, p + b->getBufferLength(st));
 }
 
-// The DPB of a connection from "name=value" parameters.
+// The DPB of a connection from "name=value" parameters; its strings are UTF-8
+// (see fileNameBytes).
 std::vector<unsigned char> makeDpb(const QStringList &params, int dialect, bool remote)
 {
     Status st;
     FbDisposable<IXpbBuilder> dpb(util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
+    dpb->insertTag(&st, isc_dpb_utf8_filename);
     for (const QString &p : params) {
         const int eq = int(p.indexOf(u'='));
         const QString name = (eq < 0 ? p : p.left(eq)).trimmed().toLower();
-        const QByteArray value = toCp932(eq < 0 ? QString() : p.mid(eq + 1));
+        const QByteArray value = (eq < 0 ? QString() : p.mid(eq + 1)).toUtf8();
         if (name == u"user_name") dpb->insertString(&st, isc_dpb_user_name, value.constData());
         else if (name == u"password") dpb->insertString(&st, isc_dpb_password, value.constData());
         else if (name == u"lc_ctype") dpb->insertString(&st, isc_dpb_lc_ctype, value.constData());
@@ -126,6 +247,18 @@ QString paramOf(const QStringList &params, const QString &name)
 }
 
 } // namespace
+
+bool fbtext::fitsDatabaseCharset(QStringView text)
+{
+    bool ok = true;
+    return inSjis0208Rows(toCp932(text, &ok)) && ok;
+}
+
+bool fbtext::convertsThroughUnicode(QStringView text)
+{
+    bool ok = true;
+    return inSjis0208Rows(toCp932(text, &ok), false) && ok;
+}
 
 void SplitDatabaseName(const QString &name, QString &host, QString &path)
 {
@@ -157,7 +290,7 @@ void FbDatabase::open()
 {
     if (m_attachment) return;
     const bool remote = isRemoteName(DatabaseName);
-    const QByteArray name = toCp932(DatabaseName);
+    const QByteArray name = fileNameBytes(DatabaseName);
     call([&] {
         const auto dpb = makeDpb(Params, SQLDialect, remote);
         Status st;
@@ -203,19 +336,23 @@ void FbDatabase::createDatabase(const QString &name, const QString &user, const 
                                 const QString &charset, int pageSize)
 {
     const bool remote = isRemoteName(name);
+    const QByteArray file = fileNameBytes(name);
     call([&] {
         Status st;
         FbDisposable<IXpbBuilder> dpb(util()->getXpbBuilder(&st, IXpbBuilder::DPB, nullptr, 0));
-        dpb->insertString(&st, isc_dpb_user_name, toCp932(user).constData());
-        dpb->insertString(&st, isc_dpb_password, toCp932(password).constData());
-        dpb->insertString(&st, isc_dpb_lc_ctype, toCp932(charset).constData());
-        dpb->insertString(&st, isc_dpb_set_db_charset, toCp932(charset).constData());
+        dpb->insertTag(&st, isc_dpb_utf8_filename);
+        dpb->insertString(&st, isc_dpb_user_name, user.toUtf8().constData());
+        dpb->insertString(&st, isc_dpb_password, password.toUtf8().constData());
+        // A server lets its administrators create databases through the admin
+        // role; for anyone else the role is nothing.
+        if (remote) dpb->insertString(&st, isc_dpb_sql_role_name, "RDB$ADMIN");
+        dpb->insertString(&st, isc_dpb_lc_ctype, charset.toUtf8().constData());
+        dpb->insertString(&st, isc_dpb_set_db_charset, charset.toUtf8().constData());
         dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
         dpb->insertInt(&st, isc_dpb_page_size, pageSize);
         dpb->insertString(&st, isc_dpb_config, remote ? "Providers=Remote" : "Providers=Engine12");
         const auto buf = bufferOf(dpb.get(), &st);
-        FbRef<IAttachment> a(dispatcher()->createDatabase(&st, toCp932(name).constData(), unsigned(buf.size()),
-                                                          buf.data()));
+        FbRef<IAttachment> a(dispatcher()->createDatabase(&st, file.constData(), unsigned(buf.size()), buf.data()));
         a.end([&](IAttachment *att) { att->detach(&st); });
     });
 }
@@ -487,7 +624,7 @@ void FbQuery::prepare()
     FbTransaction *tr = transaction();
     if (!tr->inTransaction()) throw FbError(QStringLiteral("トランザクションが開始されていません。"), 0, 0);
     parseParams();
-    const QByteArray text = encodeText(m_positionalSql);
+    const QByteArray text = encodeText(m_positionalSql, kStatement, true, true);
     call([&] {
         Status st;
         m_stmt.reset(Database->attachment()->prepare(&st, tr->handle(), unsigned(text.size()), text.constData(),
@@ -620,7 +757,11 @@ void buildInput(InputMessage &msg, IStatement *stmt, const std::vector<FbParam> 
             break;
         case DbValue::Kind::Text:
         case DbValue::Kind::Bytes:
-            texts[i] = p->kind() == DbValue::Kind::Text ? encodeText(p->asString()) : p->asBytes();
+            // NONE and OCTETS take the bytes as they are; any other character
+            // set is that of the database (the connection's).
+            texts[i] = p->kind() == DbValue::Kind::Text
+                           ? encodeText(p->asString(), paramPlace(p->name, i), orig->getCharSet(&st, i) > 1)
+                           : p->asBytes();
             if (origType == SQL_BLOB) break;
             b->setType(&st, i, SQL_VARYING);
             b->setLength(&st, i, unsigned(std::max<qsizetype>(1, texts[i].size())));
@@ -679,7 +820,7 @@ void buildInput(InputMessage &msg, IStatement *stmt, const std::vector<FbParam> 
         case SQL_BLOB: {
             QByteArray bytes = texts[i];
             if (p->kind() != DbValue::Kind::Text && p->kind() != DbValue::Kind::Bytes)
-                bytes = encodeText(p->asString());
+                bytes = encodeText(p->asString(), paramPlace(p->name, i));
             const bool text = orig->getSubType(&st, i) == 1;
             const ISC_QUAD id = writeBlob(att, tra, bytes, text);
             std::memcpy(data, &id, sizeof id);
@@ -1001,7 +1142,7 @@ void ExecuteSqlScript(FbDatabase &db, const QString &script)
 {
     if (!db.connected()) throw FbError(QStringLiteral("データベースに接続していません。"), 0, 0);
     for (const QString &statement : SplitSqlScript(script)) {
-        const QByteArray text = encodeText(statement);
+        const QByteArray text = encodeText(statement, kStatement, true, true);
         try {
             call([&] {
                 Status st;
@@ -1054,13 +1195,15 @@ void FbServices::attach(bool admin)
         // The embedded engine trusts the name it is given and its server-wide
         // services answer only the administrator; a server checks the user's
         // password and grants administration through the admin role.
-        const QByteArray user = (admin && m_host.isEmpty()) ? QByteArray("SYSDBA") : toCp932(m_user);
+        const QByteArray user = (admin && m_host.isEmpty()) ? QByteArray("SYSDBA") : m_user.toUtf8();
+        // The strings of this attachment and of its actions are UTF-8 (see fileNameBytes).
+        spb->insertTag(&st, isc_spb_utf8_filename);
         spb->insertString(&st, isc_spb_user_name, user.constData());
-        spb->insertString(&st, isc_spb_password, toCp932(m_password).constData());
+        spb->insertString(&st, isc_spb_password, m_password.toUtf8().constData());
         if (!m_host.isEmpty()) spb->insertString(&st, isc_spb_sql_role_name, "RDB$ADMIN");
         spb->insertString(&st, isc_spb_config, m_host.isEmpty() ? "Providers=Engine12" : "Providers=Remote");
         const auto buf = bufferOf(spb.get(), &st);
-        const QByteArray name = m_host.isEmpty() ? QByteArray("service_mgr") : toCp932(m_host) + ":service_mgr";
+        const QByteArray name = fileNameBytes(m_host.isEmpty() ? QStringLiteral("service_mgr") : m_host + QStringLiteral(":service_mgr"));
         d->svc.reset(dispatcher()->attachServiceManager(&st, name.constData(), unsigned(buf.size()), buf.data()));
     });
 }
@@ -1090,7 +1233,7 @@ void FbServices::runAction(const std::vector<unsigned char> &spb, const LineHand
                 if (*p != isc_info_svc_line) break;
                 const int len = int(isc_portable_integer(p + 1, 2));
                 if (len == 0) break;
-                if (onLine) onLine(fromCp932(QByteArray(reinterpret_cast<const char *>(p + 3), len)));
+                if (onLine) onLine(fromEngineText(QByteArray(reinterpret_cast<const char *>(p + 3), len)));
             }
         });
     } catch (...) {
@@ -1120,8 +1263,8 @@ std::vector<unsigned char> startSpb(unsigned char action, const std::function<vo
 void FbServices::backup(const QString &database, const QString &backupFile, const LineHandler &onLine)
 {
     const auto spb = startSpb(isc_action_svc_backup, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
-        b->insertString(st, isc_spb_dbname, toCp932(database).constData());
-        b->insertString(st, isc_spb_bkp_file, toCp932(backupFile).constData());
+        b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
+        b->insertString(st, isc_spb_bkp_file, fileNameBytes(backupFile).constData());
         b->insertTag(st, isc_spb_verbose);
     });
     runAction(spb, onLine);
@@ -1130,8 +1273,8 @@ void FbServices::backup(const QString &database, const QString &backupFile, cons
 void FbServices::restore(const QString &backupFile, const QString &database, bool replace, const LineHandler &onLine)
 {
     const auto spb = startSpb(isc_action_svc_restore, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
-        b->insertString(st, isc_spb_bkp_file, toCp932(backupFile).constData());
-        b->insertString(st, isc_spb_dbname, toCp932(database).constData());
+        b->insertString(st, isc_spb_bkp_file, fileNameBytes(backupFile).constData());
+        b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
         b->insertInt(st, isc_spb_options, replace ? isc_spb_res_replace : isc_spb_res_create);
         b->insertTag(st, isc_spb_verbose);
     });
@@ -1142,7 +1285,7 @@ QStringList FbServices::validate(const QString &database)
 {
     QStringList lines;
     const auto spb = startSpb(isc_action_svc_repair, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
-        b->insertString(st, isc_spb_dbname, toCp932(database).constData());
+        b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
         b->insertInt(st, isc_spb_options, isc_spb_rpr_validate_db | isc_spb_rpr_full);
     });
     runAction(spb, [&](const QString &l) { lines << l; });
@@ -1172,7 +1315,7 @@ FbServices::DbInfo FbServices::databaseInfo()
                 } else if (tag == isc_spb_dbname) {
                     const int len = int(isc_portable_integer(p, 2));
                     p += 2;
-                    info.databases << fromCp932(QByteArray(reinterpret_cast<const char *>(p), len));
+                    info.databases << fromEngineText(QByteArray(reinterpret_cast<const char *>(p), len));
                     p += len;
                 } else {
                     break;

@@ -2,8 +2,9 @@
 // A thin layer over Firebird's C++ interface: databases, transactions,
 // statements with named parameters (":NAME"), typed fields, stored procedures
 // and the services manager. Texts cross the boundary as CP932, so callers only
-// see QString. A local path opens the file with the embedded engine; a name of
-// the form "host:path" goes to the Firebird server on that host.
+// see QString; file names go as UTF-8, the file system's, whatever the text of
+// the database is. A local path opens the file with the embedded engine; a name
+// of the form "host:path" goes to the Firebird server on that host.
 #include "dbaccess/DbValue.h"
 #include "platform/Error.h"
 
@@ -109,6 +110,19 @@ private:
 
 class FbTransaction;
 class FbQuery;
+
+namespace fbtext {
+// Whether the character set of the databases (SJIS_0208) holds every character
+// of the text. It holds what CP932 has but the user-defined rows and the IBM
+// extensions (髙, 﨑, ⅰ, ￤: CP932 F040 to FC4B), which the engine cannot
+// transliterate; the NEC special characters (①, Ⅰ, ㈱, ㍻) it holds. A text
+// it does not hold is refused before it is sent, naming the parameter.
+bool fitsDatabaseCharset(QStringView text);
+// Whether the engine can also take the text to Unicode and back, as UPPER,
+// TRIM, SUBSTRING and an index on UPPER(...) do: it fits the character set and
+// has no NEC special character, which SJIS_0208 reads but cannot write back.
+bool convertsThroughUnicode(QStringView text);
+} // namespace fbtext
 
 // Splits "host:path" into host and path; empty host for a local path.
 void SplitDatabaseName(const QString &name, QString &host, QString &path);

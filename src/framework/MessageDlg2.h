@@ -105,7 +105,7 @@ private:
     QString m_agreeCaption;
     bool m_agreeChecked = false;
     QWidget *m_pnlClient, *m_pnlAgree, *m_pnlBottom;
-    QLabel *m_image;
+    QLabel *m_image = nullptr;
     std::array<QLabel *, 10> m_labels{};
     std::array<TxPlButton *, 3> m_buttons{};
     TxCheckBox *m_agree;

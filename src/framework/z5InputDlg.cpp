@@ -200,7 +200,7 @@ void TInputDlgBox::showEvent(QShowEvent *e)
 
 bool TInputDlgBox::eventFilter(QObject *watched, QEvent *e)
 {
-    if (watched == txtInput && e->type() == QEvent::KeyPress && m_keyFilter != 0) {
+    if (txtInput && watched == txtInput && e->type() == QEvent::KeyPress && m_keyFilter != 0) {
         auto *k = static_cast<QKeyEvent *>(e);
         QChar c;
         if (k->key() == Qt::Key_Backspace) c = QChar(0x08);

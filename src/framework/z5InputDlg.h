@@ -43,14 +43,17 @@ public:
     void SetKeyFilter(int filter);
     void Prepare(bool flag);
 
-    QWidget *pnlClient, *pnlText, *pnlCombo, *pnlKingaku, *pnlBottom, *PanelHint;
-    QLabel *lblMain, *lblYen;
-    TxEdit *txtInput;
-    TxCheckBox *btnFuseji;
-    TxComboBox *cmbInput;
-    TDorvelEdit *txtKingaku;
-    QPlainTextEdit *HintArea;
-    TxPlButton *F1, *btnOK, *btnCancel;
+    // Null until the constructor makes them: the base form's event filter
+    // already runs while they are being made.
+    QWidget *pnlClient = nullptr, *pnlText = nullptr, *pnlCombo = nullptr, *pnlKingaku = nullptr, *pnlBottom = nullptr,
+            *PanelHint = nullptr;
+    QLabel *lblMain = nullptr, *lblYen = nullptr;
+    TxEdit *txtInput = nullptr;
+    TxCheckBox *btnFuseji = nullptr;
+    TxComboBox *cmbInput = nullptr;
+    TDorvelEdit *txtKingaku = nullptr;
+    QPlainTextEdit *HintArea = nullptr;
+    TxPlButton *F1 = nullptr, *btnOK = nullptr, *btnCancel = nullptr;
 
     void btnOKClick();
 

@@ -1,11 +1,11 @@
 #include "platform/IniFile.h"
 
+#include "platform/AtomicFile.h"
 #include "platform/Cp932.h"
 #include "platform/Error.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace platform {
 namespace {
@@ -13,6 +13,38 @@ namespace {
 bool sameName(const QString &a, const QString &b)
 {
     return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// One line of the file: a line break inside becomes a blank.
+QString oneLine(QString text)
+{
+    for (QChar &c : text)
+        if (c == u'\r' || c == u'\n') c = u' ';
+    return text;
+}
+
+// The lines of the file's bytes, split at CR LF, LF or CR; no line after a final line end.
+QList<QByteArray> splitLines(const QByteArray &bytes)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes[i];
+        if (c != '\r' && c != '\n') continue;
+        lines << bytes.mid(start, i - start);
+        if (c == '\r' && i + 1 < n && bytes[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < n) lines << bytes.mid(start);
+    return lines;
+}
+
+// The key of an entry line as its bytes stand in the file (blanks around it dropped).
+QByteArray keyBytes(const QByteArray &line)
+{
+    const qsizetype eq = line.indexOf('=');
+    return eq < 0 ? QByteArray() : line.left(eq).trimmed();
 }
 
 QString unquote(QString v)
@@ -45,14 +77,28 @@ void IniFile::reload()
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         throw Error(QStringLiteral("%1 を読み込めません。").arg(m_path));
-    const QString text = fromCp932(bytes);
-    const QStringList lines = text.split(u'\n');
-    for (int i = 0; i < lines.size(); ++i) {
-        QString l = lines[i];
-        if (l.endsWith(u'\r')) l.chop(1);
-        if (i == lines.size() - 1 && l.isEmpty()) break; // the final line end
-        m_lines.push_back(parse(l));
+    // Line ends are single bytes that no CP932 character contains, so the
+    // bytes are split first and each line keeps its own.
+    for (const QByteArray &b : splitLines(bytes)) {
+        Line line = parse(fromCp932(b));
+        line.bytes = b;
+        m_lines.push_back(std::move(line));
     }
+}
+
+QByteArray IniFile::encode(const QString &text) const
+{
+    bool ok = true;
+    QByteArray bytes = toCp932(text, &ok);
+    if (!ok) throw Error(QStringLiteral("%1 に保存できない文字が含まれています。").arg(m_path));
+    return bytes;
+}
+
+IniFile::Line IniFile::makeLine(const QString &text) const
+{
+    Line line = parse(oneLine(text));
+    line.bytes = encode(line.text);
+    return line;
 }
 
 IniFile::Line IniFile::parse(const QString &text)
@@ -124,32 +170,43 @@ bool IniFile::readBool(const QString &section, const QString &key, bool def) con
     return readInteger(section, key, def ? 1 : 0) != 0;
 }
 
-void IniFile::writeString(const QString &section, const QString &key, const QString &value)
+void IniFile::writeString(const QString &rawSection, const QString &rawKey, const QString &rawValue)
 {
-    Line entry = parse(key.trimmed() + u'=' + value);
+    const QString section = oneLine(rawSection);
+    const QString key = oneLine(rawKey);
+    const QString value = oneLine(rawValue);
+    const int header = findSection(section);
+    const int e = findEntry(header, key);
+    if (e >= 0 && m_lines[e].value == value) {
+        // The same value again: the line stays as it is, bytes CP932 cannot
+        // decode included.
+        save();
+        return;
+    }
+    if (e >= 0) {
+        // The key keeps the spelling (and the bytes) it has in the file.
+        Line entry = parse(m_lines[e].name + u'=' + value);
+        entry.name = m_lines[e].name;
+        entry.value = value;
+        entry.bytes = keyBytes(m_lines[e].bytes) + '=' + encode(value);
+        m_lines[e] = entry;
+        save();
+        return;
+    }
+    Line entry = makeLine(key.trimmed() + u'=' + value);
     entry.value = value;
-    int header = findSection(section);
     if (header < 0) {
-        Line h;
+        Line h = makeLine(u'[' + section + u']');
         h.kind = Line::Section;
         h.name = section;
-        h.text = u'[' + section + u']';
         m_lines.push_back(h);
         m_lines.push_back(entry);
     } else {
-        const int e = findEntry(header, key);
-        if (e >= 0) {
-            // The key keeps the spelling it has in the file.
-            entry.text = m_lines[e].name + u'=' + value;
-            entry.name = m_lines[e].name;
-            m_lines[e] = entry;
-        } else {
-            // After the section's last entry, before trailing blank lines.
-            int pos = sectionEnd(header);
-            while (pos > header + 1 && m_lines[pos - 1].kind == Line::Other && m_lines[pos - 1].text.trimmed().isEmpty())
-                --pos;
-            m_lines.insert(m_lines.begin() + pos, entry);
-        }
+        // After the section's last entry, before trailing blank lines.
+        int pos = sectionEnd(header);
+        while (pos > header + 1 && m_lines[pos - 1].kind == Line::Other && m_lines[pos - 1].text.trimmed().isEmpty())
+            --pos;
+        m_lines.insert(m_lines.begin() + pos, entry);
     }
     save();
 }
@@ -189,13 +246,15 @@ void IniFile::writeSection(const QString &section, const QStringList &nameValueL
     }
     int header = findSection(section);
     std::vector<Line> body;
-    Line h;
-    h.kind = Line::Section;
-    h.name = section;
-    h.text = u'[' + section + u']';
-    if (header >= 0) h = m_lines[header]; // the header keeps its spelling
-    body.push_back(h);
-    for (const QString &l : nameValueLines) body.push_back(parse(l));
+    if (header >= 0) {
+        body.push_back(m_lines[header]); // the header keeps its spelling
+    } else {
+        Line h = makeLine(u'[' + oneLine(section) + u']');
+        h.kind = Line::Section;
+        h.name = oneLine(section);
+        body.push_back(h);
+    }
+    for (const QString &l : nameValueLines) body.push_back(makeLine(l));
     if (header < 0) {
         m_lines.insert(m_lines.end(), body.begin(), body.end());
     } else {
@@ -248,18 +307,15 @@ QStringList IniFile::readSectionValues(const QString &section) const
 
 void IniFile::save() const
 {
-    QString text;
+    QByteArray bytes;
     for (const Line &l : m_lines) {
-        text += l.text;
-        text += u"\r\n";
+        bytes += l.bytes;
+        bytes += "\r\n";
     }
-    bool ok = true;
-    const QByteArray bytes = toCp932(text, &ok);
-    if (!ok)
-        throw Error(QStringLiteral("%1 に保存できない文字が含まれています。").arg(m_path));
-    QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size() || !f.commit())
-        throw Error(QStringLiteral("%1 に書き込めません。").arg(m_path));
+    AtomicFile f(m_path);
+    f.open();
+    f.write(bytes);
+    f.commit();
 }
 
 } // namespace platform

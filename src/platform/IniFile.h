@@ -1,9 +1,13 @@
 #pragma once
 // Windows-style ini files: sections and keys compared without case, values kept
 // as written (blanks around them and one pair of enclosing quotes dropped on
-// reading), the file in CP932 with CR LF. Lines the reader does not touch
-// (comments, unknown sections, order) survive every write.
-// Every write goes to disk at once, atomically (temporary file and rename).
+// reading), the file in CP932 with CR LF. Lines end in CR LF, LF or CR alone
+// on reading. Lines the reader does not touch (comments, unknown sections,
+// order) survive every write byte for byte, even bytes CP932 cannot decode.
+// A line break inside a written section, key or value becomes a blank: one
+// value is one line, and never adds keys or sections.
+// Every write goes to disk at once, atomically (AtomicFile); a failure throws
+// platform::Error that says why.
 #include <QString>
 #include <QStringList>
 #include <vector>
@@ -44,12 +48,17 @@ public:
 private:
     struct Line {
         enum Kind { Other, Section, Entry } kind = Other;
-        QString text;   // the line as stored
-        QString name;   // section name or key (trimmed)
-        QString value;  // entry value as read
+        QString text;     // the line as read (decoded) or written
+        QString name;     // section name or key (trimmed)
+        QString value;    // entry value as read
+        QByteArray bytes; // the line in the file, without its end
     };
 
     static Line parse(const QString &text);
+    // A line made by the program: encoded now, so that a text CP932 cannot
+    // hold is refused before anything changes.
+    Line makeLine(const QString &text) const;
+    QByteArray encode(const QString &text) const;
     int findSection(const QString &section) const;             // index of the header or -1
     int sectionEnd(int header) const;                           // one past its last line
     int findEntry(int header, const QString &key) const;

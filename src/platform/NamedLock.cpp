@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -13,10 +14,17 @@
 namespace platform {
 namespace {
 
-int openLockFile(const QString &path)
+// The lock file opened for flock. A file made earlier is still usable in a
+// folder that has become read-only: flock needs no write access.
+int openLockFile(const QString &path, bool create)
 {
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    return ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    const QByteArray name = QFile::encodeName(path);
+    if (create) {
+        QDir().mkpath(QFileInfo(path).absolutePath());
+        const int fd = ::open(name.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd >= 0 || (errno != EROFS && errno != EACCES)) return fd;
+    }
+    return ::open(name.constData(), O_RDONLY | O_CLOEXEC);
 }
 
 } // namespace
@@ -28,22 +36,28 @@ NamedLock::~NamedLock()
     release();
 }
 
-QString NamedLock::lockPath(const QString &name)
+QString NamedLock::folder()
 {
-    return runtimeDir() + u'/' + name + QStringLiteral(".lock");
+    return runtimeDir();
 }
 
-bool NamedLock::tryAcquire()
+QString NamedLock::lockPath(const QString &name)
 {
-    if (m_fd >= 0) return true;
-    const int fd = openLockFile(lockPath(m_name));
-    if (fd < 0) return false;
+    return folder() + u'/' + name + QStringLiteral(".lock");
+}
+
+NamedLock::State NamedLock::acquire()
+{
+    if (m_fd >= 0) return State::Free;
+    const int fd = openLockFile(lockPath(m_name), true);
+    if (fd < 0) return State::Unusable;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const bool held = errno == EWOULDBLOCK;
         ::close(fd);
-        return false;
+        return held ? State::Held : State::Unusable;
     }
     m_fd = fd;
-    return true;
+    return State::Free;
 }
 
 void NamedLock::release()
@@ -54,16 +68,22 @@ void NamedLock::release()
     m_fd = -1;
 }
 
-bool NamedLock::isHeld(const QString &name)
+NamedLock::State NamedLock::probe(const QString &name)
 {
-    const QString path = lockPath(name);
-    if (!QFile::exists(path)) return false;
-    const int fd = openLockFile(path);
-    if (fd < 0) return false;
-    const bool held = ::flock(fd, LOCK_EX | LOCK_NB) != 0;
-    if (!held) ::flock(fd, LOCK_UN);
+    const int fd = openLockFile(lockPath(name), false);
+    if (fd < 0) {
+        // No lock file in a folder that is there: nobody holds it. A runtime
+        // folder that is missing is made when a lock is taken.
+        if (errno == ENOENT) return State::Free;
+        return State::Unusable;
+    }
+    State state = State::Free;
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0)
+        state = errno == EWOULDBLOCK ? State::Held : State::Unusable;
+    else
+        ::flock(fd, LOCK_UN);
     ::close(fd);
-    return held;
+    return state;
 }
 
 } // namespace platform

@@ -13,6 +13,7 @@
 #include "platform/IniFile.h"
 #include "platform/RegistryStore.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
@@ -270,6 +271,7 @@ TEST_F(ExportTest, HeaderValuesAndRememberedSettings)
         EXPECT_TRUE(e.SettingsFile().startsWith(testenv::sandbox()));
         e.ExportFile = out;
         e.KomonsakiName = QStringLiteral("株式会社①");
+        e.SaveSettings(); // as the wizard does when it closes
     }
     const QString ini = THojinZeiGenkaDataExport(5, QString()).SettingsFile();
     EXPECT_EQ(platform::IniFile(ini).readString(QStringLiteral("RENKETUNOUZEI_G"), QStringLiteral("EXPORTFILE")), out);
@@ -280,6 +282,7 @@ TEST_F(ExportTest, HeaderValuesAndRememberedSettings)
         EXPECT_EQ(e.KomonsakiName, QStringLiteral("株式会社①"));
         EXPECT_EQ(e.FunctionId, 5);
         e.ExportFile = QStringLiteral("/tmp/ignored.xml");
+        e.SaveSettings();
     }
     EXPECT_EQ(platform::IniFile(ini).readString(QStringLiteral("RENKETUNOUZEI_G"), QStringLiteral("EXPORTFILE")), out);
     {
@@ -289,4 +292,81 @@ TEST_F(ExportTest, HeaderValuesAndRememberedSettings)
         THojinZeiGenkaDataExport remembered(0, QString());
         EXPECT_EQ(remembered.ExportFile, out);
     }
+}
+
+TEST_F(ExportTest, ControlCharactersInTheCompanyOrAnAssetNameFailTheExport)
+{
+    const QString sheetRow = QStringLiteral("REPORT/DATA/HJK160119/TEIGAKU_MEISAI_19[line=1]/TEIGAKU_MEISAI_19_0300");
+    struct Case {
+        const char *what;
+        QString company;
+        QString asset; // SQL of the name
+        const char *code;
+        QString place;
+    };
+    const Case cases[] = {
+        {"SOH in the company name", QStringLiteral("'A' || ASCII_CHAR(1) || 'B商事'"), QStringLiteral("'本社ビル'"), "U+0001",
+         QStringLiteral("REPORT/BASIC/KOMONSAKINAME")},
+        {"vertical tab in an asset name", QStringLiteral("'サンプル商事'"), QStringLiteral("'本社' || ASCII_CHAR(11) || 'ビル'"), "U+000B", sheetRow},
+        {"NUL in an asset name", QStringLiteral("'サンプル商事'"), QStringLiteral("'本社' || ASCII_CHAR(0) || 'ビル'"), "U+0000", sheetRow},
+    };
+    insert({1, 1, "1401", u"本社ビル", "2020-04-01", 50, "10000000", "10000000", "0.020", "200000", "0", "200000", "8800000", 1, 12});
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        exec(QStringLiteral("ACCDAT"), QStringLiteral("UPDATE ACCDEF1 SET SHOUGOU=") + c.company);
+        exec(QStringLiteral("ACCDAT"), QStringLiteral("UPDATE KS_SISAN SET MEISYOU=%1 WHERE REC=1").arg(c.asset));
+        ASSERT_TRUE(dm->fnGetAccInfo());
+        testenv::writeFile(out, "kept");
+        THojinZeiGenkaDataExport exporter(0, out);
+        prepareExportFromCompany(exporter, root.companyDir, AccInf);
+        try {
+            WriteIntermediateFile(exporter, out);
+            FAIL() << "exported";
+        } catch (const platform::Error &e) {
+            EXPECT_EQ(e.message(), QStringLiteral("中間ファイルに書き込めない文字(%1)が含まれています。\r場所: ").arg(QLatin1String(c.code)) + c.place);
+        }
+        EXPECT_EQ(testenv::readFile(out), QByteArray("kept"));
+        EXPECT_EQ(QDir(QFileInfo(out).absolutePath()).entryList(QDir::Files | QDir::Hidden), QStringList({QStringLiteral("RC25.xml")}));
+    }
+}
+
+TEST_F(ExportTest, LineBreaksInTheCompanyNameKeepTheRememberedFile)
+{
+    {
+        THojinZeiGenkaDataExport alone(0, QString());
+        alone.ExportFile = out;
+        alone.SaveSettings();
+    }
+    {
+        // A caller's run writes the company name but not the file.
+        THojinZeiGenkaDataExport called(5, QStringLiteral("/tmp/called.xml"));
+        called.KomonsakiName = QStringLiteral("株式会社\r\nEXPORTFILE=/tmp/evil.xml\r\n[HOJINZEI]\rDATA=x\n");
+        called.SaveSettings();
+    }
+    const THojinZeiGenkaDataExport next(0, QString());
+    EXPECT_EQ(next.ExportFile, out);
+    EXPECT_EQ(next.KomonsakiName, QStringLiteral("株式会社  EXPORTFILE=/tmp/evil.xml  [HOJINZEI] DATA=x"));
+    const platform::IniFile ini(next.SettingsFile());
+    EXPECT_EQ(ini.readSections(), QStringList({QStringLiteral("RENKETUNOUZEI_G")}));
+    EXPECT_EQ(ini.readSection(QStringLiteral("RENKETUNOUZEI_G")),
+              QStringList({QStringLiteral("DATA"), QStringLiteral("KOMONSAKI"), QStringLiteral("EXPORTFILE")}));
+}
+
+TEST_F(ExportTest, ASettingsFileWithBytesTheCodePageCannotDecodeIsStillWritten)
+{
+    const QString ini = THojinZeiGenkaDataExport(0, QString()).SettingsFile();
+    // Written by another program: a folder name and a note in bytes that are no code page 932.
+    const QByteArray data("DATA=C:\\\x81\x20\\0001\r\n");
+    const QByteArray other("[HOJINZEI]\r\nNOTE=\xFF\xFE\r\n");
+    testenv::writeFile(ini, "[RENKETUNOUZEI_G]\r\n" + data + "KOMONSAKI=old\r\n" + other);
+    {
+        THojinZeiGenkaDataExport e(0, QString());
+        e.KomonsakiName = QStringLiteral("株式会社①");
+        e.ExportFile = out;
+        e.SaveSettings();
+    }
+    EXPECT_EQ(testenv::readFile(ini), "[RENKETUNOUZEI_G]\r\n" + data +
+                                          platform::toCp932(QStringLiteral("KOMONSAKI=株式会社①\r\nEXPORTFILE=") + out + QStringLiteral("\r\n")) +
+                                          other);
+    EXPECT_EQ(THojinZeiGenkaDataExport(0, QString()).ExportFile, out);
 }

@@ -1,6 +1,7 @@
 #include "support/TestEnv.h"
 #include "support/DbFixture.h"
 #include "support/FakeCaller.h"
+#include "support/TmpfsMount.h"
 
 #include "SixMethodAssets.h"
 
@@ -300,6 +301,84 @@ TEST_F(FilePageTest, APathTheSettingsFileCannotHoldIsReported)
     const platform::IniFile ini(THojinZeiGenkaDataExport(0, QString()).SettingsFile());
     EXPECT_EQ(ini.readString(QStringLiteral("RENKETUNOUZEI_G"), QStringLiteral("KOMONSAKI")), QStringLiteral("サンプル株式会社"));
     EXPECT_NE(ini.readString(QStringLiteral("RENKETUNOUZEI_G"), QStringLiteral("EXPORTFILE")), out + QStringLiteral("/보고서.xml"));
+}
+
+TEST_F(FilePageTest, DatabasesDataFoldersAndTheProgramsOwnFilesAreRefused)
+{
+    ScriptedMessages boxes;
+    TForm1 f;
+    toFilePage(f);
+    const QString db = root.companyDir + QStringLiteral("/vqacc.fdb");
+    const QByteArray dbHead = testenv::readFile(db).left(4096);
+    const QString other = testenv::freshDir(QStringLiteral("other"));
+    ASSERT_TRUE(QFile::link(db, other + QStringLiteral("/link.xml")));
+    ASSERT_TRUE(QFile::link(root.sysDir, other + QStringLiteral("/datalink")));
+    // A data folder of the list that lies outside the data root.
+    const QString elsewhere = testenv::freshDir(QStringLiteral("elsewhere")) + QStringLiteral("/0009");
+    QDir().mkpath(elsewhere);
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET PASNAME='%1' WHERE REC=2").arg(elsewhere));
+    const QString sandboxRelative = root.companyDir.mid(testenv::sandbox().size());
+
+    const QString database = QStringLiteral("指定されたﾌｧｲﾙはﾃﾞｰﾀﾍﾞｰｽのﾌｧｲﾙのため、中間ﾌｧｲﾙには指定できません。\r");
+    const QString dataFolder = QStringLiteral("指定されたﾌｫﾙﾀﾞは会計ﾃﾞｰﾀのﾌｫﾙﾀﾞのため、中間ﾌｧｲﾙを作成できません。\r");
+    const QString own = QStringLiteral("指定されたﾌｧｲﾙはｱﾌﾟﾘｹｰｼｮﾝが使用するﾌｧｲﾙのため、中間ﾌｧｲﾙには指定できません。\r");
+    struct Case {
+        const char *what;
+        QString path;
+        QString lead;
+    };
+    const Case cases[] = {
+        {"the open company database", db, database},
+        {"the open system database", root.sysDir + QStringLiteral("/vqaccdef.fdb"), database},
+        {"a Firebird file by its name", other + QStringLiteral("/copy.FDB"), database},
+        {"an old Firebird file by its name", other + QStringLiteral("/old.gdb"), database},
+        {"a link to the company database", other + QStringLiteral("/link.xml"), database},
+        {"the company database by \"..\"", other + QStringLiteral("/..") + sandboxRelative + QStringLiteral("/vqacc.fdb"), database},
+        {"the data folder by \"..\"", other + QStringLiteral("/..") + sandboxRelative + QStringLiteral("/RC25.xml"), dataFolder},
+        {"the data folder with doubled delimiters", root.companyDir + QStringLiteral("//sub/..//RC25.xml"), dataFolder},
+        {"the data root", root.sysDir + QStringLiteral("/RC25.xml"), dataFolder},
+        {"the data root through a link", other + QStringLiteral("/datalink/RC25.xml"), dataFolder},
+        {"a listed data folder elsewhere", elsewhere + QStringLiteral("/RC25.xml"), dataFolder},
+        {"a log file", SystemDef.LogDir + QStringLiteral("/ErrFbAccess.log"), own},
+        {"the settings file", f.Export->SettingsFile(), own},
+    };
+    QDir().mkpath(root.companyDir + QStringLiteral("/sub"));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        boxes.answer(mrOk);
+        EXPECT_EQ(next(f, c.path), QStringLiteral("page4"));
+        ASSERT_FALSE(boxes.shown.isEmpty());
+        EXPECT_EQ(boxes.shown.last().text, c.lead + c.path + QStringLiteral("\r別のﾌｫﾙﾀﾞを指定してから[次へ]をｸﾘｯｸしてください。\r"));
+        EXPECT_EQ(boxes.shown.last().kind, TMsgDlgType::mtWarning);
+        boxes.shown.clear();
+    }
+    EXPECT_TRUE(boxes.allAnswered());
+    EXPECT_EQ(testenv::readFile(db).left(4096), dbHead);
+    // A file of its own folder is taken.
+    EXPECT_EQ(next(f, other + QStringLiteral("/RC25.xml")), QStringLiteral("page5"));
+    EXPECT_TRUE(boxes.shown.isEmpty());
+    f.ReleaseAll();
+}
+
+TEST_F(FilePageTest, SettingsThatCannotBeWrittenAreReportedWhenTheWizardCloses)
+{
+    ScriptedMessages boxes;
+    TForm1 f;
+    toFilePage(f);
+    EXPECT_EQ(next(f, testenv::freshDir(QStringLiteral("out")) + QStringLiteral("/RC25.xml")), QStringLiteral("page5"));
+    // The settings folder becomes a read-only place.
+    TmpfsMount readOnly(f.Export->SettingsIniDir);
+    if (!readOnly.mounted()) GTEST_SKIP() << "a read-only tmpfs cannot be mounted here (needs root and mount rights)";
+    boxes.answer(mrOk);
+    f.close();
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].kind, TMsgDlgType::mtWarning);
+    EXPECT_TRUE(boxes.shown[0].text.contains(f.Export->SettingsFile() + QStringLiteral(" に書き込めません。(読み取り専用の場所です)")))
+        << boxes.shown[0].text.toStdString();
+    // Said once; the end of the form writes nothing more.
+    f.ReleaseAll();
+    EXPECT_EQ(boxes.shown.size(), 1);
+    EXPECT_FALSE(f.DataSetOpen);
 }
 
 TEST_F(FilePageTest, EnterThatNoControlTakesGoesToTheNextPage)
@@ -798,6 +877,32 @@ TEST_F(ProgramTest, CallerGetsTheFileAndResultZero)
     EXPECT_EQ(caller.lines(4), answered(0));
     expectTheExpectedFile(out, 5);
     EXPECT_TRUE(boxes.shown.isEmpty());
+}
+
+TEST_F(ProgramTest, ACallersFileOnTheCompanyDatabaseIsRefused)
+{
+    makeCompany();
+    ScriptedMessages boxes;
+    FakeCaller caller(socket);
+    const QString db = root.companyDir + QStringLiteral("/vqacc.fdb");
+    boxes.answer(mrOk); // the refusal
+    boxes.answer(mrOk); // the failed run
+    runProgram({callerArg(db)}, true, [&](TForm1 &f) {
+        f.Wizard1->NextClick(f.Button2);
+        f.btnDataSentaku->click();
+        f.Wizard1->NextClick(f.Button2);
+        ASSERT_EQ(pageOf(f), QStringLiteral("page5"));
+        f.Wizard1->NextClick(f.Button2); // finish
+    });
+    ASSERT_EQ(boxes.shown.size(), 2);
+    EXPECT_EQ(boxes.shown[0].text, QStringLiteral("指定されたﾌｧｲﾙはﾃﾞｰﾀﾍﾞｰｽのﾌｧｲﾙのため、中間ﾌｧｲﾙには指定できません。\r") + db + u'\r');
+    EXPECT_EQ(boxes.shown[1].text, QStringLiteral("中間ファイルの作成に失敗しました。\r"));
+    EXPECT_EQ(caller.lines(4), answered(2));
+    // Still the engine's file: its header page (type 1, 8 KB pages, ODS 12), not XML.
+    const QByteArray head = testenv::readFile(db).left(64);
+    ASSERT_EQ(head.size(), 64);
+    EXPECT_EQ(head.at(0), 1);
+    EXPECT_EQ(head.mid(0x10, 4), QByteArray("\x00\x20\x0c\x80", 4));
 }
 
 TEST_F(ProgramTest, CancelAsksAndPostsOne)

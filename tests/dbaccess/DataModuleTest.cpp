@@ -3,6 +3,7 @@
 #include "dbaccess/Globals.h"
 #include "platform/Cp932.h"
 #include "support/DbFixture.h"
+#include "support/SchemaTemplates.h"
 #include "support/TestEnv.h"
 
 #include <QDir>
@@ -465,4 +466,101 @@ TEST_F(DataModuleTest, ClientServerModeThroughALoopbackServer)
     dm->fnAccDatDisConnected(QString(), false, false);
     dm->IBDatabaseDEF.close();
     ConnectMode = 0;
+}
+
+// ---------------------------------------------------------------- data roots in Japanese folders
+
+namespace {
+
+// A data root as a Japanese user makes it: below a folder named in Japanese.
+QString japaneseRoot()
+{
+    return testenv::freshDir(QStringLiteral("会計データ")) + QStringLiteral("/経理");
+}
+
+} // namespace
+
+TEST_F(DataModuleTest, DataRootInJapaneseFoldersEmbedded)
+{
+    const QString base = japaneseRoot();
+    const DataRootInfo jp = CreateDataRoot(base, testenv::kDbUser, testenv::kDbPassword);
+    EXPECT_EQ(jp.sysDir, base + QStringLiteral("/data"));
+    EXPECT_EQ(jp.companyDir, jp.sysDir + QStringLiteral("/0001"));
+    EXPECT_TRUE(QFileInfo::exists(jp.companyDir + QStringLiteral("/vqacc.fdb")));
+
+    SystemDef.SysDir = jp.sysDir;
+    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+    EXPECT_EQ(dm->IBDatabaseDEF.DatabaseName, jp.sysDir + QStringLiteral("/vqaccdef.fdb"));
+    // The list keeps the folders as they are.
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT PASNAME FROM DATALIST WHERE REC = 1")), jp.companyDir);
+    ASSERT_TRUE(dm->fnFileManConnected(QString()));
+    ASSERT_TRUE(dm->fnAccDatConnected(QString(), jp.companyDir, false));
+    EXPECT_EQ(dm->IBDatabaseDAT.DatabaseName, jp.companyDir + QStringLiteral("/vqacc.fdb"));
+    EXPECT_EQ(companyVersion(*dm), QStringLiteral("11.0.0"));
+    EXPECT_FALSE(dm->AccDatInConnection(1, QString(), false, jp.companyDir));
+    EXPECT_TRUE(dm->AccDatInConnection(1, QString(), true, jp.companyDir));
+    dm->fnAccDatDisConnected(QString(), false, false);
+
+    // A data set in a folder with an NEC character, made from the script
+    // rather than copied, opened and dropped.
+    SetSchemaTemplateFolder(QString());
+    const QString second = jp.sysDir + QStringLiteral("/データ①");
+    CreateCompanyDatabase(second, testenv::kDbUser, testenv::kDbPassword);
+    ASSERT_TRUE(dm->fnAccDatConnected(QString(), second, false));
+    EXPECT_EQ(companyVersion(*dm), QStringLiteral("11.0.0"));
+    dm->fnAccDatDisConnected(QString(), false, false);
+    EXPECT_TRUE(dm->AccDatDropDatabase(QString(), second));
+    EXPECT_FALSE(QFileInfo::exists(second + QStringLiteral("/vqacc.fdb")));
+    dm->IBFileMan.close();
+    dm->IBDatabaseDEF.close();
+}
+
+TEST_F(DataModuleTest, DataRootInJapaneseFoldersThroughALoopbackServer)
+{
+    const QString host = qEnvironmentVariable("SOLTEA_TEST_FB_HOST");
+    if (host.isEmpty()) GTEST_SKIP() << "no Firebird server on loopback (SOLTEA_TEST_FB_HOST is not set)";
+    const DataRootInfo jp = CreateDataRoot(japaneseRoot(), testenv::kDbUser, testenv::kDbPassword);
+    const QString second = jp.sysDir + QStringLiteral("/データ①");
+    CreateCompanyDatabase(second, testenv::kDbUser, testenv::kDbPassword);
+
+    ConnectMode = 1;
+    SystemDef.HostName = host;
+    SystemDef.SysDir = jp.sysDir;
+    EXPECT_EQ(DatabasePath(host, jp.companyDir, QStringLiteral("vqacc.fdb")),
+              host + u':' + jp.companyDir + QStringLiteral("/vqacc.fdb"));
+    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+    EXPECT_EQ(dm->IBDatabaseDEF.DatabaseName, host + u':' + jp.sysDir + QStringLiteral("/vqaccdef.fdb"));
+    for (const QString &folder : {jp.companyDir, second}) {
+        SCOPED_TRACE(folder.toStdString());
+        ASSERT_TRUE(dm->fnAccDatConnected(QString(), folder, false));
+        EXPECT_EQ(dm->IBDatabaseDAT.DatabaseName, host + u':' + folder + QStringLiteral("/vqacc.fdb"));
+        EXPECT_EQ(companyVersion(*dm), QStringLiteral("11.0.0"));
+        dm->PutAccReg(QStringLiteral("テスト"), QStringLiteral("名"), QStringLiteral("文字"), QStringLiteral("①㈱～ｱｲｳ"));
+        EXPECT_EQ(dm->GetAccReg(QStringLiteral("テスト"), QStringLiteral("名"), QStringLiteral("文字"), QString()),
+                  QVariant(QStringLiteral("①㈱～ｱｲｳ")));
+        dm->fnAccDatDisConnected(QString(), false, false);
+    }
+    EXPECT_TRUE(dm->AccDatDropDatabase(QString(), second));
+    EXPECT_FALSE(QFileInfo::exists(second + QStringLiteral("/vqacc.fdb")));
+    dm->IBDatabaseDEF.close();
+    ConnectMode = 0;
+}
+
+// The list of data sets indexes their folders by upper case: a root whose
+// path the engine cannot hold (an IBM extension, a character CP932 has not)
+// or cannot bring to upper case (an NEC special character) is refused with its
+// path before anything is made.
+TEST_F(DataModuleTest, DataRootTheListCannotHoldIsRefusedByItsPath)
+{
+    for (const QString &folder : {QStringLiteral("髙橋"), QStringLiteral("한국어"), QStringLiteral("データ①")}) {
+        const QString base = testenv::freshDir(folder) + QStringLiteral("/会計");
+        try {
+            CreateDataRoot(base, testenv::kDbUser, testenv::kDbPassword);
+            ADD_FAILURE() << "made in " << base.toStdString();
+        } catch (const platform::Error &e) {
+            EXPECT_TRUE(e.message().contains(base)) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QStringLiteral("データ一覧に登録できない文字"))) << e.message().toStdString();
+        }
+        EXPECT_FALSE(QFileInfo::exists(base));
+    }
 }

@@ -1,9 +1,13 @@
 #include "dbaccess/FbClient.h"
+#include "platform/Cp932.h"
 #include "support/TestEnv.h"
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QProcess>
 
 namespace {
 
@@ -387,4 +391,319 @@ TEST(SqlScript, SplitsOnTerminatorsOutsideQuotesAndComments)
     EXPECT_EQ(s[0], QStringLiteral("CREATE TABLE A (X VARCHAR(5) DEFAULT ';')"));
     EXPECT_EQ(s[1], QStringLiteral("CREATE TRIGGER X FOR A AS BEGIN END"));
     EXPECT_EQ(s[2], QStringLiteral("INSERT INTO A VALUES ('a''b;')"));
+}
+
+// ---------------------------------------------------------------- file names beyond ASCII
+
+namespace {
+
+// Japanese folder names as a user's home folder or data root may have them:
+// JIS X 0208, an NEC special character, an IBM extension, and a character
+// CP932 has not at all. File names are the file system's (UTF-8), so every
+// one of them can hold a database.
+const QStringList kFolders = {QStringLiteral("会計データ"), QStringLiteral("会計データ/データ①"),
+                              QStringLiteral("髙橋ⅰ"), QStringLiteral("한국어")};
+
+QString serverHost()
+{
+    return qEnvironmentVariable("SOLTEA_TEST_FB_HOST");
+}
+
+// Creates, opens, uses, backs up, restores, validates and drops a database in
+// each folder; `host` empty for the embedded engine, else through that server.
+void workInFolders(const QString &host)
+{
+    const QString prefix = host.isEmpty() ? QString() : host + u':';
+    for (const QString &folder : kFolders) {
+        SCOPED_TRACE(folder.toStdString());
+        const QString dir = testenv::freshDir(QStringLiteral("paths/") + folder);
+        const QString path = dir + QStringLiteral("/t.fdb");
+        FbDatabase::createDatabase(prefix + path, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+        ASSERT_TRUE(QFileInfo::exists(path));
+
+        FbDatabase db;
+        db.DatabaseName = prefix + path;
+        db.Params = kParams;
+        db.open();
+        ExecuteSqlScript(db, QStringLiteral("CREATE TABLE T (NAME VARCHAR(20));\n"
+                                            "INSERT INTO T VALUES ('①㈱の会計');\n"));
+        FbTransaction tr(&db, kReadCommitted);
+        tr.startTransaction();
+        FbQuery q(&db, &tr);
+        // The engine knows the file by its own name.
+        q.setSql(QStringLiteral("SELECT CAST(MON$DATABASE_NAME AS VARCHAR(1000) CHARACTER SET OCTETS) FROM MON$DATABASE"));
+        q.open();
+        EXPECT_EQ(QString::fromUtf8(q.field(0).asBytes()), path);
+        q.setSql(QStringLiteral("SELECT NAME FROM T"));
+        q.open();
+        EXPECT_EQ(q.field(0).asString(), QStringLiteral("①㈱の会計"));
+        tr.commit();
+        db.close();
+
+        FbServices svc(host, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+        const QString fbk = dir + QStringLiteral("/t.fbk");
+        const QString restored = dir + QStringLiteral("/r.fdb");
+        QStringList report;
+        svc.backup(path, fbk, [&](const QString &line) { report << line; });
+        EXPECT_GT(QFileInfo(fbk).size(), 0);
+        // The engine's report names the files as they are.
+        EXPECT_TRUE(report.join(u'\n').contains(path)) << report.join(u'\n').toStdString();
+        svc.restore(fbk, restored, false);
+        EXPECT_TRUE(QFileInfo::exists(restored));
+        EXPECT_NO_THROW(svc.validate(restored));
+
+        FbDatabase r;
+        r.DatabaseName = prefix + restored;
+        r.Params = kParams;
+        r.open();
+        FbTransaction rt(&r, kReadCommitted);
+        rt.startTransaction();
+        FbQuery rq(&r, &rt);
+        rq.setSql(QStringLiteral("SELECT NAME FROM T"));
+        rq.open();
+        EXPECT_EQ(rq.field(0).asString(), QStringLiteral("①㈱の会計"));
+        rt.commit();
+        r.dropDatabase();
+        EXPECT_FALSE(QFileInfo::exists(restored));
+
+        db.open();
+        db.dropDatabase();
+        EXPECT_FALSE(QFileInfo::exists(path));
+
+        // A file that is not there: the engine's message names it readably.
+        FbDatabase missing;
+        missing.DatabaseName = prefix + dir + QStringLiteral("/missing.fdb");
+        missing.Params = kParams;
+        try {
+            missing.open();
+            ADD_FAILURE() << "a missing file opened";
+        } catch (const FbError &e) {
+            EXPECT_EQ(e.errorCode(), 335544344);
+            EXPECT_TRUE(e.message().contains(dir + QStringLiteral("/missing.fdb"))) << e.message().toStdString();
+        }
+    }
+}
+
+} // namespace
+
+TEST(FbClientPaths, EmbeddedDatabasesInJapaneseFolders)
+{
+    workInFolders(QString());
+}
+
+TEST(FbClientPaths, ServerDatabasesInJapaneseFolders)
+{
+    if (serverHost().isEmpty()) GTEST_SKIP() << "no Firebird server on loopback (SOLTEA_TEST_FB_HOST is not set)";
+    workInFolders(serverHost());
+}
+
+// A program started under the "C" locale (no LANG) takes such names too: the
+// client library is made to read file names as UTF-8 before its first use.
+TEST(FbClientPaths, JapaneseFoldersUnderTheCLocale)
+{
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"LANG", "LANGUAGE", "LC_CTYPE", "LC_MESSAGES"}) env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("--gtest_filter=FbClientPaths.EmbeddedDatabasesInJapaneseFolders")});
+    ASSERT_TRUE(child.waitForFinished(120000));
+    const QString output = QString::fromUtf8(child.readAll());
+    EXPECT_EQ(child.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains(QStringLiteral("[  PASSED  ] 1 test"))) << output.toStdString();
+}
+
+// A name UTF-8 cannot carry is refused with the name, never sent changed.
+TEST(FbClientPaths, NamesThatCannotBeCarriedAreRefusedByName)
+{
+    const QString dir = testenv::freshDir(QStringLiteral("会計データ"));
+    const QString names[] = {dir + QStringLiteral("/a") + QChar(0xD800) + QStringLiteral(".fdb"),
+                             dir + QStringLiteral("/a") + QChar(0) + QStringLiteral("b.fdb")};
+    for (const QString &name : names) {
+        try {
+            FbDatabase::createDatabase(name, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+            ADD_FAILURE() << "created";
+        } catch (const FbError &e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("ファイル名に使用できない文字"))) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(name));
+        }
+        FbDatabase db;
+        db.DatabaseName = name;
+        db.Params = kParams;
+        EXPECT_THROW(db.open(), FbError);
+        FbServices svc(QString(), QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
+        EXPECT_THROW(svc.backup(name, dir + QStringLiteral("/t.fbk")), FbError);
+        EXPECT_THROW(svc.restore(dir + QStringLiteral("/t.fbk"), name, false), FbError);
+    }
+    // Nothing was made under another name ("a?.fdb", "a").
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files), QStringList());
+}
+
+// ---------------------------------------------------------------- the database character set
+
+namespace {
+
+// Characters SJIS_0208 does not have though CP932 does (the IBM extensions and
+// the user-defined rows), and characters CP932 has not at all.
+const QStringList kRefused = {QStringLiteral("髙"), QStringLiteral("﨑"), QStringLiteral("ⅰ"), QStringLiteral("ⅹ"),
+                              QStringLiteral("￤"), QStringLiteral("＇"), QStringLiteral("纊"), QString(QChar(0xE000)),
+                              QStringLiteral("한"), QStringLiteral("😀")};
+// The NEC special characters and others CP932 adds to JIS X 0208: SJIS_0208 holds them.
+const QStringList kAccepted = {QStringLiteral("①"), QStringLiteral("⑳"), QStringLiteral("Ⅰ"), QStringLiteral("Ⅹ"),
+                               QStringLiteral("㈱"), QStringLiteral("㈲"), QStringLiteral("㈹"), QStringLiteral("㍻"),
+                               QStringLiteral("㌔"), QStringLiteral("№"), QStringLiteral("∵"), QStringLiteral("￢"),
+                               QStringLiteral("～"), QStringLiteral("ｱ"), QStringLiteral("高"), QStringLiteral("崎")};
+
+} // namespace
+
+TEST(FbText, WhatTheDatabaseCharacterSetHolds)
+{
+    for (const QString &c : kRefused) {
+        EXPECT_FALSE(fbtext::fitsDatabaseCharset(c)) << c.toStdString();
+        EXPECT_FALSE(fbtext::fitsDatabaseCharset(QStringLiteral("株式会社") + c + QStringLiteral("商店"))) << c.toStdString();
+    }
+    for (const QString &c : kAccepted) EXPECT_TRUE(fbtext::fitsDatabaseCharset(c)) << c.toStdString();
+    EXPECT_TRUE(fbtext::fitsDatabaseCharset(QStringLiteral("①㈱～ｱｲｳ株式会社abc")));
+    EXPECT_TRUE(fbtext::fitsDatabaseCharset(QString()));
+
+    // Upper case and the other conversions through Unicode: not the NEC special characters.
+    for (const QString &c : kRefused) EXPECT_FALSE(fbtext::convertsThroughUnicode(c)) << c.toStdString();
+    for (const QString &c : {QStringLiteral("①"), QStringLiteral("Ⅰ"), QStringLiteral("㈱"), QStringLiteral("㍻"),
+                             QStringLiteral("№")})
+        EXPECT_FALSE(fbtext::convertsThroughUnicode(QStringLiteral("会計") + c)) << c.toStdString();
+    for (const QString &c : {QStringLiteral("∵"), QStringLiteral("￢"), QStringLiteral("～"), QStringLiteral("ｱ"),
+                             QStringLiteral("会計データ")})
+        EXPECT_TRUE(fbtext::convertsThroughUnicode(c)) << c.toStdString();
+}
+
+TEST_F(FbClientTest, TextTheDatabaseCannotHoldIsRefusedNamingTheFieldAndNothingStored)
+{
+    for (const QString &c : kRefused) {
+        SCOPED_TRACE(c.toStdString());
+        const QString text = QStringLiteral("株式会社") + c;
+        tr.startTransaction();
+        FbQuery q(&db, &tr);
+        q.setSql(QStringLiteral("UPDATE T SET NAME = :NAME, MEMO = :MEMO WHERE ID = 1"));
+        q.paramByName(QStringLiteral("NAME")).setString(QStringLiteral("正しい名前"));
+        q.paramByName(QStringLiteral("MEMO")).setString(text);
+        try {
+            q.execSQL();
+            ADD_FAILURE() << "stored";
+        } catch (const FbError &e) {
+            EXPECT_EQ(e.errorCode(), 0) << "the engine's error, not ours: " << e.message().toStdString();
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("データベースに保存できない文字が含まれています。")))
+                << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QStringLiteral("項目 MEMO の「") + c + u'」')) << e.message().toStdString();
+        }
+        tr.rollback();
+
+        // In the text of a statement, the statement is named and shown.
+        try {
+            ExecuteSqlScript(db, QStringLiteral("UPDATE T SET NAME = '%1' WHERE ID = 1;").arg(text));
+            ADD_FAILURE() << "stored";
+        } catch (const FbError &e) {
+            EXPECT_EQ(e.errorCode(), 0) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QStringLiteral("SQL文 の「") + c + u'」')) << e.message().toStdString();
+            EXPECT_TRUE(e.message().contains(QStringLiteral("UPDATE T SET NAME"))) << e.message().toStdString();
+        }
+    }
+    tr.startTransaction();
+    FbQuery r(&db, &tr);
+    r.setSql(QStringLiteral("SELECT NAME, MEMO FROM T WHERE ID = 1"));
+    r.open();
+    EXPECT_EQ(r.field(0).asString(), QStringLiteral("first; with a semicolon"));
+    EXPECT_TRUE(r.field(1).isNull());
+    tr.commit();
+}
+
+TEST_F(FbClientTest, CharactersTheDatabaseHoldsAreStoredAsTheyAre)
+{
+    int id = 100;
+    for (const QString &c : kAccepted) {
+        SCOPED_TRACE(c.toStdString());
+        const QString text = QStringLiteral("株式会社") + c;
+        ++id;
+        tr.startTransaction();
+        FbQuery q(&db, &tr);
+        q.setSql(QStringLiteral("INSERT INTO T (ID, NAME, MEMO) VALUES (:ID, :NAME, :NAME)"));
+        q.paramByName(QStringLiteral("ID")).setInteger(id);
+        q.paramByName(QStringLiteral("NAME")).setString(text);
+        q.execSQL();
+        tr.commit();
+        // As a literal the engine reads it through its own tables.
+        ExecuteSqlScript(db, QStringLiteral("INSERT INTO T (ID, NAME) VALUES (%1, '%2');").arg(id + 1000).arg(text));
+
+        tr.startTransaction();
+        FbQuery r(&db, &tr);
+        r.setSql(QStringLiteral("SELECT NAME, MEMO, CHAR_LENGTH(NAME) FROM T WHERE ID IN (:A, :B) ORDER BY ID"));
+        r.paramByName(QStringLiteral("A")).setInteger(id);
+        r.paramByName(QStringLiteral("B")).setInteger(id + 1000);
+        r.open();
+        ASSERT_FALSE(r.eof());
+        EXPECT_EQ(r.field(0).asString(), text);
+        EXPECT_EQ(r.field(1).asString(), text);
+        EXPECT_EQ(r.field(2).asInteger(), 5);
+        r.next();
+        ASSERT_FALSE(r.eof());
+        EXPECT_EQ(r.field(0).asString(), text);
+        tr.commit();
+    }
+}
+
+// Every character CP932 has, asked of the engine: SJIS_0208 text it cannot
+// take to Unicode is what we refuse, and nothing else; what it cannot bring
+// back from Unicode (as UPPER does) is told apart too.
+TEST_F(FbClientTest, RefusedCharactersAreExactlyThoseTheEngineCannotTransliterate)
+{
+    tr.startTransaction();
+    FbQuery ours(&db, &tr), toUnicode(&db, &tr), upper(&db, &tr);
+    ours.setSql(QStringLiteral("SELECT CAST(:T AS VARCHAR(2)) FROM RDB$DATABASE"));
+    // The bytes go unchecked and the engine reads them as SJIS_0208.
+    toUnicode.setSql(QStringLiteral("SELECT CHAR_LENGTH(CAST(CAST(:B AS VARCHAR(2)) AS VARCHAR(2) CHARACTER SET UTF8)) "
+                                    "FROM RDB$DATABASE"));
+    upper.setSql(QStringLiteral("SELECT UPPER(CAST(:B AS VARCHAR(2))) FROM RDB$DATABASE"));
+    const auto fails = [](FbQuery &q) {
+        try {
+            q.open();
+            return false;
+        } catch (const FbError &) {
+            return true;
+        }
+    };
+    QStringList differ;
+    int refused = 0, notBack = 0, checked = 0;
+    for (char32_t u = 0x20; u <= 0xFFFF; ++u) {
+        if (u >= 0xD800 && u <= 0xDFFF) continue;
+        const QString c = QString::fromUcs4(&u, 1);
+        bool cp932 = true;
+        const QByteArray bytes = platform::toCp932(c, &cp932);
+        if (!cp932) continue;
+        ++checked;
+        ours.paramByName(QStringLiteral("T")).setString(c);
+        bool weRefuse = false;
+        try {
+            ours.open();
+        } catch (const FbError &e) {
+            weRefuse = e.errorCode() == 0;
+        }
+        toUnicode.paramByName(QStringLiteral("B")).setBytes(bytes);
+        upper.paramByName(QStringLiteral("B")).setBytes(bytes);
+        const bool engineRefuses = fails(toUnicode);
+        const bool upperFails = fails(upper);
+        refused += weRefuse;
+        notBack += upperFails && !engineRefuses;
+        if (weRefuse != engineRefuses || weRefuse == fbtext::fitsDatabaseCharset(c) ||
+            upperFails == fbtext::convertsThroughUnicode(c))
+            differ << QStringLiteral("U+%1 %2 %3").arg(uint(u), 4, 16, QLatin1Char('0')).arg(c, QString::fromLatin1(bytes.toHex()));
+    }
+    tr.commit();
+    EXPECT_GT(checked, 9000);
+    // The IBM extensions that are not also NEC or JIS characters (373) and the
+    // user-defined rows (1880); the NEC special characters (74) go to Unicode
+    // but not back.
+    EXPECT_EQ(refused, 373 + 1880);
+    EXPECT_EQ(notBack, 74);
+    EXPECT_TRUE(differ.isEmpty()) << differ.size() << " differ: " << differ.mid(0, 20).join(u' ').toStdString();
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The newcomer's road, gone as a user goes it: a fresh home folder, the
-# demonstration installation, and the real program on a virtual screen with a
+# The newcomer's road, gone as a user goes it: a fresh home folder under a
+# folder with a Japanese name, the demonstration installation, and the real program on a virtual screen with a
 # window manager, worked only by key presses and mouse clicks from outside:
 # the login as operator 10 with the empty password, the data-selection screen
 # (a double click on the data set), the file page with Qt's file chooser and
@@ -42,13 +42,15 @@ fail() {
   exit 1
 }
 
-# A fresh user: nothing of the session's own folders or settings.
-mkdir -p "$dir/home" "$dir/xdg" "$dir/out" "$shots"
+# A fresh user, whose home folder has a Japanese name (as many users' have):
+# nothing of the session's own folders or settings.
+home="$dir/会計データ/home"
+mkdir -p "$home" "$dir/xdg" "$dir/out" "$shots"
 chmod 700 "$dir/xdg"
 rm -f "$shots"/*.png
 for v in $(env | sed -n 's/^\(SOLTEA_[A-Z_]*\)=.*/\1/p'); do unset "$v"; done
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM TEMP
-export HOME="$dir/home" XDG_RUNTIME_DIR="$dir/xdg" LANG=C.UTF-8
+export HOME="$home" XDG_RUNTIME_DIR="$dir/xdg" LANG=C.UTF-8
 
 # The virtual screen on a free display number, reachable only through its local socket.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &
