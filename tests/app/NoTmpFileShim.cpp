@@ -26,64 +26,51 @@ Fn next(const char *name)
     return reinterpret_cast<Fn>(dlsym(RTLD_NEXT, name));
 }
 
+// The real call, unless it asks for an anonymous file.
+template <typename... Before>
+int forward(const char *name, int flags, mode_t mode, Before... before)
+{
+    if (anonymous(flags)) {
+        errno = EOPNOTSUPP;
+        return -1;
+    }
+    using Fn = int (*)(Before..., int, ...);
+    return next<Fn>(name)(before..., flags, mode);
+}
+
 } // namespace
+
+// The mode argument is read only where the flags say one was passed.
+#define SHIM_MODE(flags)                       \
+    va_list args;                               \
+    va_start(args, flags);                      \
+    const mode_t mode = modeOf(flags, args);    \
+    va_end(args)
 
 extern "C" {
 
 int open(const char *path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeOf(flags, args);
-    va_end(args);
-    if (anonymous(flags)) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    static auto real = next<int (*)(const char *, int, ...)>("open");
-    return real(path, flags, mode);
+    SHIM_MODE(flags);
+    return forward("open", flags, mode, path);
 }
 
 int open64(const char *path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeOf(flags, args);
-    va_end(args);
-    if (anonymous(flags)) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    static auto real = next<int (*)(const char *, int, ...)>("open64");
-    return real(path, flags, mode);
+    SHIM_MODE(flags);
+    return forward("open64", flags, mode, path);
 }
 
 int openat(int dir, const char *path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeOf(flags, args);
-    va_end(args);
-    if (anonymous(flags)) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    static auto real = next<int (*)(int, const char *, int, ...)>("openat");
-    return real(dir, path, flags, mode);
+    SHIM_MODE(flags);
+    return forward("openat", flags, mode, dir, path);
 }
 
 int openat64(int dir, const char *path, int flags, ...)
 {
-    va_list args;
-    va_start(args, flags);
-    const mode_t mode = modeOf(flags, args);
-    va_end(args);
-    if (anonymous(flags)) {
-        errno = EOPNOTSUPP;
-        return -1;
-    }
-    static auto real = next<int (*)(int, const char *, int, ...)>("openat64");
-    return real(dir, path, flags, mode);
+    SHIM_MODE(flags);
+    return forward("openat64", flags, mode, dir, path);
 }
 
 } // extern "C"

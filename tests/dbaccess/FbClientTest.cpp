@@ -16,6 +16,24 @@ const QStringList kParams = {QStringLiteral("user_name=DORVEL"), QStringLiteral(
 const QStringList kReadCommitted = {QStringLiteral("read_committed"), QStringLiteral("rec_version"),
                                     QStringLiteral("nowait")};
 
+// The NAME of table T's first row in the database, which is then dropped.
+QString firstNameAndDrop(const QString &databaseName)
+{
+    FbDatabase r;
+    r.DatabaseName = databaseName;
+    r.Params = kParams;
+    r.open();
+    FbTransaction rt(&r, kReadCommitted);
+    rt.startTransaction();
+    FbQuery rq(&r, &rt);
+    rq.setSql(QStringLiteral("SELECT NAME FROM T"));
+    rq.open();
+    const QString name = rq.field(0).asString();
+    rt.commit();
+    r.dropDatabase();
+    return name;
+}
+
 class FbClientTest : public ::testing::Test
 {
 protected:
@@ -220,18 +238,7 @@ TEST_F(FbClientTest, ReconnectAndServices)
     EXPECT_GT(lines, 0);
     EXPECT_TRUE(QFileInfo(fbk).size() > 0);
     svc.restore(fbk, restored, false);
-    FbDatabase r;
-    r.DatabaseName = restored;
-    r.Params = kParams;
-    r.open();
-    FbTransaction rt(&r, kReadCommitted);
-    rt.startTransaction();
-    FbQuery rq(&r, &rt);
-    rq.setSql(QStringLiteral("SELECT NAME FROM T"));
-    rq.open();
-    EXPECT_EQ(rq.field(0).asString(), QStringLiteral("first; with a semicolon"));
-    rt.commit();
-    r.dropDatabase();
+    EXPECT_EQ(firstNameAndDrop(restored), QStringLiteral("first; with a semicolon"));
     EXPECT_FALSE(QFileInfo::exists(restored));
 }
 
@@ -452,18 +459,7 @@ void workInFolders(const QString &host)
         EXPECT_TRUE(QFileInfo::exists(restored));
         EXPECT_NO_THROW(svc.validate(restored));
 
-        FbDatabase r;
-        r.DatabaseName = prefix + restored;
-        r.Params = kParams;
-        r.open();
-        FbTransaction rt(&r, kReadCommitted);
-        rt.startTransaction();
-        FbQuery rq(&r, &rt);
-        rq.setSql(QStringLiteral("SELECT NAME FROM T"));
-        rq.open();
-        EXPECT_EQ(rq.field(0).asString(), QStringLiteral("①㈱の会計"));
-        rt.commit();
-        r.dropDatabase();
+        EXPECT_EQ(firstNameAndDrop(prefix + restored), QStringLiteral("①㈱の会計"));
         EXPECT_FALSE(QFileInfo::exists(restored));
 
         db.open();
