@@ -575,7 +575,8 @@ bool TSiwakeWrite::GetKamokuArray(const QString &scode)
                 KamokuArray[size_t(first)].HojoFlag = hojo;
                 KamokuArray[size_t(first)].BumonFlag = bumon;
             };
-            for (q.open(); !q.eof() && i < count; q.next(), ++i) {
+            for (q.open(); !q.eof(); q.next(), ++i) {
+                if (i >= count) KamokuArray.emplace_back();
                 TKamokuRec &e = KamokuArray[size_t(i)];
                 e.Bumon.BCODE = q.field(cBCODE).asString();
                 e.Bumon.BNAME = q.field(cBNAME).asString();
@@ -595,6 +596,10 @@ bool TSiwakeWrite::GetKamokuArray(const QString &scode)
             }
             storeFlags();
             q.close();
+            // Combinations added or removed between the count and the select
+            // leave no empty or unread elements behind.
+            KamokuArray.resize(size_t(i));
+            KamokuCount = i;
             return true;
         });
     } catch (const std::exception &e) {
