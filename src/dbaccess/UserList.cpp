@@ -132,3 +132,69 @@ QString TUserList::GetText() const
     for (const QString &l : Lines) text += l + QStringLiteral("\r\n");
     return text;
 }
+
+int TLoginUserList::GetOpCode(int i) const
+{
+    return i >= 0 && i < int(Items.size()) ? Items[size_t(i)].OperatorCode : 0;
+}
+
+QString TLoginUserList::GetOpName(int i) const
+{
+    return i >= 0 && i < int(Items.size()) ? Items[size_t(i)].OpName : QString();
+}
+
+void TLoginUserList::Clear()
+{
+    Items.clear();
+    Lines.clear();
+    Count = 0;
+}
+
+TLoginUserListOnDef::TLoginUserListOnDef()
+    : m_sql(DM ? &DM->IBDatabaseDEF : nullptr, DM ? &DM->IBTransactionDEF : nullptr)
+{
+}
+
+void TLoginUserListOnDef::Clear()
+{
+    TLoginUserList::Clear();
+    OpCode = 0;
+}
+
+void TLoginUserListOnDef::Execute(int groupId, int opCode, bool includeSelf)
+{
+    Clear();
+    GroupId = groupId;
+    OpCode = opCode;
+    IncludeSelf = includeSelf ? 1 : 0;
+    if (!m_sql.Transaction) throw platform::Error(QStringLiteral("ログインユーザーリストの取得に失敗しました。"));
+    FbTransaction &tr = *m_sql.Transaction;
+    const bool started = !tr.inTransaction();
+    try {
+        // A transaction started here is committed on every path.
+        TransactionGuard g(tr, TransactionGuard::Exit::Commit);
+        QStringList sql{QStringLiteral("SELECT L.OPERATORCODE,L.PCNAME,O.OPNAME FROM LOGONUSERLIST L"),
+                        QStringLiteral("INNER JOIN OPERATOR O ON(L.GROUPID=O.GROUPID AND L.OPERATORCODE=O.OPCODE)"),
+                        QStringLiteral("WHERE L.GROUPID=:GROUPID")};
+        if (!includeSelf) sql << QStringLiteral("AND L.OPCODE<>:OPCODE");
+        sql << QStringLiteral("GROUP BY L.OPERATORCODE,L.PCNAME,O.OPNAME") << QStringLiteral("ORDER BY L.OPERATORCODE");
+        m_sql.setSql(sql);
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(groupId);
+        if (!includeSelf) m_sql.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
+        for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+            TLoginUserListRec r;
+            r.OperatorCode = m_sql.field(0).asInteger();
+            r.PcName = m_sql.field(1).asString();
+            r.OpName = m_sql.field(2).asString();
+            Items.push_back(r);
+            Lines << QStringLiteral("%1:%2").arg(r.OperatorCode).arg(r.OpName);
+        }
+        m_sql.close();
+        Count = int(Lines.size());
+    } catch (const std::exception &e) {
+        if (m_sql.active()) m_sql.close();
+        Count = int(Lines.size());
+        if (started) reportError(e, QStringLiteral("TLoginUserListOnDef.Execute"), QStringLiteral("ログインユーザーリストの取得に失敗しました。"));
+        throw;
+    }
+}

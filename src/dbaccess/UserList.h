@@ -1,6 +1,7 @@
 #pragma once
-// The operators of a group as choosers list them ("%d:%s" lines), read from
-// the system database with their job level names.
+// Operator lists of the system database: the operators of a group as choosers
+// list them ("%d:%s" lines) with their job level names, and the operators
+// logged on in a group right now, one entry per workstation.
 #include "dbaccess/FbClient.h"
 
 #include <QString>
@@ -52,4 +53,47 @@ private:
     FbTransaction m_own;
     FbQuery m_sqlDef;
     FbQuery m_sqlDat;
+};
+
+// One logged-on operator at one workstation.
+struct TLoginUserListRec {
+    int OperatorCode = 0; // the operator's code within the group
+    QString OpName;
+    QString PcName;
+};
+
+// The logged-on operators as a list of entries and display lines.
+class TLoginUserList
+{
+public:
+    virtual ~TLoginUserList() = default;
+
+    std::vector<TLoginUserListRec> Items;
+    QStringList Lines;
+    int Count = 0;
+
+    // Loads the operators of the group logged on now; without includeSelf the
+    // logins of the caller (opCode: group x 10000 + operator code, the login's
+    // id) are left out.
+    virtual void Execute(int groupId, int opCode, bool includeSelf) = 0;
+    int GetOpCode(int i) const;
+    QString GetOpName(int i) const;
+    virtual void Clear();
+};
+
+// The logged-on operators as the system database's logon table records them.
+class TLoginUserListOnDef : public TLoginUserList
+{
+public:
+    TLoginUserListOnDef();
+
+    int GroupId = 0;
+    int OpCode = 0;
+    quint8 IncludeSelf = 0;
+
+    void Execute(int groupId, int opCode, bool includeSelf) override;
+    void Clear() override;
+
+private:
+    FbQuery m_sql;
 };

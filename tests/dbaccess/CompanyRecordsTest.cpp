@@ -1,9 +1,12 @@
 #include "dbaccess/AccInfo.h"
+#include "dbaccess/AppInfo.h"
+#include "dbaccess/CodeTaikeiIO.h"
 #include "dbaccess/Globals.h"
 #include "dbaccess/Kikan.h"
 #include "dbaccess/UserList.h"
 #include "support/DbFixture.h"
 #include "support/TestEnv.h"
+#include "platform/Cp932.h"
 
 namespace {
 
@@ -281,4 +284,136 @@ TEST_F(CompanyRecordsTest, OperatorListOfTheGroup)
     list.ShoninOnly = 1;
     list.Execute();
     EXPECT_EQ(list.Lines, QStringList({QStringLiteral("\"12\"\t\"佐藤\"")}));
+}
+
+TEST_F(CompanyRecordsTest, OperatorsLoggedOnInTheGroup)
+{
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL) VALUES (10000, 12, '佐藤', 9)"));
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL) VALUES (10000, 13, '鈴木', 9)"));
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL) VALUES (20000, 13, '他グループ', 9)"));
+    const char *logins[] = {
+        "100010, 'PC01', 0, 10000, 10", // the caller
+        "100012, 'PC02', 0, 10000, 12",
+        "100012, 'PC03', 1, 10000, 12", // the same operator at a second workstation
+        "100013, 'PC04', 0, 10000, 13",
+        "200013, 'PC05', 0, 20000, 13", // another group
+        "100099, 'PC06', 0, 10000, 99", // no operator row
+    };
+    for (const char *l : logins)
+        exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO LOGONUSERLIST (OPCODE, PCNAME, APPVERSION, GROUPID, OPERATORCODE) "
+                                                      "VALUES (%1)").arg(QLatin1String(l)));
+
+    TLoginUserListOnDef list;
+    list.Execute(10000, SystemDef.OpCode, false);
+    EXPECT_EQ(list.Lines, QStringList({QStringLiteral("12:佐藤"), QStringLiteral("12:佐藤"), QStringLiteral("13:鈴木")}));
+    EXPECT_EQ(list.Count, 3);
+    EXPECT_EQ(list.Items[0].PcName, QStringLiteral("PC02"));
+    EXPECT_EQ(list.Items[1].PcName, QStringLiteral("PC03"));
+    EXPECT_EQ(list.GetOpCode(2), 13);
+    EXPECT_EQ(list.GetOpName(2), QStringLiteral("鈴木"));
+    EXPECT_EQ(list.GetOpCode(3), 0);
+    EXPECT_TRUE(list.GetOpName(-1).isEmpty());
+    EXPECT_EQ(list.OpCode, 100010);
+    EXPECT_FALSE(dm->IBTransactionDEF.inTransaction());
+
+    list.Execute(10000, SystemDef.OpCode, true);
+    EXPECT_EQ(list.Count, 4);
+    EXPECT_EQ(list.Lines.first(), QStringLiteral("10:管理者"));
+
+    // A failure is reported and passed on; the list is left empty.
+    dm->IBDatabaseDEF.close();
+    ScriptedMessages boxes;
+    boxes.answer(mrOk);
+    EXPECT_THROW(list.Execute(10000, SystemDef.OpCode, false), FbError);
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("ログインユーザーリストの取得に失敗しました。")));
+    EXPECT_EQ(list.Count, 0);
+}
+
+namespace {
+
+void writeDefinition(const QString &path, const QStringList &lines)
+{
+    testenv::writeFile(path, platform::toCp932(lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n")));
+}
+
+} // namespace
+
+TEST_F(CompanyRecordsTest, CodeSystemsTakeTheirDefinitionFiles)
+{
+    const TAppInfoRec saved = AppInfo;
+    AppInfo.Application.OEM = QStringLiteral("Corvena");
+    AppInfo.Application.ZeqAlias = QStringLiteral("Z");
+    AppInfo.Rirev.AppTitle = QStringLiteral("Novaris財務");
+    auto column = [&](int recNo, const char *name) {
+        return scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT %1 FROM USERCODE WHERE RECNO=%2").arg(QLatin1String(name)).arg(recNo));
+    };
+
+    // Stored code systems of kind 1/1 take the kinds their definition names.
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE USERCODE SET NAME='医療', DATATYPE=1, CODETYPE=1, "
+                                                  "INIDAT1='1,医療,3,1,,CorvenaZ' || ASCII_CHAR(13) || ASCII_CHAR(10) WHERE RECNO=1"));
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE USERCODE SET NAME='法人', DATATYPE=1, CODETYPE=1, INIDAT1='1,法人,1,2' WHERE RECNO=2"));
+    TCodeTaikeiIO io;
+    EXPECT_EQ(io.Version, QStringLiteral("1.0"));
+    EXPECT_EQ(column(1, "DATATYPE || ',' || CODETYPE"), QStringLiteral("3,1"));
+    EXPECT_EQ(column(2, "DATATYPE || ',' || CODETYPE"), QStringLiteral("1,1"));
+
+    // Every line goes into the text of its kind, in file order.
+    const QString file = testenv::freshDir(QStringLiteral("codes")) + QStringLiteral("/medical.txt");
+    writeDefinition(file, {QStringLiteral("1,医療標準,3,1,v,CorvenaZ"), QStringLiteral("2,1101,現金"), QStringLiteral("22,1102,預金"),
+                           QStringLiteral("3,a"), QStringLiteral("9,ignored"), QStringLiteral("31,b"), QStringLiteral("5,e"),
+                           QStringLiteral("71,c"), QStringLiteral("8,h")});
+    ASSERT_TRUE(io.LoadFromFile(file, 5));
+    EXPECT_EQ(column(5, "NAME || ',' || DATATYPE || ',' || CODETYPE"), QStringLiteral("医療標準,3,1"));
+    EXPECT_EQ(column(5, "INIDAT1"), QStringLiteral("1,医療標準,3,1,v,CorvenaZ\r\n"));
+    EXPECT_EQ(column(5, "INIDAT2"), QStringLiteral("2,1101,現金\r\n22,1102,預金\r\n"));
+    EXPECT_EQ(column(5, "INIDAT3"), QStringLiteral("3,a\r\n31,b\r\n"));
+    EXPECT_EQ(column(5, "INIDAT4"), QString());
+    EXPECT_EQ(column(5, "INIDAT5"), QStringLiteral("5,e\r\n"));
+    EXPECT_EQ(column(5, "INIDAT7"), QStringLiteral("71,c\r\n"));
+    EXPECT_EQ(column(5, "INIDAT8"), QStringLiteral("8,h\r\n"));
+    EXPECT_FALSE(dm->IBTransactionDEF.inTransaction());
+
+    // Another product's definitions are refused with a box and change nothing.
+    ScriptedMessages boxes;
+    const QString refusal = QStringLiteral("このプログラムでは、該当のデータ（製品区分）を処理することが出来ません。Novaris財務"
+                                           "以外で作成されたデータの可能性があります。");
+    struct Case { const char *line; quint8 edition; bool accepted; };
+    const Case cases[] = {
+        {"1,他社,1,1,v", 0, false},           // no product kind: "-"
+        {"1,他社,1,1,v,OtherZ", 0, false},
+        {"1,自社,1,1,v,", 0, true},           // empty product kind, standard edition
+        {"1,自社,1,1,v,", 1, false},          // ... federation edition
+        {"1,自社,1,1,v,CorvenaZ", 1, true},
+    };
+    for (const Case &c : cases) {
+        Edition = c.edition;
+        exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE USERCODE SET NAME='' WHERE RECNO=6"));
+        writeDefinition(file, {QString::fromUtf8(c.line), QStringLiteral("2,1101,現金")});
+        if (!c.accepted) boxes.answer(mrOk);
+        EXPECT_EQ(io.LoadFromFile(file, 6), c.accepted) << c.line;
+        EXPECT_EQ(column(6, "NAME").isEmpty(), !c.accepted) << c.line;
+        if (!c.accepted) {
+            EXPECT_EQ(boxes.shown.last().text, refusal) << c.line;
+        }
+    }
+    Edition = 0;
+    EXPECT_TRUE(boxes.allAnswered());
+
+    // Nothing to write without a name or kinds; a slot that does not exist, a
+    // file that cannot be read: failures, each with its box.
+    TCodeTaikeiRec2 rec;
+    rec.RecNo = 7;
+    rec.DataType = rec.CodeType = 1;
+    EXPECT_FALSE(io.UpDateRecored(rec));
+    rec.Name = QStringLiteral("x");
+    rec.RecNo = 99;
+    boxes.answer(mrOk);
+    EXPECT_FALSE(io.UpDateRecored(rec));
+    EXPECT_TRUE(boxes.shown.last().text.startsWith(QStringLiteral("コード体系の更新に失敗しました。")));
+    boxes.answer(mrOk);
+    EXPECT_FALSE(io.LoadFromFile(file + QStringLiteral(".missing"), 6));
+    EXPECT_TRUE(boxes.allAnswered());
+    EXPECT_FALSE(dm->IBTransactionDEF.inTransaction());
+    AppInfo = saved;
 }
