@@ -1262,20 +1262,43 @@ std::vector<unsigned char> startSpb(unsigned char action, const std::function<vo
 
 void FbServices::backup(const QString &database, const QString &backupFile, const LineHandler &onLine)
 {
+    backup(database, backupFile, BackupOptions(), onLine);
+}
+
+void FbServices::backup(const QString &database, const QString &backupFile, const BackupOptions &options,
+                        const LineHandler &onLine)
+{
     const auto spb = startSpb(isc_action_svc_backup, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
         b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
         b->insertString(st, isc_spb_bkp_file, fileNameBytes(backupFile).constData());
         b->insertTag(st, isc_spb_verbose);
+        int flags = 0;
+        if (options.ignoreLimbo) flags |= isc_spb_bkp_ignore_limbo;
+        if (options.noGarbageCollect) flags |= isc_spb_bkp_no_garbage_collect;
+        if (options.nonTransportable) flags |= isc_spb_bkp_non_transportable;
+        if (flags) b->insertInt(st, isc_spb_options, flags);
     });
     runAction(spb, onLine);
 }
 
 void FbServices::restore(const QString &backupFile, const QString &database, bool replace, const LineHandler &onLine)
 {
+    RestoreOptions options;
+    options.replace = replace;
+    restore(backupFile, database, options, onLine);
+}
+
+void FbServices::restore(const QString &backupFile, const QString &database, const RestoreOptions &options,
+                         const LineHandler &onLine)
+{
     const auto spb = startSpb(isc_action_svc_restore, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
         b->insertString(st, isc_spb_bkp_file, fileNameBytes(backupFile).constData());
         b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
-        b->insertInt(st, isc_spb_options, replace ? isc_spb_res_replace : isc_spb_res_create);
+        int flags = options.replace ? isc_spb_res_replace : isc_spb_res_create;
+        if (options.deactivateIndexes) flags |= isc_spb_res_deactivate_idx;
+        b->insertInt(st, isc_spb_options, flags);
+        if (options.pageBuffers > 0) b->insertInt(st, isc_spb_res_buffers, options.pageBuffers);
+        if (options.pageSize > 0) b->insertInt(st, isc_spb_res_page_size, options.pageSize);
         b->insertTag(st, isc_spb_verbose);
     });
     runAction(spb, onLine);
@@ -1287,6 +1310,17 @@ QStringList FbServices::validate(const QString &database)
     const auto spb = startSpb(isc_action_svc_repair, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
         b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
         b->insertInt(st, isc_spb_options, isc_spb_rpr_validate_db | isc_spb_rpr_full);
+    });
+    runAction(spb, [&](const QString &l) { lines << l; });
+    return lines;
+}
+
+QStringList FbServices::validateFull(const QString &database)
+{
+    QStringList lines;
+    const auto spb = startSpb(isc_action_svc_repair, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
+        b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
+        b->insertInt(st, isc_spb_options, isc_spb_rpr_validate_db | isc_spb_rpr_full | isc_spb_rpr_ignore_checksum);
     });
     runAction(spb, [&](const QString &l) { lines << l; });
     return lines;
