@@ -1219,6 +1219,9 @@ void FbServices::detach()
 void FbServices::runAction(const std::vector<unsigned char> &spb, const LineHandler &onLine)
 {
     attach();
+    // A backup or restore that fails says so in its output ("gbak: ERROR:..."),
+    // not always in the status of the service: those lines make it fail here.
+    QStringList errors;
     // The attachment ends with its action, a failed one too: the next action
     // starts on a fresh one.
     try {
@@ -1233,7 +1236,9 @@ void FbServices::runAction(const std::vector<unsigned char> &spb, const LineHand
                 if (*p != isc_info_svc_line) break;
                 const int len = int(isc_portable_integer(p + 1, 2));
                 if (len == 0) break;
-                if (onLine) onLine(fromEngineText(QByteArray(reinterpret_cast<const char *>(p + 3), len)));
+                const QString line = fromEngineText(QByteArray(reinterpret_cast<const char *>(p + 3), len));
+                if (line.contains(QStringLiteral("ERROR:"))) errors << line.trimmed();
+                if (onLine) onLine(line);
             }
         });
     } catch (...) {
@@ -1241,6 +1246,7 @@ void FbServices::runAction(const std::vector<unsigned char> &spb, const LineHand
         throw;
     }
     detach();
+    if (!errors.isEmpty()) throw platform::Error(errors.join(u'\r'));
 }
 
 namespace {
@@ -1291,6 +1297,16 @@ void FbServices::restore(const QString &backupFile, const QString &database, boo
 void FbServices::restore(const QString &backupFile, const QString &database, const RestoreOptions &options,
                          const LineHandler &onLine)
 {
+    // A backup file cut short ends the restore early without an error of the
+    // service: only a restore that says it has finished counts as done.
+    bool finished = false;
+    QStringList tail;
+    const LineHandler watch = [&](const QString &line) {
+        if (line.contains(QStringLiteral("finishing, closing, and going home"))) finished = true;
+        tail << line.trimmed();
+        if (tail.size() > 3) tail.removeFirst();
+        if (onLine) onLine(line);
+    };
     const auto spb = startSpb(isc_action_svc_restore, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
         b->insertString(st, isc_spb_bkp_file, fileNameBytes(backupFile).constData());
         b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
@@ -1301,7 +1317,9 @@ void FbServices::restore(const QString &backupFile, const QString &database, con
         if (options.pageSize > 0) b->insertInt(st, isc_spb_res_page_size, options.pageSize);
         b->insertTag(st, isc_spb_verbose);
     });
-    runAction(spb, onLine);
+    runAction(spb, watch);
+    if (!finished)
+        throw platform::Error(QStringLiteral("リストアが最後まで終わりませんでした。\r") + tail.join(u'\r'));
 }
 
 QStringList FbServices::validate(const QString &database)

@@ -1,0 +1,273 @@
+// Backup, restore and validation of whole databases: the engine's services and
+// the command-line tool, a round trip with Japanese texts, and what is left
+// when a restore or a backup fails or is killed half-way.
+#include "core/FileUtils.h"
+#include "dbaccess/BackupTool.h"
+#include "dbaccess/Globals.h"
+#include "support/CompanyRows.h"
+#include "support/DbFixture.h"
+#include "support/SchemaTemplates.h"
+#include "support/TestEnv.h"
+#include "support/TmpfsMount.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <csignal>
+#include <thread>
+
+namespace {
+
+using namespace std::chrono_literals;
+
+class BackupServicesTest : public DbFixture
+{
+protected:
+    void SetUp() override
+    {
+        DbFixture::SetUp();
+        db = root.companyDir + QStringLiteral("/vqacc.fdb");
+        companyrows::fill(db, testenv::kDbUser, testenv::kDbPassword, 40, 120);
+        ASSERT_TRUE(dm->fnAccDatConnected(QString(), root.companyDir, false));
+        exec(QStringLiteral("ACCDAT"), QStringLiteral("INSERT INTO OPINF (REC, OPCODE, JOBNAME) VALUES (1, 1, 'x')"));
+        dm->fnAccDatDisConnected(root.companyDir, false, false);
+        before = digest(db);
+    }
+    void TearDown() override
+    {
+        backuptool::setToolStartedHook(nullptr);
+        DbFixture::TearDown();
+    }
+    static QString digest(const QString &path) { return companyrows::digest(path, testenv::kDbUser, testenv::kDbPassword); }
+    static QStringList strays(const QString &dir)
+    {
+        return QDir(dir).entryList({QStringLiteral("*.fb_"), QStringLiteral("*.rs_"), QStringLiteral("*.wk_")}, QDir::Files);
+    }
+    int opinfRows(const QString &path)
+    {
+        FbDatabase d;
+        d.DatabaseName = path;
+        d.Params = companyrows::params(testenv::kDbUser, testenv::kDbPassword);
+        d.open();
+        FbTransaction tr(&d);
+        tr.startTransaction();
+        FbQuery q(&d, &tr);
+        q.setSql(QStringLiteral("SELECT COUNT(*) FROM OPINF"));
+        q.open();
+        const int n = q.field(0).asInteger();
+        q.close();
+        tr.commit();
+        return n;
+    }
+
+    QString db, before;
+};
+
+// Stops the tool with SIGKILL after the delay once it runs.
+class ToolKiller
+{
+public:
+    explicit ToolKiller(std::chrono::milliseconds delay)
+    {
+        backuptool::setToolStartedHook([this, delay](qint64 pid) {
+            m_thread = std::thread([pid, delay] {
+                std::this_thread::sleep_for(delay);
+                ::kill(pid_t(pid), SIGKILL);
+            });
+        });
+    }
+    ~ToolKiller()
+    {
+        backuptool::setToolStartedHook(nullptr);
+        if (m_thread.joinable()) m_thread.join();
+    }
+
+private:
+    std::thread m_thread;
+};
+
+} // namespace
+
+TEST_F(BackupServicesTest, RoundTripThroughTheServicesAndTheTool)
+{
+    struct Road {
+        const char *what;
+        bool tool;
+    };
+    for (const Road road : {Road{"services", false}, Road{"tool", true}}) {
+        SCOPED_TRACE(road.what);
+        const QString out = testenv::freshDir(QStringLiteral("out-%1").arg(road.tool));
+        const QString backup = out + QStringLiteral("/vqacc.fbk");
+        testenv::writeFile(backup, "an older backup");
+        const bool saved = road.tool ? dm->BackupFDBByGbak(TDM::ProtocolLocal, QString(), db, backup, false)
+                                     : dm->BackupFDB(TDM::ProtocolLocal, QString(), db, backup, false);
+        ASSERT_TRUE(saved);
+        EXPECT_GT(QFileInfo(backup).size(), 10000);
+        EXPECT_TRUE(strays(root.companyDir).isEmpty()) << strays(root.companyDir).join(u' ').toStdString();
+        EXPECT_TRUE(strays(out).isEmpty());
+
+        const QString fresh = testenv::freshDir(QStringLiteral("fresh-%1").arg(road.tool)) + QStringLiteral("/vqacc.fdb");
+        const bool restored = road.tool ? dm->RestoreFDBByGbak(TDM::ProtocolLocal, QString(), fresh, backup, true)
+                                        : dm->RestoreFDB(TDM::ProtocolLocal, QString(), fresh, backup, true);
+        ASSERT_TRUE(restored);
+        // The tool's restore leaves the company database open, the services' closes it.
+        EXPECT_EQ(dm->IBDatabaseDAT.connected(), road.tool);
+        dm->fnAccDatDisConnected(QString(), false, false);
+        EXPECT_EQ(digest(fresh), before);
+        EXPECT_EQ(opinfRows(fresh), 0);
+        EXPECT_TRUE(strays(QFileInfo(fresh).path()).isEmpty());
+    }
+}
+
+TEST_F(BackupServicesTest, TheToolNeverSeesThePasswordOnItsCommandLine)
+{
+    QByteArray cmdline;
+    backuptool::setToolStartedHook([&](qint64 pid) {
+        std::ifstream f(QStringLiteral("/proc/%1/cmdline").arg(pid).toStdString(), std::ios::binary);
+        const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
+        cmdline = QByteArray::fromStdString(text);
+        if (cmdline.isEmpty()) ADD_FAILURE() << "no command line of " << pid << " " << QFileInfo(QStringLiteral("/proc/%1").arg(pid)).exists();
+    });
+    const QString backup = testenv::freshDir(QStringLiteral("pw")) + QStringLiteral("/x.fbk");
+    ASSERT_TRUE(dm->BackupFDBByGbak(TDM::ProtocolLocal, QString(), db, backup, true));
+    ASSERT_FALSE(cmdline.isEmpty());
+    EXPECT_FALSE(cmdline.contains(testenv::kDbPassword.toUtf8()));
+    EXPECT_TRUE(cmdline.contains(QByteArray("-b")));
+}
+
+TEST_F(BackupServicesTest, AFailedRestoreOverADataSetLeavesTheOldDatabase)
+{
+    const QString dir = testenv::freshDir(QStringLiteral("bad"));
+    const QString broken = dir + QStringLiteral("/broken.fbk");
+    QByteArray bytes;
+    const QString good = dir + QStringLiteral("/good.fbk");
+    ASSERT_TRUE(dm->BackupFDB(TDM::ProtocolLocal, QString(), db, good, true));
+    bytes = testenv::readFile(good);
+    testenv::writeFile(broken, bytes.left(bytes.size() / 2));
+
+    for (const bool tool : {false, true}) {
+        SCOPED_TRACE(tool ? "tool" : "services");
+        ScriptedMessages boxes;
+        boxes.answer(mrOk);
+        const bool ok = tool ? dm->RestoreFDBByGbak(TDM::ProtocolLocal, QString(), db, broken, true)
+                             : dm->RestoreFDB(TDM::ProtocolLocal, QString(), db, broken, true);
+        EXPECT_FALSE(ok);
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("データベースのリストアに失敗しました。")))
+            << boxes.shown[0].text.toStdString();
+        dm->fnAccDatDisConnected(QString(), false, false);
+        EXPECT_EQ(digest(db), before);
+        EXPECT_TRUE(strays(root.companyDir).isEmpty());
+    }
+}
+
+TEST_F(BackupServicesTest, ARestoreKilledAtAnyPointLeavesTheOldDatabase)
+{
+    // The backup holds other rows than the data set it is restored over.
+    const QString other = testenv::freshDir(QStringLiteral("other")) + QStringLiteral("/vqacc.fdb");
+    CreateCompanyDatabase(QFileInfo(other).path(), testenv::kDbUser, testenv::kDbPassword);
+    companyrows::fill(other, testenv::kDbUser, testenv::kDbPassword, 3000, 9000, 1000);
+    const QString otherDigest = digest(other);
+    const QString backup = testenv::freshDir(QStringLiteral("kill")) + QStringLiteral("/vqacc.fbk");
+    ASSERT_TRUE(dm->BackupFDB(TDM::ProtocolLocal, QString(), other, backup, true));
+
+    int killed = 0;
+    for (const auto delay : {0ms, 20ms, 60ms, 150ms, 300ms}) {
+        SCOPED_TRACE(delay.count());
+        bool ok = false;
+        {
+            ScriptedMessages boxes;
+            boxes.answer(mrOk);
+            ToolKiller killer(delay);
+            ok = dm->RestoreFDBByGbak(TDM::ProtocolLocal, QString(), db, backup, true);
+            if (!ok) {
+                ++killed;
+                ASSERT_EQ(boxes.shown.size(), 1);
+            }
+        }
+        dm->fnAccDatDisConnected(QString(), false, false);
+        EXPECT_EQ(digest(db), ok ? otherDigest : before);
+        EXPECT_TRUE(strays(root.companyDir).isEmpty()) << strays(root.companyDir).join(u' ').toStdString();
+        if (ok) break; // the restore ended before the kill: later kills would find the new rows
+    }
+    EXPECT_GE(killed, 1);
+}
+
+TEST_F(BackupServicesTest, ABackupKilledHalfWayLeavesThePreviousBackup)
+{
+    companyrows::fill(db, testenv::kDbUser, testenv::kDbPassword, 3000, 9000, 1000);
+    const QString dir = testenv::freshDir(QStringLiteral("killb"));
+    const QString backup = dir + QStringLiteral("/vqacc.fbk");
+    testenv::writeFile(backup, "the previous backup");
+    int killed = 0;
+    for (const auto delay : {0ms, 30ms, 100ms}) {
+        SCOPED_TRACE(delay.count());
+        ToolKiller killer(delay);
+        try {
+            dm->BackupFDBByGbak(TDM::ProtocolLocal, QString(), db, backup, true);
+            break;
+        } catch (const platform::Error &e) {
+            ++killed;
+            EXPECT_TRUE(e.message().startsWith(QStringLiteral("バックアップ中にエラーが発生しました。"))) << e.message().toStdString();
+            EXPECT_EQ(testenv::readFile(backup), QByteArray("the previous backup"));
+        }
+        EXPECT_TRUE(strays(dir).isEmpty()) << strays(dir).join(u' ').toStdString();
+        EXPECT_TRUE(strays(root.companyDir).isEmpty());
+    }
+    EXPECT_GE(killed, 1);
+}
+
+TEST_F(BackupServicesTest, AFullDiskFailsTheBackupAndKeepsThePreviousOne)
+{
+    const QString dir = testenv::freshDir(QStringLiteral("full"));
+    TmpfsMount disk(dir, TmpfsMount::Writable);
+    if (!disk.mounted()) GTEST_SKIP() << "cannot mount a tmpfs here";
+    companyrows::fill(db, testenv::kDbUser, testenv::kDbPassword, 3000, 9000, 1000);
+    const QString backup = dir + QStringLiteral("/vqacc.fbk");
+    // The previous backup takes most of the 4 MB volume.
+    const QByteArray previous(3 * 1024 * 1024, 'p');
+    testenv::writeFile(backup, previous);
+    for (const bool direct : {false, true}) {
+        SCOPED_TRACE(direct ? "written beside the backup" : "moved from the data folder");
+        ScriptedMessages boxes;
+        boxes.answer(mrOk);
+        EXPECT_FALSE(dm->BackupFDB(TDM::ProtocolLocal, QString(), db, backup, direct));
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("データベースのバックアップに失敗しました。")))
+            << boxes.shown[0].text.toStdString();
+        EXPECT_EQ(testenv::readFile(backup), previous);
+        EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("vqacc.fbk")});
+        EXPECT_TRUE(strays(root.companyDir).isEmpty());
+    }
+    EXPECT_EQ(digest(db).section(u':', 0, 0).toInt(), 40 + 120 + 3000 + 9000);
+}
+
+TEST_F(BackupServicesTest, ValidationPassesAGoodDatabaseAndFailsADamagedOne)
+{
+    EXPECT_TRUE(dm->ValidateDatabase(TDM::ProtocolLocal, QString(), db));
+    // A copy with a few bytes of its pages overwritten.
+    const QString damaged = testenv::freshDir(QStringLiteral("damaged")) + QStringLiteral("/vqacc.fdb");
+    ASSERT_TRUE(QFile::copy(db, damaged));
+    QFile f(damaged);
+    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+    // The page size stands at offset 16 of the header page; the headers of
+    // every third page from the fourth on are overwritten.
+    f.seek(16);
+    const QByteArray ps = f.read(2);
+    const qint64 pageSize = quint8(ps[0]) | (quint8(ps[1]) << 8);
+    ASSERT_GE(pageSize, 1024);
+    for (qint64 page = 4; page * pageSize < f.size(); page += 3) {
+        f.seek(page * pageSize);
+        f.write(QByteArray(24, '\xa5'));
+    }
+    f.close();
+    EXPECT_FALSE(dm->ValidateDatabase(TDM::ProtocolLocal, QString(), damaged));
+    // The company database connected before the check is connected again after it.
+    ASSERT_TRUE(dm->fnAccDatConnected(QString(), root.companyDir, false));
+    EXPECT_TRUE(dm->ValidateDatabase(TDM::ProtocolLocal, QString(), db));
+    EXPECT_TRUE(dm->IBDatabaseDAT.connected());
+}
