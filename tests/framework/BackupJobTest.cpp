@@ -15,9 +15,11 @@
 #include "support/DbFixture.h"
 #include "support/SchemaTemplates.h"
 #include "support/TestEnv.h"
+#include "dbaccess/DataRoot.h"
 
 #include <QDialog>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 
@@ -131,11 +133,17 @@ QString fresh(const QString &name)
 
 TEST_F(BackupJobTest, RoundTripWithTheInformationBlockThatTheToolRestoresOnceCut)
 {
-    for (const int method : {0, 1}) {
-        SCOPED_TRACE(method);
-        const QString file = out + QStringLiteral("/m%1.fbk").arg(method);
+    // Method 1 goes through the file-manager database, or through the tool where there is none.
+    const QString fileman = root.sysDir + QStringLiteral("/vqfileman.fdb");
+    for (const int road : {0, 1, 2}) {
+        SCOPED_TRACE(road);
+        const int method = road == 0 ? 0 : 1;
+        if (road == 2) {
+            ASSERT_TRUE(QFile::rename(fileman, fileman + QStringLiteral(".away")));
+        }
+        const QString file = out + QStringLiteral("/m%1.fbk").arg(road);
         TBackupRestoreThread job = backupJob(file);
-        job.Method = quint8(method); // 1 without a file-manager database: the tool
+        job.Method = quint8(method);
         ASSERT_TRUE(RunBackupRestoreJob(job, nullptr, QStringLiteral("データの保存")));
         EXPECT_FALSE(job.ErrInfo.Error);
         EXPECT_TRUE(job.IsTerminated());
@@ -159,7 +167,7 @@ TEST_F(BackupJobTest, RoundTripWithTheInformationBlockThatTheToolRestoresOnceCut
         EXPECT_EQ(reader.Siwake, 0);
 
         // The tool itself restores the cut file.
-        const QString byTool = fresh(QStringLiteral("tool%1").arg(method));
+        const QString byTool = fresh(QStringLiteral("tool%1").arg(road));
         QProcess gbak;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("ISC_USER"), testenv::kDbUser);
@@ -174,12 +182,15 @@ TEST_F(BackupJobTest, RoundTripWithTheInformationBlockThatTheToolRestoresOnceCut
         TBackupRestoreThread restore;
         restore.Mode = 1;
         restore.Method = quint8(method);
-        restore.DatabasePath = fresh(QStringLiteral("job%1").arg(method));
+        restore.DatabasePath = fresh(QStringLiteral("job%1").arg(road));
         restore.BackupFile = file;
         restore.RestoreOption = 1;
         ASSERT_TRUE(RunBackupRestoreJob(restore, nullptr, QStringLiteral("データの復元")));
         EXPECT_EQ(digest(restore.DatabasePath), before);
         EXPECT_FALSE(dm->IBDatabaseDAT.connected());
+        EXPECT_FALSE(dm->IBFileMan.connected());
+        // No copy of the books stays in the server's work folder.
+        EXPECT_TRUE(QDir(root.root + QStringLiteral("/temp")).entryList({QStringLiteral("vqacc*")}, QDir::Files).isEmpty());
     }
 }
 
@@ -388,4 +399,68 @@ TEST_F(BackupJobTest, RestoringDataWithNumbersLogsItAndKeepsTheReplacedLog)
                                   QStringLiteral("4 マイナンバー情報が参照されました。 参照画面"),
                                   QStringLiteral("7 マイナンバー情報を含むデータが受信されました。 データ受信")}));
     EXPECT_EQ(digest(db), before);
+}
+
+// Through the Firebird server on loopback: the backup file travels inside a
+// row of the file-manager database, from and to the server's work folder,
+// whose path holds an apostrophe here.
+TEST_F(BackupJobTest, TheServerRoadCarriesTheBackupThroughTheFileManagerDatabase)
+{
+    const QString host = qEnvironmentVariable("SOLTEA_TEST_FB_HOST");
+    if (host.isEmpty()) GTEST_SKIP() << "no Firebird server on loopback (SOLTEA_TEST_FB_HOST is not set)";
+    const DataRootInfo quoted = CreateDataRoot(testenv::freshDir(QStringLiteral("it's root")), testenv::kDbUser, testenv::kDbPassword);
+    if (!quoted.fileProcedures) GTEST_SKIP() << "the engine has no module of the file procedures";
+    const QString company = quoted.companyDir + QStringLiteral("/vqacc.fdb");
+    companyrows::fill(company, testenv::kDbUser, testenv::kDbPassword, 30, 90);
+    ASSERT_EQ(digest(company), before);
+    SystemDef.SysDir = quoted.sysDir;
+    SystemDef.HostName = host;
+    ConnectMode = 1;
+    const QString work = quoted.root + QStringLiteral("/temp");
+
+    const QString file = out + QStringLiteral("/server.fbk");
+    TBackupRestoreThread job = backupJob(file);
+    job.Method = 1;
+    job.Host = host;
+    job.DatabasePath = company;
+    ASSERT_TRUE(RunBackupRestoreJob(job, nullptr, QString())) << job.ErrInfo.Code.toStdString() << " "
+                                                               << job.ErrInfo.Message2.toStdString();
+    EXPECT_FALSE(dm->IBFileMan.connected());
+    // Nothing of the books stays on the server.
+    EXPECT_TRUE(QDir(work).entryList(QDir::Files).isEmpty()) << QDir(work).entryList(QDir::Files).join(u' ').toStdString();
+    TBackupRestoreThread reader;
+    ASSERT_TRUE(reader.ReadBackupInfo(file, true));
+
+    // Other rows in the data set, then the backup restored over it through the server.
+    companyrows::fill(company, testenv::kDbUser, testenv::kDbPassword, 5, 5, 5000);
+    ASSERT_NE(digest(company), before);
+    TBackupRestoreThread restore;
+    restore.Mode = 1;
+    restore.Method = 1;
+    restore.Host = host;
+    restore.DatabasePath = company;
+    restore.BackupFile = file;
+    restore.RestoreOption = 1;
+    ASSERT_TRUE(RunBackupRestoreJob(restore, nullptr, QString())) << restore.ErrInfo.Code.toStdString() << " "
+                                                                   << restore.ErrInfo.Message2.toStdString();
+    dm->IBDatabaseDEF.close();
+    EXPECT_EQ(digest(company), before);
+    EXPECT_TRUE(QDir(work).entryList(QDir::Files).isEmpty());
+    EXPECT_TRUE(QDir(quoted.companyDir).entryList({QStringLiteral("*.rs_")}, QDir::Files).isEmpty());
+
+    // The server's functions refuse a file outside its work folder.
+    ASSERT_TRUE(dm->fnFileManConnected(host));
+    {
+        TransactionGuard g(dm->IBTransFileMan);
+        FbQuery q(&dm->IBFileMan, &dm->IBTransFileMan);
+        q.setSql(QStringLiteral("SELECT SP_FILETOBLOB(:P) FROM RDB$DATABASE"));
+        q.paramByName(QStringLiteral("P")).setString(quoted.sysDir + QStringLiteral("/vqaccdef.fdb"));
+        try {
+            q.open();
+            ADD_FAILURE() << "a file outside the work folder was read";
+        } catch (const FbError &e) {
+            EXPECT_TRUE(e.message().contains(QStringLiteral("作業フォルダ以外のファイルは転送できません。"))) << e.message().toStdString();
+        }
+    }
+    dm->IBFileMan.close();
 }
