@@ -167,16 +167,19 @@ TEST_F(BackupJobTest, RoundTripWithTheInformationBlockThatTheToolRestoresOnceCut
         EXPECT_EQ(reader.Siwake, 0);
 
         // The tool itself restores the cut file.
-        const QString byTool = fresh(QStringLiteral("tool%1").arg(road));
-        QProcess gbak;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("ISC_USER"), testenv::kDbUser);
-        env.insert(QStringLiteral("ISC_PASSWORD"), testenv::kDbPassword);
-        gbak.setProcessEnvironment(env);
-        gbak.start(backuptool::gbakPath(), {QStringLiteral("-c"), file, byTool});
-        ASSERT_TRUE(gbak.waitForFinished(60000));
-        EXPECT_EQ(gbak.exitCode(), 0) << gbak.readAllStandardError().toStdString();
-        EXPECT_EQ(digest(byTool), before);
+        if (road == 0) {
+            const QString byTool = fresh(QStringLiteral("tool%1").arg(road));
+            QProcess gbak;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("ISC_USER"), testenv::kDbUser);
+            env.insert(QStringLiteral("ISC_PASSWORD"), testenv::kDbPassword);
+            gbak.setProcessEnvironment(env);
+            gbak.start(backuptool::gbakPath(), {QStringLiteral("-c"), file, byTool});
+            ASSERT_TRUE(gbak.waitForFinished(60000));
+            EXPECT_EQ(gbak.exitCode(), 0) << gbak.readAllStandardError().toStdString();
+            EXPECT_EQ(digest(byTool), before);
+        }
+        if (road == 2) continue; // restoring is the same with or without the file-manager database
 
         // And the job restores it into a new folder.
         TBackupRestoreThread restore;
