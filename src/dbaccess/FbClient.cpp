@@ -1228,18 +1228,31 @@ void FbServices::runAction(const std::vector<unsigned char> &spb, const LineHand
         call([&] {
             Status st;
             d->svc->start(&st, unsigned(spb.size()), spb.data());
-            const unsigned char request[] = {isc_info_svc_line};
+            // The output is fetched in large pieces (one round trip per line
+            // slows a restore of many small objects) and cut into lines here.
+            const unsigned char request[] = {isc_info_svc_to_eof};
             std::vector<unsigned char> response(16384);
+            QByteArray pending;
+            const auto deliver = [&](const QByteArray &bytes) {
+                const QString line = fromEngineText(bytes);
+                if (line.contains(QStringLiteral("ERROR:"))) errors << line.trimmed();
+                if (onLine) onLine(line);
+            };
             for (;;) {
                 d->svc->query(&st, 0, nullptr, sizeof request, request, unsigned(response.size()), response.data());
                 const unsigned char *p = response.data();
-                if (*p != isc_info_svc_line) break;
+                if (*p != isc_info_svc_to_eof) break;
                 const int len = int(isc_portable_integer(p + 1, 2));
-                if (len == 0) break;
-                const QString line = fromEngineText(QByteArray(reinterpret_cast<const char *>(p + 3), len));
-                if (line.contains(QStringLiteral("ERROR:"))) errors << line.trimmed();
-                if (onLine) onLine(line);
+                const bool more = p[3 + len] == isc_info_truncated;
+                pending.append(reinterpret_cast<const char *>(p + 3), len);
+                qsizetype nl;
+                while ((nl = pending.indexOf('\n')) >= 0) {
+                    deliver(pending.left(nl));
+                    pending.remove(0, nl + 1);
+                }
+                if (len == 0 && !more) break;
             }
+            if (!pending.isEmpty()) deliver(pending);
         });
     } catch (...) {
         detach();

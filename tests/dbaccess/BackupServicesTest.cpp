@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 
 #include <chrono>
 #include <fstream>
@@ -125,18 +126,25 @@ TEST_F(BackupServicesTest, RoundTripThroughTheServicesAndTheTool)
 
 TEST_F(BackupServicesTest, TheToolNeverSeesThePasswordOnItsCommandLine)
 {
-    QByteArray cmdline;
-    backuptool::setToolStartedHook([&](qint64 pid) {
-        std::ifstream f(QStringLiteral("/proc/%1/cmdline").arg(pid).toStdString(), std::ios::binary);
-        const std::string text((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
-        cmdline = QByteArray::fromStdString(text);
-        if (cmdline.isEmpty()) ADD_FAILURE() << "no command line of " << pid << " " << QFileInfo(QStringLiteral("/proc/%1").arg(pid)).exists();
-    });
-    const QString backup = testenv::freshDir(QStringLiteral("pw")) + QStringLiteral("/x.fbk");
-    ASSERT_TRUE(dm->BackupFDBByGbak(TDM::ProtocolLocal, QString(), db, backup, true));
-    ASSERT_FALSE(cmdline.isEmpty());
-    EXPECT_FALSE(cmdline.contains(testenv::kDbPassword.toUtf8()));
-    EXPECT_TRUE(cmdline.contains(QByteArray("-b")));
+    // A stand-in that notes its arguments and its environment, then runs the tool.
+    const QString dir = testenv::freshDir(QStringLiteral("pw"));
+    const QString real = backuptool::gbakPath();
+    ASSERT_FALSE(real.isEmpty());
+    const QString wrapper = dir + QStringLiteral("/gbak");
+    testenv::writeFile(wrapper, QStringLiteral("#!/bin/sh\nprintf '%s\\n' \"$@\" > '%1/args'\nenv > '%1/env'\nexec '%2' \"$@\"\n")
+                                    .arg(dir, real)
+                                    .toUtf8());
+    QFile(wrapper).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    backuptool::setGbakPath(wrapper);
+    const QString backup = dir + QStringLiteral("/x.fbk");
+    const bool ok = dm->BackupFDBByGbak(TDM::ProtocolLocal, QString(), db, backup, true);
+    backuptool::setGbakPath(QString());
+    ASSERT_TRUE(ok);
+    const QByteArray args = testenv::readFile(dir + QStringLiteral("/args"));
+    EXPECT_TRUE(args.startsWith("-b\n")) << args.toStdString();
+    EXPECT_FALSE(args.contains(testenv::kDbPassword.toUtf8())) << args.toStdString();
+    EXPECT_TRUE(testenv::readFile(dir + QStringLiteral("/env")).contains("ISC_PASSWORD=" + testenv::kDbPassword.toUtf8()));
+    EXPECT_GT(QFileInfo(backup).size(), 10000);
 }
 
 TEST_F(BackupServicesTest, AFailedRestoreOverADataSetLeavesTheOldDatabase)
@@ -270,4 +278,22 @@ TEST_F(BackupServicesTest, ValidationPassesAGoodDatabaseAndFailsADamagedOne)
     ASSERT_TRUE(dm->fnAccDatConnected(QString(), root.companyDir, false));
     EXPECT_TRUE(dm->ValidateDatabase(TDM::ProtocolLocal, QString(), db));
     EXPECT_TRUE(dm->IBDatabaseDAT.connected());
+}
+
+// While the engine works on its worker the caller's thread keeps handling
+// events (the progress window paints), and an error comes back to the caller.
+TEST(EngineCallTest, TheCallersEventsRunMeanwhileAndErrorsComeBack)
+{
+    int ticks = 0;
+    QTimer timer;
+    QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    timer.start(10);
+    std::thread::id worker;
+    backuptool::runEngineCall([&] {
+        worker = std::this_thread::get_id();
+        std::this_thread::sleep_for(250ms);
+    });
+    EXPECT_NE(worker, std::this_thread::get_id());
+    EXPECT_GE(ticks, 5);
+    EXPECT_THROW(backuptool::runEngineCall([] { throw platform::Error(QStringLiteral("x")); }), platform::Error);
 }
