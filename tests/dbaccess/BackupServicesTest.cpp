@@ -297,3 +297,54 @@ TEST(EngineCallTest, TheCallersEventsRunMeanwhileAndErrorsComeBack)
     EXPECT_GE(ticks, 5);
     EXPECT_THROW(backuptool::runEngineCall([] { throw platform::Error(QStringLiteral("x")); }), platform::Error);
 }
+
+TEST_F(BackupServicesTest, TheToolsLogDecidesAndTheLoopbackHostTakesTheServices)
+{
+    const QString dir = testenv::freshDir(QStringLiteral("log"));
+    // A stand-in that writes the given log (the path follows "-y") and ends normally.
+    const auto standIn = [&](const QByteArray &log) {
+        const QString path = dir + QStringLiteral("/gbak");
+        testenv::writeFile(path, "#!/bin/sh\nwhile [ \"$1\" != -y ]; do shift; done\nprintf '" + log + "' > \"$2\"\n"
+                                 "for a; do last=$a; done\nprintf 'made' > \"$last\"\nexit 0\n");
+        QFile(path).setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        backuptool::setGbakPath(path);
+    };
+    const QString backup = dir + QStringLiteral("/x.fbk");
+    testenv::writeFile(backup, "previous");
+
+    standIn("gbak: ERROR:something went wrong");
+    try {
+        dm->BackupFDBByGbak(TDM::ProtocolLocal, QString(), db, backup, true);
+        ADD_FAILURE() << "ERROR in the log must fail the backup";
+    } catch (const platform::Error &e) {
+        EXPECT_TRUE(e.message().startsWith(QStringLiteral("バックアップ中にエラーが発生しました。\rgbak: ERROR:something went wrong")))
+            << e.message().toStdString();
+    }
+    EXPECT_EQ(testenv::readFile(backup), QByteArray("previous"));
+    EXPECT_FALSE(QFileInfo::exists(backup + QStringLiteral(".fb_")));
+    // "error" in lower case is no failure.
+    standIn("no error here");
+    EXPECT_TRUE(dm->BackupFDBByGbak(TDM::ProtocolLocal, QString(), db, backup, true));
+    EXPECT_EQ(testenv::readFile(backup), QByteArray("made"));
+
+    // "127.0.0.1" never starts the tool: the services do the work.
+    backuptool::setGbakPath(dir + QStringLiteral("/missing"));
+    EXPECT_TRUE(dm->BackupFDBByGbak(TDM::ProtocolTcp, QStringLiteral("127.0.0.1"), db, backup, true));
+    EXPECT_GT(QFileInfo(backup).size(), 10000);
+    const QString fresh = testenv::freshDir(QStringLiteral("lo")) + QStringLiteral("/vqacc.fdb");
+    EXPECT_TRUE(dm->RestoreFDBByGbak(TDM::ProtocolTcp, QStringLiteral("127.0.0.1"), fresh, backup, false));
+    backuptool::setGbakPath(QString());
+    // Restored with the indexes kept back (the flag was clear): they are inactive.
+    FbDatabase d;
+    d.DatabaseName = fresh;
+    d.Params = companyrows::params(testenv::kDbUser, testenv::kDbPassword);
+    d.open();
+    FbTransaction tr(&d);
+    tr.startTransaction();
+    FbQuery q(&d, &tr);
+    q.setSql(QStringLiteral("SELECT COUNT(*) FROM RDB$INDICES WHERE RDB$INDEX_INACTIVE=1 AND RDB$SYSTEM_FLAG=0"));
+    q.open();
+    EXPECT_GT(q.field(0).asInteger(), 0);
+    q.close();
+    tr.commit();
+}
