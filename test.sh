@@ -8,6 +8,7 @@ build=$(scripts/build-dir.sh)
 scripts/install-deps.sh --tests
 scripts/build.sh
 scripts/install-fileops.sh "$build/src/dbudr/soltea_fileops.so"
+scripts/install-fileops.sh "$build/src/dbudr/soltea_filetrans.so"
 export QT_QPA_PLATFORM=offscreen
 # The embedded database engine is not built with the sanitizers: its own
 # allocations are not the program's leaks.

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the module of the system database's file procedures where the
+# Installs a module of the database server's file procedures and functions
+# (soltea_fileops, soltea_filetrans) where the
 # Firebird engine looks for UDR modules, for a database server on this
 # machine (the client/server mode and its tests; the embedded default never
 # calls them). Needs root; without it, says so and leaves the engine as it is.
@@ -10,7 +11,7 @@ set -euo pipefail
 module="${1:?usage: install-fileops.sh path/to/soltea_fileops.so}"
 engine=$(dpkg -L firebird3.0-server-core 2>/dev/null | grep '/plugins/libEngine12.so$' | head -n 1)
 [ -n "$engine" ] || { echo "Firebird engine not found; file procedures not installed" >&2; exit 0; }
-target="$(dirname "$engine")/udr/libsoltea_fileops.so"
+target="$(dirname "$engine")/udr/lib$(basename "$module")"
 if cmp -s "$module" "$target"; then exit 0; fi
 if [ "$(id -u)" -ne 0 ]; then
   echo "Not root: the file procedures of the database server are not installed ($target)" >&2

@@ -7,8 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --server
-scripts/build.sh soltea_fileops
+scripts/build.sh soltea_fileops soltea_filetrans
 scripts/install-fileops.sh build/src/dbudr/soltea_fileops.so
+scripts/install-fileops.sh build/src/dbudr/soltea_filetrans.so
 case "$(scripts/firebird-test-server.sh start)" in
   started|running) echo "The database server listens on port 3050." ;;
   *) echo "The database server could not be started (it needs root)." >&2; exit 1 ;;

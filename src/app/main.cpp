@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 #include "core/DateFormat.h"
+#include "framework/BackupRestoreRun.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/QtFileChooser.h"
 #include "framework/QtTranslations.h"
@@ -12,6 +13,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     InstallFrameworkMessageService();
     installQtFileChooser();
+    InstallMyNumberPasswordPrompt();
     installJapaneseQtTranslations();
     return RunWizardProgram(app.arguments().mid(1), QCoreApplication::applicationFilePath());
 }

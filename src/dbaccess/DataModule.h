@@ -81,6 +81,21 @@ public:
     bool FCopy(const QString &source, const QString &target, int mode);
     QString GetShortFileName(const QString &path, int mode);
 
+    // Backup, restore and validation of a whole database file. The protocol is
+    // 0 (TCP/IP to the host) or 3 (local, no host); paths are the server's own.
+    // A restore never works in place: it writes a new file beside the target
+    // and puts it in place only when complete; a backup file is replaced by a
+    // rename over it, so a failure leaves the previous one.
+    enum { ProtocolTcp = 0, ProtocolLocal = 3 };
+    bool BackupFDB(int protocol, const QString &host, const QString &dbPath, const QString &backupFile, bool direct);
+    bool RestoreFDB(int protocol, const QString &host, const QString &dbPath, const QString &backupFile, bool keepIndexes);
+    // The same through the command-line tool; the host "127.0.0.1" takes the services.
+    // The backup raises its failures to the caller.
+    bool BackupFDBByGbak(int protocol, const QString &host, const QString &dbPath, const QString &backupFile, bool direct);
+    bool RestoreFDBByGbak(int protocol, const QString &host, const QString &dbPath, const QString &backupFile, bool keepIndexes);
+    // True when the database passed a full validation.
+    bool ValidateDatabase(int protocol, const QString &host, const QString &dbPath);
+
     // Schema probes and journal counts on the company database.
     bool fnExistence_Table(const QString &table);
     bool fnExistence_Field(const QString &table, const QString &field);

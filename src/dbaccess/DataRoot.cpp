@@ -92,6 +92,20 @@ DataRootInfo CreateDataRoot(const QString &root, const QString &user, const QStr
     CreateSchemaDatabase(info.sysDir + u'/' + Product.DataDefFile, QStringLiteral("system"), user, password);
     CreateSchemaDatabase(info.sysDir + u'/' + FileManFile, QStringLiteral("fileman"), user, password);
 
+    {
+        // The transfer functions of the file-manager database, likewise only
+        // where the engine has their module.
+        FbDatabase fileman;
+        fileman.DatabaseName = info.sysDir + u'/' + FileManFile;
+        fileman.Params = params(user, password);
+        fileman.open();
+        try {
+            ExecuteSqlScript(fileman, SchemaScript(QStringLiteral("fileman_filetrans")));
+        } catch (const FbError &) {
+        }
+        fileman.close();
+    }
+
     FbDatabase sys;
     sys.DatabaseName = info.sysDir + u'/' + Product.DataDefFile;
     sys.Params = params(user, password);

@@ -1219,28 +1219,47 @@ void FbServices::detach()
 void FbServices::runAction(const std::vector<unsigned char> &spb, const LineHandler &onLine)
 {
     attach();
+    // A backup or restore that fails says so in its output ("gbak: ERROR:..."),
+    // not always in the status of the service: those lines make it fail here.
+    QStringList errors;
     // The attachment ends with its action, a failed one too: the next action
     // starts on a fresh one.
     try {
         call([&] {
             Status st;
             d->svc->start(&st, unsigned(spb.size()), spb.data());
-            const unsigned char request[] = {isc_info_svc_line};
+            // The output is fetched in large pieces (one round trip per line
+            // slows a restore of many small objects) and cut into lines here.
+            const unsigned char request[] = {isc_info_svc_to_eof};
             std::vector<unsigned char> response(16384);
+            QByteArray pending;
+            const auto deliver = [&](const QByteArray &bytes) {
+                const QString line = fromEngineText(bytes);
+                if (line.contains(QStringLiteral("ERROR:"))) errors << line.trimmed();
+                if (onLine) onLine(line);
+            };
             for (;;) {
                 d->svc->query(&st, 0, nullptr, sizeof request, request, unsigned(response.size()), response.data());
                 const unsigned char *p = response.data();
-                if (*p != isc_info_svc_line) break;
+                if (*p != isc_info_svc_to_eof) break;
                 const int len = int(isc_portable_integer(p + 1, 2));
-                if (len == 0) break;
-                if (onLine) onLine(fromEngineText(QByteArray(reinterpret_cast<const char *>(p + 3), len)));
+                const bool more = p[3 + len] == isc_info_truncated;
+                pending.append(reinterpret_cast<const char *>(p + 3), len);
+                qsizetype nl;
+                while ((nl = pending.indexOf('\n')) >= 0) {
+                    deliver(pending.left(nl));
+                    pending.remove(0, nl + 1);
+                }
+                if (len == 0 && !more) break;
             }
+            if (!pending.isEmpty()) deliver(pending);
         });
     } catch (...) {
         detach();
         throw;
     }
     detach();
+    if (!errors.isEmpty()) throw platform::Error(errors.join(u'\r'));
 }
 
 namespace {
@@ -1262,23 +1281,58 @@ std::vector<unsigned char> startSpb(unsigned char action, const std::function<vo
 
 void FbServices::backup(const QString &database, const QString &backupFile, const LineHandler &onLine)
 {
+    backup(database, backupFile, BackupOptions(), onLine);
+}
+
+void FbServices::backup(const QString &database, const QString &backupFile, const BackupOptions &options,
+                        const LineHandler &onLine)
+{
     const auto spb = startSpb(isc_action_svc_backup, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
         b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
         b->insertString(st, isc_spb_bkp_file, fileNameBytes(backupFile).constData());
         b->insertTag(st, isc_spb_verbose);
+        int flags = 0;
+        if (options.ignoreLimbo) flags |= isc_spb_bkp_ignore_limbo;
+        if (options.noGarbageCollect) flags |= isc_spb_bkp_no_garbage_collect;
+        if (options.nonTransportable) flags |= isc_spb_bkp_non_transportable;
+        if (flags) b->insertInt(st, isc_spb_options, flags);
     });
     runAction(spb, onLine);
 }
 
 void FbServices::restore(const QString &backupFile, const QString &database, bool replace, const LineHandler &onLine)
 {
+    RestoreOptions options;
+    options.replace = replace;
+    restore(backupFile, database, options, onLine);
+}
+
+void FbServices::restore(const QString &backupFile, const QString &database, const RestoreOptions &options,
+                         const LineHandler &onLine)
+{
+    // A backup file cut short ends the restore early without an error of the
+    // service: only a restore that says it has finished counts as done.
+    bool finished = false;
+    QStringList tail;
+    const LineHandler watch = [&](const QString &line) {
+        if (line.contains(QStringLiteral("finishing, closing, and going home"))) finished = true;
+        tail << line.trimmed();
+        if (tail.size() > 3) tail.removeFirst();
+        if (onLine) onLine(line);
+    };
     const auto spb = startSpb(isc_action_svc_restore, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
         b->insertString(st, isc_spb_bkp_file, fileNameBytes(backupFile).constData());
         b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
-        b->insertInt(st, isc_spb_options, replace ? isc_spb_res_replace : isc_spb_res_create);
+        int flags = options.replace ? isc_spb_res_replace : isc_spb_res_create;
+        if (options.deactivateIndexes) flags |= isc_spb_res_deactivate_idx;
+        b->insertInt(st, isc_spb_options, flags);
+        if (options.pageBuffers > 0) b->insertInt(st, isc_spb_res_buffers, options.pageBuffers);
+        if (options.pageSize > 0) b->insertInt(st, isc_spb_res_page_size, options.pageSize);
         b->insertTag(st, isc_spb_verbose);
     });
-    runAction(spb, onLine);
+    runAction(spb, watch);
+    if (!finished)
+        throw platform::Error(QStringLiteral("リストアが最後まで終わりませんでした。\r") + tail.join(u'\r'));
 }
 
 QStringList FbServices::validate(const QString &database)
@@ -1287,6 +1341,17 @@ QStringList FbServices::validate(const QString &database)
     const auto spb = startSpb(isc_action_svc_repair, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
         b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
         b->insertInt(st, isc_spb_options, isc_spb_rpr_validate_db | isc_spb_rpr_full);
+    });
+    runAction(spb, [&](const QString &l) { lines << l; });
+    return lines;
+}
+
+QStringList FbServices::validateFull(const QString &database)
+{
+    QStringList lines;
+    const auto spb = startSpb(isc_action_svc_repair, [&](IXpbBuilder *b, ThrowStatusWrapper *st) {
+        b->insertString(st, isc_spb_dbname, fileNameBytes(database).constData());
+        b->insertInt(st, isc_spb_options, isc_spb_rpr_validate_db | isc_spb_rpr_full | isc_spb_rpr_ignore_checksum);
     });
     runAction(spb, [&](const QString &l) { lines << l; });
     return lines;

@@ -336,10 +336,25 @@ public:
     ~FbServices();
 
     using LineHandler = std::function<void(const QString &line)>;
+    struct BackupOptions {
+        bool ignoreLimbo = false;
+        bool noGarbageCollect = false;
+        bool nonTransportable = false;
+    };
+    struct RestoreOptions {
+        bool replace = false;           // false: the database must not exist yet
+        bool deactivateIndexes = false;
+        int pageBuffers = 0;            // 0: the engine's default
+        int pageSize = 0;               // 0: the page size of the backup
+    };
     void backup(const QString &database, const QString &backupFile, const LineHandler &onLine = {});
+    void backup(const QString &database, const QString &backupFile, const BackupOptions &options, const LineHandler &onLine);
     void restore(const QString &backupFile, const QString &database, bool replace, const LineHandler &onLine = {});
+    void restore(const QString &backupFile, const QString &database, const RestoreOptions &options, const LineHandler &onLine);
     // Validation; returns the engine's report lines.
     QStringList validate(const QString &database);
+    // Full validation that does not stop at checksums and repairs nothing.
+    QStringList validateFull(const QString &database);
 
     struct DbInfo {
         int attachments = 0;
