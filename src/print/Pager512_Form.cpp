@@ -6,6 +6,7 @@
 #include "platform/StandardFolders.h"
 #include "print/Pager512_Chart.h"
 #include "print/Pager512_Data.h"
+#include "print/Pager512_Tables.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -13,8 +14,6 @@
 #include <QFileInfo>
 
 using pager512::fieldInt;
-
-std::function<TColor(const QString &)> FormColorHook;
 
 void TFormFields::reset()
 {
@@ -63,9 +62,7 @@ TFormFields &FormFields()
 
 TColor FormColorWord(const QString &word)
 {
-    if (FormColorHook)
-        return FormColorHook(word);
-    return fieldInt(word, 0);
+    return ColorNameToColor(word, QString());
 }
 
 TColor FormSwitchWord(const QString &word)
@@ -88,12 +85,7 @@ int FormAlignWord(const QString &word)
 
 void AppendPrintErrorLog(const QString &operation, const QString &message)
 {
-    const QString dir = platform::documentsDir();
-    QDir().mkpath(dir);
-    QFile log(QDir(dir).filePath(QStringLiteral("Pager512_Error.log")));
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) return;
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yy/MM/dd hh:mm:ss"));
-    log.write(platform::toCp932(QStringLiteral("%1  %2:%3").arg(stamp, operation, message)) + "\r\n");
+    WriteErrorLog(QStringLiteral("%1:%2").arg(operation, message));
 }
 
 namespace {
