@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QPainter>
 
 #include <exception>
@@ -112,21 +113,56 @@ bool PrintJob(const TP512DEF &definition)
         if (!printer->beginDoc(title.left(64)))
             throw std::runtime_error("印刷を開始できません。");
         const int dpi = printer->resolution();
+        const QTransform base = printer->canvas()->transform();
         const double factor = dpi / 254.0;
-        TCanvas canvas(printer->canvas(), true, printer->rasterCanvas());
         const bool drawForm = d.PrintFom && withForm;
         const int cycle = FormFields().PageCounter + 1;
         int sheet = 1;
         bool formEnd = true;
-        if (drawForm)
-            formEnd = PaintPage(QStringLiteral("FOM"), form, canvas, dpi, factor, factor, d.Zoom, false, 0, 0, 0);
-        int page = 0;
-        while (!data.atEnd()) {
+        // One sheet: the form page in turn, then the data page (none when dataPage
+        // is false). A sheet with AND transfers is drawn on a raster and placed on a
+        // target that has no such transfer.
+        const auto drawSheet = [&](bool dataPage) {
+            if (drawForm && formEnd)
+                form.rewind();
             int formPage = sheet % cycle;
             if (formPage == 0)
                 formPage = cycle;
-            const bool end = PaintPage(QStringLiteral("DAT"), data, canvas, dpi, factor, factor, d.Zoom,
-                                       sheet % 2 == 0, formPage - 1, 0, 0);
+            const bool even = sheet % 2 == 0;
+            bool end = true;
+            const auto layers = [&](TCanvas &canvas, int ppi, double f) {
+                if (drawForm)
+                    formEnd = PaintPage(QStringLiteral("FOM"), form, canvas, ppi, f, f, d.Zoom, even, 0, 0, 0)
+                              || form.atEnd();
+                if (dataPage)
+                    end = PaintPage(QStringLiteral("DAT"), data, canvas, ppi, f, f, d.Zoom, even, formPage - 1, 0, 0);
+            };
+            const bool raster = !printer->rasterCanvas()
+                                && ((drawForm && form.pageHasAndTransfer()) || (dataPage && data.pageHasAndTransfer()));
+            QPainter *target = printer->canvas();
+            if (raster) {
+                const int ppi = qMin(dpi, 300);
+                const QRect page = target->viewport();
+                const double scale = double(ppi) / dpi;
+                QImage image(qMax(1, qRound(page.width() * scale)), qMax(1, qRound(page.height() * scale)),
+                             QImage::Format_RGB32);
+                image.fill(Qt::white);
+                QPainter painter(&image);
+                TCanvas canvas(&painter, true, true);
+                layers(canvas, ppi, ppi / 254.0);
+                painter.end();
+                target->setTransform(base);
+                target->drawImage(page, image);
+            } else {
+                TCanvas canvas(target, true, printer->rasterCanvas());
+                canvas.Base = base;
+                layers(canvas, dpi, factor);
+            }
+            return end;
+        };
+        int page = 0;
+        while (!data.atEnd()) {
+            const bool end = drawSheet(true);
             ++page;
             if (end || data.atEnd())
                 break;
@@ -138,20 +174,12 @@ bool PrintJob(const TP512DEF &definition)
             printer->newPage();
             ++sheet;
             ++e.PageNumber;
-            canvas.Base = printer->canvas()->transform();
-            if (drawForm) {
-                if (formEnd)
-                    form.rewind();
-                formEnd = PaintPage(QStringLiteral("FOM"), form, canvas, dpi, factor, factor, d.Zoom,
-                                    sheet % 2 == 0, 0, 0, 0);
-            }
         }
         // The rest of the form's cycle is printed without data.
         while (drawForm && !formEnd) {
             printer->newPage();
             ++sheet;
-            formEnd = PaintPage(QStringLiteral("FOM"), form, canvas, dpi, factor, factor, d.Zoom,
-                                sheet % 2 == 0, 0, 0, 0);
+            drawSheet(false);
         }
         ok = printer->endDoc();
     } catch (const std::exception &ex) {

@@ -8,6 +8,7 @@
 #include "print/Pager512_Data.h"
 #include "print/Pager512_Form.h"
 #include "print/Pager512_Printer.h"
+#include "print/Pager512_PrintJob.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -44,6 +45,21 @@ void TPrintFile::close()
 QString TPrintFile::readLine()
 {
     return m_pos < m_lines.size() ? m_lines.at(m_pos++) : QString();
+}
+
+bool TPrintFile::pageHasAndTransfer() const
+{
+    for (qsizetype i = m_pos; i < m_lines.size(); ++i) {
+        const QStringList f = pager512::splitRecordLine(m_lines.at(i));
+        const QString kind = f.value(0).toUpper();
+        if (kind == QLatin1String("E"))
+            break;
+        if (kind == QLatin1String("FRECT") && pager512::fieldInt(f.value(6), 0) == 2)
+            return true;
+        if (kind == QLatin1String("IMAGE") && pager512::fieldInt(f.value(6), 0) != 0)
+            return true;
+    }
+    return false;
 }
 
 TEngineState &Engine()
@@ -466,6 +482,16 @@ bool InitPrintEngine()
             printers::refresh();
         e.Vdb = std::make_unique<TVDBPrint>();
         e.Vdb->SetTTOption(2);
+        if (!pager512::CurrentPrinterHook) {
+            pager512::CurrentPrinterHook = []() -> std::optional<pager512::TPrinterState> {
+                const TPrinterDevice *p = printers::current();
+                if (!p)
+                    return std::nullopt;
+                return pager512::TPrinterState{printers::currentIndex(), p->devMode().Copies};
+            };
+        }
+        if (!pager512::StartPrintHook)
+            pager512::StartPrintHook = [](TP512DEF &def) { return PrintJob(def); };
         e.Ready = true;
     } catch (const std::exception &ex) {
         WriteErrorLog(QStringLiteral("%1:%2").arg(QStringLiteral("Vdb.Create"), QString::fromLocal8Bit(ex.what())));

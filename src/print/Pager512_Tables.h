@@ -31,6 +31,11 @@ public:
     bool atEnd() const { return m_pos >= m_lines.size(); }
     QString readLine();
     void rewind() { m_pos = 0; }
+    qsizetype position() const { return m_pos; }
+    void seek(qsizetype pos) { m_pos = qBound<qsizetype>(0, pos, m_lines.size()); }
+    // Whether the page from the current position holds an AND transfer (a blended
+    // "FRECT" or a transparent "IMAGE"); the position is kept.
+    bool pageHasAndTransfer() const;
     QString fileName() const { return m_fileName; }
 
 private:

@@ -49,7 +49,7 @@ protected:
     {
         printers::SystemListHook = [] { return printers::TSystemList(); };
         auto p = std::make_shared<RecordingPrinter>();
-        p->Papers = {{9, QStringLiteral("A4"), 2100, 2970}, {12, QStringLiteral("B4"), 2570, 3640},
+        p->Papers = {{9, QStringLiteral("A4"), 2100, 2970}, {12, QStringLiteral("B4"), 2500, 3540},
                      {8, QStringLiteral("A3"), 2970, 4200}};
         printer = p;
         printers::setPrinters({p});
