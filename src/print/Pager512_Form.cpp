@@ -174,15 +174,11 @@ void HensuuYomikomi(const QString &fileName, int xOffset, int yOffset, double, d
 double ReadFormVersion(const QString &fileName)
 {
     double version = 0.5;
-    if (fileName.isEmpty())
+    TPrintFile file;
+    if (!AssignPrintFile(file, fileName))
         return version;
-    const QString path = QFileInfo(fileName).absoluteFilePath();
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        MessageDlg(u'<' + fileName + QStringLiteral("> が見つかりません。"), TMsgDlgType::mtError, mbOK);
-        return version;
-    }
-    for (const QString &line : pager512::decodeLines(file.readAll())) {
+    while (!file.atEnd()) {
+        const QString line = file.readLine();
         if (!line.contains(QLatin1String("VER")))
             continue;
         QString text;

@@ -11,10 +11,12 @@
 
 #include <QFileInfo>
 #include <QFontMetrics>
+#include <QHash>
 #include <QImageReader>
 #include <QPainter>
 
 #include <cmath>
+#include <optional>
 #include <exception>
 
 using pager512::TRecord;
@@ -109,14 +111,26 @@ private:
     }
     TColor colour(const QString &word) const { return ColorNameToColor(word, m_kind); }
     QPen pen(int width, int style, TColor c) const;
+    // Sets the pen of lines and outlines; "LINEB" draws with the last one set.
+    void setLinePen(const QPen &p)
+    {
+        m_linePen = p;
+        if (!(m_p.pen() == p))
+            m_p.setPen(p);
+    }
     void setFont(const QString &name, int style, int pixelHeight, TColor c);
     int fontHeight(int size) const { return RoundEven(double(size) * m_ppi / 72.0); }
     void opaqueWhite();
+    void setPenColour(const QColor &c);
     // The text cell of the current font: one em high, the baseline at the design
     // ascent of the Japanese faces (as the faces the reports were laid out with).
     int cellHeight() const { return m_p.font().pixelSize(); }
     int cellAscent() const { return RoundEven(m_p.font().pixelSize() * kAscent); }
-    void transparent() { m_p.setBackgroundMode(Qt::TransparentMode); }
+    void transparent()
+    {
+        if (m_p.backgroundMode() != Qt::TransparentMode)
+            m_p.setBackgroundMode(Qt::TransparentMode);
+    }
     void setZoom();
 
     void draw(const TRecord &r);
@@ -142,6 +156,7 @@ private:
     int m_maxFieldY = 0;
     int m_fontPx = 1;
     QPoint m_penPos;
+    QPen m_linePen;
 };
 
 void PageRenderer::computeOffsets()
@@ -193,22 +208,46 @@ void PageRenderer::setFont(const QString &name, int style, int pixelHeight, TCol
 {
     if (pixelHeight > 0)
         m_fontPx = pixelHeight;
-    QFont f(DrawingFamily(ResolveFontName(name)));
-    f.setPixelSize(qMax(1, m_fontPx));
-    f.setBold(style & fsBold);
-    f.setItalic(style & fsItalic);
-    f.setUnderline(style & fsUnderline);
-    f.setStrikeOut(style & fsStrikeOut);
-    f.setKerning(false);
-    f.setStyleStrategy(QFont::NoAntialias);
-    m_p.setFont(f);
-    m_p.setPen(ToQColor(c));
+    // Fonts by face, style and height: building one is costly on every target.
+    static QHash<QString, QString> families;
+    static QHash<QString, QFont> fonts;
+    auto it = families.constFind(name);
+    if (it == families.constEnd())
+        it = families.insert(name, DrawingFamily(ResolveFontName(name)));
+    const int px = qMax(1, m_fontPx);
+    const QString key = *it + u'\x1f' + QString::number(style) + u'\x1f' + QString::number(px);
+    auto fit = fonts.constFind(key);
+    if (fit == fonts.constEnd()) {
+        QFont f(*it);
+        f.setPixelSize(px);
+        f.setBold(style & fsBold);
+        f.setItalic(style & fsItalic);
+        f.setUnderline(style & fsUnderline);
+        f.setStrikeOut(style & fsStrikeOut);
+        f.setKerning(false);
+        f.setStyleStrategy(QFont::NoAntialias);
+        fit = fonts.insert(key, f);
+    }
+    const QFont &f = *fit;
+    // Changing the font is costly on the PDF target: only when it differs.
+    if (!(m_p.font() == f))
+        m_p.setFont(f);
+    setPenColour(ToQColor(c));
+}
+
+void PageRenderer::setPenColour(const QColor &c)
+{
+    const QPen &now = m_p.pen();
+    if (now.color() != c || now.style() != Qt::SolidLine || now.widthF() != 1.0 || now.brush().style() != Qt::SolidPattern)
+        m_p.setPen(QPen(c));
 }
 
 void PageRenderer::opaqueWhite()
 {
-    m_p.setBackgroundMode(Qt::OpaqueMode);
-    m_p.setBackground(Qt::white);
+    if (m_p.backgroundMode() != Qt::OpaqueMode)
+        m_p.setBackgroundMode(Qt::OpaqueMode);
+    if (m_p.background() != QBrush(Qt::white))
+        m_p.setBackground(Qt::white);
 }
 
 void PageRenderer::setZoom()
@@ -264,12 +303,13 @@ bool PageRenderer::run()
         // Read the page.
         while (!m_file.atEnd()) {
             QString line = m_file.readLine();
+            if (line.contains(u'"'))
+                line.remove(u'"');
             if (!line.endsWith(u';'))
                 line += u';';
-            line.remove(u'"');
             lines << line;
-            const QString kind = line.left(line.indexOf(u';')).toUpper();
-            if (kind == QLatin1String("E"))
+            const QStringView kind = QStringView(line).left(line.indexOf(u';'));
+            if (kind.compare(u"E", Qt::CaseInsensitive) == 0)
                 break;
         }
         if (m_kind == QLatin1String("DAT") && pb.PageBango && lines.size() < 3) {
@@ -295,11 +335,11 @@ bool PageRenderer::run()
 
         // First pass: the fills that lie under everything else.
         for (const TRecord &r : std::as_const(records)) {
-            if (r.Kind == TRecordKind::FRect && r.num(QStringLiteral("mode")) == 1) {
+            if (r.Kind == TRecordKind::FRect && r.num("mode") == 1) {
                 kindInHand = r.Keyword;
-                const QRect rect = spanRect(point(r.num(QStringLiteral("x1")), r.num(QStringLiteral("y1"))),
-                                            point(r.num(QStringLiteral("x2")), r.num(QStringLiteral("y2"))));
-                m_p.fillRect(rect, ToQColor(colour(r.text(QStringLiteral("colour")))));
+                const QRect rect = spanRect(point(r.num("x1"), r.num("y1")),
+                                            point(r.num("x2"), r.num("y2")));
+                m_p.fillRect(rect, ToQColor(colour(r.text("colour"))));
             }
         }
 
@@ -326,8 +366,8 @@ bool PageRenderer::run()
 void PageRenderer::draw(const TRecord &r)
 {
     TEngineState &e = Engine();
-    const auto n = [&](const char *name) { return r.num(QString::fromLatin1(name)); };
-    const auto t = [&](const char *name) { return r.text(QString::fromLatin1(name)); };
+    const auto n = [&](const char *name) { return r.num(name); };
+    const auto t = [&](const char *name) { return r.text(name); };
 
     switch (r.Kind) {
     case TRecordKind::LeftMargin:
@@ -364,14 +404,14 @@ void PageRenderer::draw(const TRecord &r)
         QPen p = pen(n("width"), n("style"), colour(t("colour")));
         if (r.Kind == TRecordKind::ELine)
             p.setWidth(RoundEven(n("width") * 0.1 * m_xf));
-        m_p.setPen(p);
+        setLinePen(p);
         transparent();
         m_p.drawLine(point(n("x1"), n("y1")), point(n("x2"), n("y2")));
         break;
     }
     case TRecordKind::Box:
     case TRecordKind::Circle: {
-        m_p.setPen(pen(n("width"), n("style"), colour(t("colour"))));
+        setLinePen(pen(n("width"), n("style"), colour(t("colour"))));
         const TColor fill = r.Kind == TRecordKind::Box ? colour(t("fill")) : ColorNameToColor(t("fill"), QString());
         m_p.setBrush(QBrush(ToQColor(fill), brushStyle(n("fillstyle"))));
         opaqueWhite();
@@ -386,7 +426,7 @@ void PageRenderer::draw(const TRecord &r)
         drawSLine(r);
         break;
     case TRecordKind::RRect: {
-        m_p.setPen(pen(n("width"), n("style"), colour(t("colour"))));
+        setLinePen(pen(n("width"), n("style"), colour(t("colour"))));
         m_p.setBrush(QBrush(ToQColor(ColorNameToColor(t("fill"), QString())), brushStyle(n("fillstyle"))));
         opaqueWhite();
         const QPoint a(scaleH(rx(n("x1")) + m_offX), scaleV(ry(n("y1")) + m_offY));
@@ -456,11 +496,13 @@ void PageRenderer::draw(const TRecord &r)
     case TRecordKind::BeginPath:
         m_originX = rx(n("x"));
         m_originY = ry(n("y"));
-        m_p.setPen(pen(n("width"), n("style"), colour(t("colour"))));
+        setLinePen(pen(n("width"), n("style"), colour(t("colour"))));
         m_penPos = QPoint(scaleH(m_offX + m_originX), scaleV(m_offY + m_originY));
         break;
     case TRecordKind::LineB: {
         const QPoint to(scaleH(rx(n("x")) + m_originX), scaleV(ry(n("y")) + m_originY));
+        if (!(m_p.pen() == m_linePen))
+            m_p.setPen(m_linePen);
         m_p.drawLine(m_penPos, to);
         m_penPos = to;
         break;
@@ -472,7 +514,7 @@ void PageRenderer::draw(const TRecord &r)
 
 void PageRenderer::drawForm(const TRecord &r)
 {
-    const QString file = r.text(QStringLiteral("file"));
+    const QString file = r.text("file");
     if (!(P512Def().PrintFom || !m_canvas.Printer))
         return;
     if (file.isEmpty() || !QFileInfo(file).isFile())
@@ -482,29 +524,29 @@ void PageRenderer::drawForm(const TRecord &r)
         WriteErrorLog(QStringLiteral("ImageOut.(FORM):%1 は描画中のフォームのため描画しません。").arg(file));
         return;
     }
-    if (r.text(QStringLiteral("readfields")).toUpper() == QLatin1String("TRUE")) {
+    if (r.text("readfields").toUpper() == QLatin1String("TRUE")) {
         ReadFormVersion(file);
-        HensuuYomikomi(file, r.num(QStringLiteral("x")), r.num(QStringLiteral("y")), m_xf, m_yf);
+        HensuuYomikomi(file, r.num("x"), r.num("y"), m_xf, m_yf);
     }
     TPrintFile sub;
     if (!sub.open(file))
         return;
     PaintPage(QStringLiteral("SUBFORM"), sub, m_canvas, m_ppi, m_xf, m_yf, m_zoom, m_even, 0,
-              rx(r.num(QStringLiteral("x"))), ry(r.num(QStringLiteral("y"))));
+              rx(r.num("x")), ry(r.num("y")));
     setZoom();
 }
 
 void PageRenderer::drawMemo(const TRecord &r)
 {
-    const auto n = [&](const char *name) { return r.num(QString::fromLatin1(name)); };
-    const auto t = [&](const char *name) { return r.text(QString::fromLatin1(name)); };
+    const auto n = [&](const char *name) { return r.num(name); };
+    const auto t = [&](const char *name) { return r.text(name); };
     const TColor c = colour(t("colour"));
     setFont(t("font"), StyleWordToFontStyle(t("style")), fontHeight(n("size")), c);
     transparent();
     const QPoint a = point(n("x1"), n("y1"));
     const QPoint b = point(n("x2"), n("y2"));
     if (n("border") >= 0) {
-        m_p.setPen(pen(n("border"), 0, c));
+        setLinePen(pen(n("border"), 0, c));
         m_p.setBrush(Qt::white);
         opaqueWhite();
         m_p.drawRect(outlineRect(a - QPoint(5, 5), b + QPoint(5, 5)));
@@ -540,8 +582,8 @@ void PageRenderer::drawMemo(const TRecord &r)
 
 void PageRenderer::drawSLine(const TRecord &r)
 {
-    const auto n = [&](const char *name) { return r.num(QString::fromLatin1(name)); };
-    const auto t = [&](const char *name) { return r.text(QString::fromLatin1(name)); };
+    const auto n = [&](const char *name) { return r.num(name); };
+    const auto t = [&](const char *name) { return r.text(name); };
     const QPen p = pen(n("width"), n("style"), colour(t("colour")));
     setFont(t("font"), 0, fontHeight(n("size")), 0);
     const int count = n("count");
@@ -559,8 +601,8 @@ void PageRenderer::drawSLine(const TRecord &r)
 
 void PageRenderer::drawImage(const TRecord &r)
 {
-    const auto n = [&](const char *name) { return r.num(QString::fromLatin1(name)); };
-    const QString file = r.text(QStringLiteral("file"));
+    const auto n = [&](const char *name) { return r.num(name); };
+    const QString file = r.text("file");
     if (file.isEmpty() || !QFileInfo(file).isFile())
         return;
     const QString ext = QFileInfo(file).suffix().toUpper();
@@ -576,9 +618,8 @@ void PageRenderer::drawImage(const TRecord &r)
 // Draws one text (cut at TAB characters into lines) with its top-left at (x, y).
 void PageRenderer::textAt(int x, int y, const QString &text, TColor back)
 {
-    const QFontMetrics fm = m_p.fontMetrics();
     if (back > 15) {
-        const int w = fm.horizontalAdvance(text);
+        const int w = m_p.fontMetrics().horizontalAdvance(text);
         m_p.fillRect(QRect(x, y, w, cellHeight()), ToQColor(back));
     }
     m_p.drawText(x, y + cellAscent(), text);
@@ -592,11 +633,11 @@ void PageRenderer::drawText(const TRecord &r)
     TColor c = 0, back = 1;
     const bool field = r.Kind == TRecordKind::Field;
     if (field) {
-        TDataField *f = fields.findField(m_formPage, r.text(QStringLiteral("name")));
-        text = r.text(QStringLiteral("text"));
-        size = r.num(QStringLiteral("size"));
-        style = r.text(QStringLiteral("style"));
-        dy = r.num(QStringLiteral("dy"));
+        TDataField *f = fields.findField(m_formPage, r.text("name"));
+        text = r.text("text");
+        size = r.num("size");
+        style = r.text("style");
+        dy = r.num("dy");
         if (!f || f->Name.isEmpty() || (f->Once == 1 && f->Count > 0)) {
             text.clear();
         }
@@ -624,17 +665,17 @@ void PageRenderer::drawText(const TRecord &r)
             }
         }
     } else {
-        x = r.num(QStringLiteral("x"));
-        y = r.num(QStringLiteral("y"));
-        text = r.text(QStringLiteral("text"));
-        fontName = r.text(QStringLiteral("font"));
-        size = r.num(QStringLiteral("size"));
-        style = r.text(QStringLiteral("style"));
-        c = colour(r.text(QStringLiteral("colour")));
-        back = SwitchWordToColor(r.text(QStringLiteral("switch")));
-        align = AlignWordToInt(r.text(QStringLiteral("align")));
-        span = r.num(QStringLiteral("span"));
-        mode = r.num(QStringLiteral("mode"));
+        x = r.num("x");
+        y = r.num("y");
+        text = r.text("text");
+        fontName = r.text("font");
+        size = r.num("size");
+        style = r.text("style");
+        c = colour(r.text("colour"));
+        back = SwitchWordToColor(r.text("switch"));
+        align = AlignWordToInt(r.text("align"));
+        span = r.num("span");
+        mode = r.num("mode");
     }
 
     // Font.
@@ -652,22 +693,26 @@ void PageRenderer::drawText(const TRecord &r)
     } else {
         transparent();
     }
-    QFontMetrics fm = m_p.fontMetrics();
+    // Metrics only when a width is needed: most texts are left-aligned.
+    std::optional<QFontMetrics> metrics;
+    const auto fm = [&]() -> const QFontMetrics & {
+        if (!metrics)
+            metrics.emplace(m_p.fontMetrics());
+        return *metrics;
+    };
     const int X = scaleH(rx(x));
-    const int W = fm.horizontalAdvance(text);
     int anchor = X;
     if (align == 1)
-        anchor = X - RoundEven(W / 2.0);
+        anchor = X - RoundEven(fm().horizontalAdvance(text) / 2.0);
     else if (align == 2)
-        anchor = X - W;
+        anchor = X - fm().horizontalAdvance(text);
     else if (mode == 1 && !text.isEmpty())
-        anchor = X - RoundEven(fm.horizontalAdvance(text.left(1)) * 0.5);
+        anchor = X - RoundEven(fm().horizontalAdvance(text.left(1)) * 0.5);
     const int Y = ry(y);
 
-    const auto finish = [&] {
-        setFont(fontName, 0, 0, 0);
-        opaqueWhite();
-    };
+    // Every record that draws text sets its own font and colour: only the
+    // background goes back to opaque.
+    const auto finish = [&] { opaqueWhite(); };
     if (text.isEmpty()) {
         finish();
         return;
@@ -714,13 +759,13 @@ void PageRenderer::drawText(const TRecord &r)
         if (count >= 2) {
             const int bytes = platform::cp932Length(text);
             const int lastBytes = platform::cp932Length(text.right(1));
-            const int wLast = fm.horizontalAdvance(text.right(1));
+            const int wLast = fm().horizontalAdvance(text.right(1));
             if (bytes - lastBytes > 0)
                 pitch = (span - wLast / m_xf) / (bytes - lastBytes);
         }
-        if (field && fm.horizontalAdvance(text.left(1)) / m_xf > pitch && size > 1) {
+        if (field && fm().horizontalAdvance(text.left(1)) / m_xf > pitch && size > 1) {
             setFont(fontName, styleBits, fontHeight(size - 1), c);
-            fm = m_p.fontMetrics();
+            metrics.reset();
         }
         if (pitch > 0) {
             double pos = x;

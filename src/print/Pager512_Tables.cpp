@@ -23,13 +23,54 @@
 
 // ---- print files ---------------------------------------------------------------------
 
+namespace {
+
+// The decoded lines of a file. The counters, the orientation list and the job
+// read the same file one after another: the lines of the last content decoded
+// are kept.
+QStringList readLines(const QString &fileName, bool &ok)
+{
+    struct Cached {
+        QByteArray bytes;
+        QStringList lines;
+    };
+    static Cached cache;
+    QFile f(fileName);
+    ok = f.open(QIODevice::ReadOnly);
+    if (!ok)
+        return QStringList();
+    const QByteArray bytes = f.readAll();
+    if (bytes == cache.bytes)
+        return cache.lines;
+    // CR and LF never occur inside a CP932 character: decode once, then split.
+    const QString text = platform::fromCp932(bytes);
+    QStringList lines;
+    qsizetype start = 0;
+    const qsizetype n = text.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n') {
+            lines << text.mid(start, i - start);
+            if (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n')
+                ++i;
+            start = i + 1;
+        }
+    }
+    if (start < n)
+        lines << text.mid(start);
+    cache = Cached{bytes, lines};
+    return lines;
+}
+
+} // namespace
+
 bool TPrintFile::open(const QString &fileName)
 {
     close();
-    QFile f(fileName);
-    if (!f.open(QIODevice::ReadOnly))
+    bool ok = false;
+    m_lines = readLines(fileName, ok);
+    if (!ok)
         return false;
-    m_lines = pager512::decodeLines(f.readAll());
     m_fileName = fileName;
     m_open = true;
     return true;
@@ -50,7 +91,11 @@ QString TPrintFile::readLine()
 bool TPrintFile::pageHasAndTransfer() const
 {
     for (qsizetype i = m_pos; i < m_lines.size(); ++i) {
-        const QStringList f = pager512::splitRecordLine(m_lines.at(i));
+        const QString &line = m_lines.at(i);
+        const QChar c = line.isEmpty() ? QChar() : line.at(0).toUpper();
+        if (c != u'E' && c != u'F' && c != u'I')
+            continue;
+        const QStringList f = pager512::splitRecordLine(line);
         const QString kind = f.value(0).toUpper();
         if (kind == QLatin1String("E"))
             break;
@@ -398,8 +443,9 @@ QString GetPageOrientations(const QString &fileName, int defaultOrientation)
     int value = defaultOrientation;
     while (!file.atEnd()) {
         const QString line = file.readLine();
-        if (line.startsWith(u'*'))
-            continue;
+        const QChar c = line.isEmpty() ? QChar() : line.at(0).toUpper();
+        if (c != u'E' && c != u'O')
+            continue; // only page ends and orientations count (header lines begin with "*")
         const QStringList f = pager512::splitRecordLine(line);
         const QString kind = f.isEmpty() ? QString() : f.first().toUpper();
         if (kind == QLatin1String("ORIENTATION")) {
