@@ -3,6 +3,7 @@
 #include "framework/FrameworkMessages.h"
 #include "framework/QtFileChooser.h"
 #include "framework/QtTranslations.h"
+#include "print/Pager512_Tables.h"
 
 #include <QApplication>
 
@@ -13,5 +14,10 @@ int main(int argc, char *argv[])
     InstallFrameworkMessageService();
     installQtFileChooser();
     installJapaneseQtTranslations();
-    return RunWizardProgram(app.arguments().mid(1), QCoreApplication::applicationFilePath());
+    // The print engine: fonts, printers (the built-in PDF printer when the system
+    // lists none). A failure leaves it not ready; the program goes on.
+    InitPrintEngine();
+    const int result = RunWizardProgram(app.arguments().mid(1), QCoreApplication::applicationFilePath());
+    ClosePrintEngine();
+    return result;
 }

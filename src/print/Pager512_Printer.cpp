@@ -308,6 +308,8 @@ namespace printers {
 
 std::function<TSystemList()> SystemListHook = [] {
     TSystemList list;
+    if (qEnvironmentVariable("SOLTEA_SYSTEM_PRINTERS") == QLatin1String("none"))
+        return list;
     list.Names = QPrinterInfo::availablePrinterNames();
     list.Default = QPrinterInfo::defaultPrinterName();
     return list;

@@ -154,7 +154,8 @@ private:
 namespace printers {
 
 // The system's printers by name and which is its default (empty: none). Tests
-// replace the source; by default Qt Print Support is asked.
+// replace the source; by default Qt Print Support is asked, unless the
+// environment variable SOLTEA_SYSTEM_PRINTERS is "none".
 struct TSystemList {
     QStringList Names;
     QString Default;
