@@ -6,7 +6,7 @@
 //   engine: the job through the engine to the built-in PDF printer (reading the
 //           print-data file, drawing every record through the page renderer);
 //   direct: the same texts, lines and boxes drawn straight onto a QPdfWriter.
-// Prints the best of three runs of each and their ratio.
+// Prints the best of five runs of each and their ratio.
 #include "platform/Cp932.h"
 #include "print/Pager512_Class.h"
 #include "print/Pager512_Data.h"
@@ -159,11 +159,11 @@ int main(int argc, char **argv)
     def.Title = QStringLiteral("bench");
 
     const QString directFile = tmp.filePath(QStringLiteral("direct.pdf"));
-    // One warm-up of each (fonts loaded, caches filled), then three runs of each,
+    // One warm-up of each (fonts loaded, caches filled), then five runs of each,
     // taken in turns; the best of each counts (the machine may be busy).
     direct(pages.mid(0, 2), directFile, pdf->resolution());
     double tDirect = 1e9, tEngine = 1e9;
-    for (int run = 0; run < 3; ++run) {
+    for (int run = 0; run < 5; ++run) {
         bool ok = false;
         tEngine = std::min(tEngine, timed([&] { ok = PrintJob(def); }));
         if (!ok) {

@@ -157,6 +157,10 @@ private:
     int m_fontPx = 1;
     QPoint m_penPos;
     QPen m_linePen;
+    QString m_lastFontName;
+    int m_lastFontStyle = -1;
+    int m_lastFontPx = 0;
+    QFont m_lastFont;
 };
 
 void PageRenderer::computeOffsets()
@@ -208,13 +212,20 @@ void PageRenderer::setFont(const QString &name, int style, int pixelHeight, TCol
 {
     if (pixelHeight > 0)
         m_fontPx = pixelHeight;
+    // The same font as the last text: nothing to build.
+    const int px = qMax(1, m_fontPx);
+    if (name == m_lastFontName && style == m_lastFontStyle && px == m_lastFontPx) {
+        if (!(m_p.font() == m_lastFont))
+            m_p.setFont(m_lastFont);
+        setPenColour(ToQColor(c));
+        return;
+    }
     // Fonts by face, style and height: building one is costly on every target.
     static QHash<QString, QString> families;
     static QHash<QString, QFont> fonts;
     auto it = families.constFind(name);
     if (it == families.constEnd())
         it = families.insert(name, DrawingFamily(ResolveFontName(name)));
-    const int px = qMax(1, m_fontPx);
     const QString key = *it + u'\x1f' + QString::number(style) + u'\x1f' + QString::number(px);
     auto fit = fonts.constFind(key);
     if (fit == fonts.constEnd()) {
@@ -229,6 +240,10 @@ void PageRenderer::setFont(const QString &name, int style, int pixelHeight, TCol
         fit = fonts.insert(key, f);
     }
     const QFont &f = *fit;
+    m_lastFontName = name;
+    m_lastFontStyle = style;
+    m_lastFontPx = px;
+    m_lastFont = f;
     // Changing the font is costly on the PDF target: only when it differs.
     if (!(m_p.font() == f))
         m_p.setFont(f);
