@@ -798,11 +798,16 @@ void PageRenderer::drawText(const TRecord &r)
     // Plain text.
     const int left = scaleH(m_originX + m_offX) + anchor;
     if (style.toUpper() == QLatin1String("DU")) {
+        // The underline of as many half-width blanks as the text has bytes, 0.4 mm
+        // below the first one. The faces here have narrow blanks and proportional
+        // letters: the line takes the width of half-width characters, or of the
+        // text when that is wider.
         const int blanks = qBound(1, platform::cp932Length(text), 126);
         const int top = scaleV(Y + m_originY + m_offY - lift) + RoundEven(m_yf * 4);
-        const QColor keep = m_p.pen().color();
-        m_p.drawText(left, top + cellAscent(), BlankText(blanks));
-        m_p.setPen(keep);
+        const QFontMetrics &m = fm();
+        const int width = qMax(RoundEven(blanks * m_fontPx / 2.0), m.horizontalAdvance(text));
+        const int thickness = qMax(1, m.lineWidth());
+        m_p.fillRect(QRect(left, top + cellAscent() + m.underlinePos(), width, thickness), m_p.pen().color());
     }
     if (text.contains(u'\t')) {
         const QStringList parts = text.split(u'\t');

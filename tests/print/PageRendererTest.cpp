@@ -420,3 +420,27 @@ TEST_F(PageRenderer, MessagesAreKeptForThePrinterOnly)
     render(QStringLiteral("MESSAGE;x;\r\nE;\r\n"));
     EXPECT_TRUE(Engine().PendingMessage.isEmpty());
 }
+
+TEST_F(PageRenderer, DoubleUnderlineDrawsASecondLineBelow)
+{
+    // Count the rows under the glyphs that are inked across most of the text's width.
+    const auto underlineRows = [&](const QString &style) {
+        render(QStringLiteral("TEXT;50;50;ABCDEF;;10;%1;;;;;;\r\nE;\r\n").arg(style));
+        const QRect box = inkBox();
+        int rows = 0;
+        bool inRun = false;
+        for (int y = box.top(); y <= box.bottom(); ++y) {
+            int inked = 0;
+            for (int x = box.left(); x <= box.right(); ++x)
+                inked += ink(x, y);
+            const bool full = inked > box.width() * 0.9;
+            if (full && !inRun)
+                ++rows;
+            inRun = full;
+        }
+        return rows;
+    };
+    EXPECT_EQ(underlineRows(QString()), 0);
+    EXPECT_EQ(underlineRows(QStringLiteral("U")), 1);
+    EXPECT_EQ(underlineRows(QStringLiteral("DU")), 2);
+}
