@@ -26,10 +26,12 @@ PACKAGES=(
 SERVER_PACKAGES=(
   firebird3.0-server
 )
-# The window manager and the input of the whole-program test on a virtual screen.
+# The window manager and the input of the whole-program test on a virtual screen;
+# the PDF readers that check the print engine's output.
 TEST_PACKAGES=(
   xdotool
   jwm
+  poppler-utils
 )
 
 SCREEN_PACKAGES=(

@@ -4,6 +4,7 @@
 #include "framework/FrameworkMessages.h"
 #include "framework/QtFileChooser.h"
 #include "framework/QtTranslations.h"
+#include "print/Pager512_Tables.h"
 
 #include <QApplication>
 
@@ -15,5 +16,10 @@ int main(int argc, char *argv[])
     installQtFileChooser();
     InstallMyNumberPasswordPrompt();
     installJapaneseQtTranslations();
-    return RunWizardProgram(app.arguments().mid(1), QCoreApplication::applicationFilePath());
+    // The print engine: fonts, printers (the built-in PDF printer when the system
+    // lists none). A failure leaves it not ready; the program goes on.
+    InitPrintEngine();
+    const int result = RunWizardProgram(app.arguments().mid(1), QCoreApplication::applicationFilePath());
+    ClosePrintEngine();
+    return result;
 }

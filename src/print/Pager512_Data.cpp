@@ -320,7 +320,7 @@ THeader readHeader(const QByteArray &bytes)
 
 // ---- reader ----------------------------------------------------------------------
 
-const TRecordField *TRecord::field(const QString &name) const
+const TRecordField *TRecord::field(QStringView name) const
 {
     for (const TRecordField &f : Fields)
         if (f.Name == name)
@@ -328,15 +328,35 @@ const TRecordField *TRecord::field(const QString &name) const
     return nullptr;
 }
 
-int TRecord::num(const QString &name) const
+const TRecordField *TRecord::field(QLatin1StringView name) const
+{
+    for (const TRecordField &f : Fields)
+        if (f.Name == name)
+            return &f;
+    return nullptr;
+}
+
+int TRecord::numL(QLatin1StringView name) const
 {
     const TRecordField *f = field(name);
     return f ? f->Number : 0;
 }
 
-QString TRecord::text(const QString &name) const
+QString TRecord::textL(QLatin1StringView name) const
 {
     const TRecordField *f = field(name);
+    return f ? f->Text : QString();
+}
+
+int TRecord::num(const QString &name) const
+{
+    const TRecordField *f = field(QStringView(name));
+    return f ? f->Number : 0;
+}
+
+QString TRecord::text(const QString &name) const
+{
+    const TRecordField *f = field(QStringView(name));
     return f ? f->Text : QString();
 }
 
@@ -354,12 +374,24 @@ QStringList recordFieldNames(TRecordKind kind)
 
 QStringList splitRecordLine(const QString &line)
 {
-    QString s = line;
-    s.remove(u'"');
-    if (!s.endsWith(u';'))
-        s += u';';
-    QStringList parts = s.split(u';');
-    parts.removeLast(); // the empty piece after the final ";"
+    QStringView s(line);
+    QString unquoted;
+    if (line.contains(u'"')) {
+        unquoted = line;
+        unquoted.remove(u'"');
+        s = unquoted;
+    }
+    QStringList parts;
+    parts.reserve(16);
+    qsizetype start = 0;
+    for (qsizetype i = 0; i < s.size(); ++i) {
+        if (s.at(i) == u';') {
+            parts << s.mid(start, i - start).toString();
+            start = i + 1;
+        }
+    }
+    if (start < s.size()) // a last field without its ";"
+        parts << s.mid(start).toString();
     return parts;
 }
 
@@ -404,6 +436,7 @@ bool parseRecord(const QString &line, TRecord &record)
     if (it == kindTable().constEnd())
         return false;
     TRecord r;
+    r.Fields.reserve(it->fields.size());
     r.Kind = it->kind;
     r.Keyword = it->keyword;
     const QList<FieldDef> &defs = it->fields;

@@ -112,9 +112,14 @@ struct TRecord {
     QList<TRecordField> Fields; // every field of the kind, in order, defaults filled in
     QStringList Extra;          // fields after the last known one (e.g. "*AUTO*")
 
-    const TRecordField *field(const QString &name) const;
+    const TRecordField *field(QStringView name) const;
+    const TRecordField *field(QLatin1StringView name) const;
     int num(const QString &name) const;      // 0 for an unknown name
     QString text(const QString &name) const; // empty for an unknown name
+    int num(const char *name) const { return numL(QLatin1StringView(name)); }
+    QString text(const char *name) const { return textL(QLatin1StringView(name)); }
+    int numL(QLatin1StringView name) const;
+    QString textL(QLatin1StringView name) const;
 };
 
 // The field names of a record kind, in file order.

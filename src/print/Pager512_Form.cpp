@@ -6,6 +6,7 @@
 #include "platform/StandardFolders.h"
 #include "print/Pager512_Chart.h"
 #include "print/Pager512_Data.h"
+#include "print/Pager512_Tables.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -13,8 +14,6 @@
 #include <QFileInfo>
 
 using pager512::fieldInt;
-
-std::function<TColor(const QString &)> FormColorHook;
 
 void TFormFields::reset()
 {
@@ -63,9 +62,7 @@ TFormFields &FormFields()
 
 TColor FormColorWord(const QString &word)
 {
-    if (FormColorHook)
-        return FormColorHook(word);
-    return fieldInt(word, 0);
+    return ColorNameToColor(word, QString());
 }
 
 TColor FormSwitchWord(const QString &word)
@@ -88,12 +85,7 @@ int FormAlignWord(const QString &word)
 
 void AppendPrintErrorLog(const QString &operation, const QString &message)
 {
-    const QString dir = platform::documentsDir();
-    QDir().mkpath(dir);
-    QFile log(QDir(dir).filePath(QStringLiteral("Pager512_Error.log")));
-    if (!log.open(QIODevice::WriteOnly | QIODevice::Append)) return;
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yy/MM/dd hh:mm:ss"));
-    log.write(platform::toCp932(QStringLiteral("%1  %2:%3").arg(stamp, operation, message)) + "\r\n");
+    WriteErrorLog(QStringLiteral("%1:%2").arg(operation, message));
 }
 
 namespace {
@@ -182,15 +174,11 @@ void HensuuYomikomi(const QString &fileName, int xOffset, int yOffset, double, d
 double ReadFormVersion(const QString &fileName)
 {
     double version = 0.5;
-    if (fileName.isEmpty())
+    TPrintFile file;
+    if (!AssignPrintFile(file, fileName))
         return version;
-    const QString path = QFileInfo(fileName).absoluteFilePath();
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly)) {
-        MessageDlg(u'<' + fileName + QStringLiteral("> が見つかりません。"), TMsgDlgType::mtError, mbOK);
-        return version;
-    }
-    for (const QString &line : pager512::decodeLines(file.readAll())) {
+    while (!file.atEnd()) {
+        const QString line = file.readLine();
         if (!line.contains(QLatin1String("VER")))
             continue;
         QString text;

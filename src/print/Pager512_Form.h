@@ -63,10 +63,9 @@ struct TFormFields {
 // The field tables in use by the renderer.
 TFormFields &FormFields();
 
-// How colour words and background switches of definitions become colour values.
-// The renderer installs its colour table; by default a colour word is read as a
-// colour number (not a number: black) and "1"/"OFF" mean no background (1), "ON" white.
-extern std::function<TColor(const QString &)> FormColorHook;
+// How colour words and background switches of definitions become colour values:
+// the engine's colour table without the form-layer grey; "1"/"OFF" mean no
+// background (1), "ON" white.
 TColor FormColorWord(const QString &word);
 TColor FormSwitchWord(const QString &word);
 // "CENTER" and "1" give 1, "RIGHT", "2" and "BOTTOM" give 2, anything else 0 (exact).

@@ -51,6 +51,8 @@ rm -f "$shots"/*.png
 for v in $(env | sed -n 's/^\(SOLTEA_[A-Z_]*\)=.*/\1/p'); do unset "$v"; done
 unset XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME QT_QPA_PLATFORM TEMP
 export HOME="$home" XDG_RUNTIME_DIR="$dir/xdg" LANG=C.UTF-8
+# No asking the system for its printers (that may reach the network).
+export SOLTEA_SYSTEM_PRINTERS=none
 
 # The virtual screen on a free display number, reachable only through its local socket.
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$dir/display" >"$dir/xvfb.log" 2>&1 &

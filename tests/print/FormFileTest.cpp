@@ -36,7 +36,7 @@ TEST(FormFile, FieldDefinitionsOfAPage)
                        "$;1;2;total;\r\n"
                        "$;3;4;TOTAL;\r\n"
                        "E;\r\n"
-                       "&;7;8;second;;9;;;赤;CENTER;;;;\r\n"));
+                       "&;7;8;second;;9;;青;赤;CENTER;;;;\r\n"));
     HensuuYomikomi(path, 1000, 2000);
     TFormFields &t = FormFields();
     EXPECT_EQ(t.PageCounter, 1);
@@ -72,7 +72,8 @@ TEST(FormFile, FieldDefinitionsOfAPage)
     const TDataField *s = t.findField(1, QStringLiteral("second"));
     ASSERT_NE(s, nullptr);
     EXPECT_EQ(s->Size, 9);
-    EXPECT_EQ(s->Back, 0); // "赤" without the renderer's colour table reads as 0
+    EXPECT_EQ(s->Color, 0xFF0000); // colour words take their colours
+    EXPECT_EQ(s->Back, 0x0000FF);
     EXPECT_EQ(s->Align, 1);
     EXPECT_EQ(t.findField(1, QString()), nullptr);
     EXPECT_EQ(t.findField(5, QStringLiteral("second")), nullptr);

@@ -58,6 +58,9 @@ void setUpSandbox()
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         qputenv(v[0], QFile::encodeName(path));
     }
+    // The system's printers stay out of the tests (asking for them may reach the
+    // network); the print engine then offers its built-in PDF printer.
+    qputenv("SOLTEA_SYSTEM_PRINTERS", "none");
 }
 
 void tearDownSandbox()
