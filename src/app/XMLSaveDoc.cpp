@@ -170,8 +170,21 @@ public:
 
     QByteArray &bytes() { return m_buf; }
 
-    // Streaming keeps the first failure for the save.
+    // Streaming keeps the first failure for the save; the partial file goes at once.
     std::exception_ptr fault;
+    void failed(std::exception_ptr e)
+    {
+        if (!fault) fault = std::move(e);
+        m_open.clear();
+        m_buf = QByteArray();
+        if (m_file) {
+            try {
+                m_file->discard();
+            } catch (...) {
+            }
+            m_file.reset();
+        }
+    }
 
 private:
     static constexpr qsizetype kPiece = 1 << 20;
@@ -377,7 +390,7 @@ TXmlSaveDoc::Node TXmlSaveDoc::CreateRoot(const QString &name, const QString &na
                 w.element(m_root, -1, name, e.attr >= 0 ? m_attrs[0].first : noText, e.attr >= 0 ? m_attrs[0].second : noText,
                           nullptr, nullptr, nullptr);
             } catch (...) {
-                w.fault = std::current_exception();
+                w.failed(std::current_exception());
             }
         }
         return m_root;
@@ -402,7 +415,7 @@ void TXmlSaveDoc::StreamTo(const QString &path)
         m_stream->toFile(path);
         m_stream->declaration(declaration());
     } catch (...) {
-        m_stream->fault = std::current_exception();
+        m_stream->failed(std::current_exception());
     }
 }
 
@@ -420,7 +433,7 @@ TXmlSaveDoc::Node TXmlSaveDoc::stream(Node parent, const QString &name, const QS
     try {
         w.element(id, p, name, attrName, attrValue, text, row ? &row->names : nullptr, row ? &row->texts : nullptr);
     } catch (...) {
-        w.fault = std::current_exception();
+        w.failed(std::current_exception());
     }
     return id;
 }
@@ -544,7 +557,7 @@ void TXmlSaveDoc::SaveToFile(const QString &path) const
             try {
                 w.finish();
             } catch (...) {
-                w.fault = std::current_exception();
+                w.failed(std::current_exception());
             }
         }
         if (w.fault) std::rethrow_exception(w.fault);
