@@ -1013,7 +1013,7 @@ void FbField::decode() const
             }
             m_value.setBytes(b);
         } else {
-            m_value.setString(asString());
+            m_value.setString(rowText());
         }
         break;
     }
@@ -1064,22 +1064,25 @@ void FbField::decode() const
     }
 }
 
+QString FbField::rowText() const
+{
+    const char *p = reinterpret_cast<const char *>(data());
+    qsizetype n;
+    if (sqlType == SQL_TEXT) {
+        n = qsizetype(m_length);
+        while (n > 0 && p[n - 1] == ' ') --n;
+    } else {
+        n = qsizetype(load<unsigned short>(data()));
+        p += 2;
+    }
+    return fromCp932(p, n);
+}
+
 QString FbField::asString() const
 {
     // Text straight from the row: the common case, without a DbValue between.
-    if (!m_decoded && m_query && (sqlType == SQL_TEXT || sqlType == SQL_VARYING) && !octets()) {
-        if (load<short>(m_query->m_outBuf.data() + m_nullOffset)) return QString();
-        const char *p = reinterpret_cast<const char *>(data());
-        qsizetype n;
-        if (sqlType == SQL_TEXT) {
-            n = qsizetype(m_length);
-            while (n > 0 && p[n - 1] == ' ') --n;
-        } else {
-            n = qsizetype(load<unsigned short>(data()));
-            p += 2;
-        }
-        return fromCp932(p, n);
-    }
+    if (!m_decoded && m_query && (sqlType == SQL_TEXT || sqlType == SQL_VARYING) && !octets())
+        return load<short>(m_query->m_outBuf.data() + m_nullOffset) ? QString() : rowText();
     return value().asString();
 }
 

@@ -264,6 +264,7 @@ private:
     const DbValue &value() const;
     void decode() const;
     const unsigned char *data() const;
+    QString rowText() const; // a CHAR (without its padding) or VARCHAR of the row
     // The text of a CHAR, VARCHAR or text blob column, decoded from the
     // connection's CP932; OCTETS columns are bytes, not text.
     bool octets() const { return m_charset == 1; }

@@ -755,6 +755,9 @@ TEST_F(FbClientTest, FieldsReadTheRowTheCursorStandsOn)
         SCOPED_TRACE(r.id);
         ASSERT_FALSE(q.eof());
         // Read in another order than the columns', some twice, some in two ways.
+        EXPECT_EQ(q.field(12).isNull(), r.id == 3); // decoded whole before its text is asked for
+        EXPECT_EQ(q.field(12).kind(), r.id == 3 ? DbValue::Kind::Null : DbValue::Kind::Text);
+        EXPECT_EQ(q.field(2).kind(), DbValue::Kind::Text);
         EXPECT_EQ(q.field(11).asString(), r.memo);
         EXPECT_EQ(q.field(name).asString(), r.name);
         EXPECT_EQ(q.field(name).asString(), r.name);
