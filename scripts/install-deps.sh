@@ -4,6 +4,7 @@
 #   install-deps.sh --server  and the database server of the client/server mode
 #   install-deps.sh --tests   and what the tests need besides (the server among it)
 #   install-deps.sh --screen  and a window manager and VNC server for a machine without a screen
+#   install-deps.sh --bench   and what the benchmarks are measured with
 set -euo pipefail
 
 PACKAGES=(
@@ -34,6 +35,11 @@ TEST_PACKAGES=(
   poppler-utils
 )
 
+# The peak memory of a benchmark run (/usr/bin/time -v).
+BENCH_PACKAGES=(
+  time
+)
+
 SCREEN_PACKAGES=(
   jwm
   x11vnc
@@ -44,6 +50,7 @@ case "${1:-}" in
   --server) wanted+=("${SERVER_PACKAGES[@]}") ;;
   --tests) wanted+=("${SERVER_PACKAGES[@]}" "${TEST_PACKAGES[@]}") ;;
   --screen) wanted+=("${SCREEN_PACKAGES[@]}") ;;
+  --bench) wanted+=("${BENCH_PACKAGES[@]}") ;;
 esac
 
 missing=()

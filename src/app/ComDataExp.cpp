@@ -184,6 +184,8 @@ void TComDataExport::SetBasicNode(TXmlSaveDoc &doc)
 void WriteIntermediateFile(TComDataExport &exporter, const QString &path)
 {
     TXmlSaveDoc doc(QStringLiteral("1.0"), QString(), QStringLiteral("Shift_JIS"));
+    // Written while the sheets are read; a failure leaves no file.
+    doc.StreamTo(path);
     exporter.SetSystemNode(doc);
     exporter.SetBasicNode(doc);
     exporter.Execute(doc);

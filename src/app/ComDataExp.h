@@ -104,5 +104,6 @@ private:
 void prepareExportFromCompany(TComDataExport &exporter, const QString &dataDir, const TACCINF &company);
 
 // Writes the whole intermediate file: the declaration, "REPORT" with "SYSTEM",
-// "BASIC" and the exporter's body, saved over the path only when complete.
+// "BASIC" and the exporter's body, streamed to the file as it is made and
+// saved over the path only when complete.
 void WriteIntermediateFile(TComDataExport &exporter, const QString &path);

@@ -30,7 +30,7 @@ bool validName(const QString &name)
 
 // Whether the code unit at i starts a character XML 1.0 cannot carry: a control
 // character other than TAB, LF and CR, U+FFFE, U+FFFF, or half a surrogate pair.
-inline bool badAt(const QString &text, qsizetype i)
+inline bool badAt(QStringView text, qsizetype i)
 {
     const char16_t u = text[i].unicode();
     if (u < 0x20) return u != u'\t' && u != u'\n' && u != u'\r';
@@ -40,44 +40,326 @@ inline bool badAt(const QString &text, qsizetype i)
     return u == 0xFFFE || u == 0xFFFF;
 }
 
-// Escapes the text into out; the position of the first character XML cannot
-// carry (nothing written of it), or -1.
-qsizetype escapeInto(QString &out, const QString &text, bool attribute)
-{
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text[i];
-        switch (c.unicode()) {
-        case u'&': out += QStringLiteral("&amp;"); break;
-        case u'<': out += QStringLiteral("&lt;"); break;
-        case u'>': out += QStringLiteral("&gt;"); break;
-        case u'"':
-            if (attribute) out += QStringLiteral("&quot;");
-            else out += c;
-            break;
-        default:
-            if ((c.unicode() < 0x20 || c.unicode() >= 0xD800) && badAt(text, i)) return i;
-            out += c;
-        }
-    }
-    return -1;
-}
-
 // The character starting at i as shown in a message: itself, or its code
 // when it is invisible or broken.
-QString shownChar(const QString &text, qsizetype i, bool invisible)
+QString shownChar(QStringView text, qsizetype i, bool invisible)
 {
     if (invisible) return QStringLiteral("U+%1").arg(uint(text[i].unicode()), 4, 16, QLatin1Char('0')).toUpper();
-    if (text[i].isHighSurrogate() && i + 1 < text.size()) return text.mid(i, 2);
+    if (text[i].isHighSurrogate() && i + 1 < text.size()) return text.mid(i, 2).toString();
     return QString(text[i]);
 }
 
-QString invalidCharMessage(const QString &text, qsizetype i, const QString &where)
+QString invalidCharMessage(QStringView text, qsizetype i, const QString &where)
 {
     return QStringLiteral("中間ファイルに書き込めない文字(%1)が含まれています。\r場所: %2").arg(shownChar(text, i, true), where);
 }
 
+QString unencodableCharMessage(QStringView text, qsizetype i, const QString &where)
+{
+    QString message = QStringLiteral("中間ファイルに書き込めない文字「%1」が含まれています。").arg(shownChar(text, i, false));
+    if (!where.isEmpty()) message += QStringLiteral("\r場所: ") + where;
+    return message;
+}
+
+// An element as a message names it: its name, and its attribute as "[name=value]".
+QString label(const QString &name, const QString &attrName, const QString &attrValue)
+{
+    if (attrName.isEmpty()) return name;
+    QString value = attrValue;
+    for (qsizetype i = 0; i < value.size(); ++i)
+        if (badAt(value, i)) value[i] = u'?';
+    return QStringLiteral("%1[%2=%3]").arg(name, attrName, value);
+}
+
+const QString kOutOfOrder = QStringLiteral("XMLの要素が文書の順に追加されていません。");
+
 } // namespace
+
+// Serialises elements, in document order, into bytes of the document's
+// encoding: code page 932 or UTF-8. The elements still open are kept (a start
+// tag is completed by its first child, or closed as "<name/>" without one);
+// the bytes go to a file in pieces, or stay in memory. A character that XML
+// or the encoding cannot carry throws platform::Error naming its place.
+class TXmlSaveDoc::Writer
+{
+public:
+    explicit Writer(bool cp932) : m_cp932(cp932) { m_buf.reserve(kPiece + 4096); }
+
+    // Into a file; throws when it cannot be made.
+    void toFile(const QString &path)
+    {
+        m_file = std::make_unique<platform::AtomicFile>(path);
+        m_file->open();
+    }
+
+    void declaration(const QString &text)
+    {
+        const Fault f = append(text, false, false);
+        if (f.kind == Fault::Encoding) throw platform::Error(unencodableCharMessage(text, f.at, QString()));
+        if (f.kind == Fault::Xml) throw platform::Error(invalidCharMessage(text, f.at, QString()));
+    }
+
+    bool isOpen(int id) const
+    {
+        for (const Open &o : m_open)
+            if (o.id == id) return true;
+        return false;
+    }
+
+    // An element under the open element parent (-1: the root, which nothing is open for).
+    // With a text it is complete, with a row too (its text children), otherwise it stays
+    // open for children of its own.
+    void element(int id, int parent, const QString &name, const QString &attrName, const QString &attrValue,
+                 const QString *text, const std::shared_ptr<const QStringList> *rowNames, const std::vector<QString> *rowTexts)
+    {
+        if (parent >= 0) {
+            while (!m_open.empty() && m_open.back().id != parent) closeTop();
+            if (m_open.empty()) throw platform::Error(kOutOfOrder);
+            Open &p = m_open.back();
+            if (p.pending) {
+                m_buf += '>';
+                p.pending = false;
+            }
+        } else if (!m_open.empty()) {
+            throw platform::Error(kOutOfOrder);
+        }
+        const qsizetype mark = m_buf.size();
+        m_buf += '<';
+        const QByteArray tag = encodedName(name, attrName, attrValue);
+        m_buf += tag;
+        if (!attrName.isEmpty()) {
+            m_buf += ' ';
+            m_buf += encodedName(attrName, attrName, attrValue, &name);
+            m_buf += "=\"";
+            const Fault f = append(attrValue, true);
+            if (f) refuse(f, attrValue, label(name, attrName, attrValue), QString(), mark);
+            m_buf += '"';
+        }
+        if (rowTexts) {
+            m_buf += '>';
+            writeRow(name, attrName, attrValue, **rowNames, *rowTexts, mark);
+            m_buf += "</";
+            m_buf += tag;
+            m_buf += '>';
+        } else if (text) {
+            if (text->isEmpty()) {
+                m_buf += "/>";
+            } else {
+                m_buf += '>';
+                const Fault f = append(*text, false);
+                if (f) refuse(f, *text, label(name, attrName, attrValue), QString(), mark);
+                m_buf += "</";
+                m_buf += tag;
+                m_buf += '>';
+            }
+        } else {
+            m_open.push_back(Open{id, tag, label(name, attrName, attrValue), true});
+        }
+        if (m_file && m_buf.size() >= kPiece) flush();
+    }
+
+    // Closes every open element and ends the output: the file is replaced.
+    void finish()
+    {
+        while (!m_open.empty()) closeTop();
+        if (m_file) {
+            flush();
+            m_file->commit();
+        }
+    }
+
+    QByteArray &bytes() { return m_buf; }
+
+    // Streaming keeps the first failure for the save; the partial file goes at once.
+    std::exception_ptr fault;
+    void failed(std::exception_ptr e)
+    {
+        if (!fault) fault = std::move(e);
+        m_open.clear();
+        m_buf = QByteArray();
+        if (m_file) {
+            try {
+                m_file->discard();
+            } catch (...) {
+            }
+            m_file.reset();
+        }
+    }
+
+private:
+    static constexpr qsizetype kPiece = 1 << 20;
+
+    struct Open {
+        int id;
+        QByteArray tag;
+        QString label;
+        bool pending; // "<name attr" written, ">" or "/>" not yet
+    };
+    struct Fault {
+        enum Kind { None, Xml, Encoding } kind = None;
+        qsizetype at = -1;
+        explicit operator bool() const { return kind != None; }
+    };
+
+    void closeTop()
+    {
+        const Open &o = m_open.back();
+        if (o.pending) {
+            m_buf += "/>";
+        } else {
+            m_buf += "</";
+            m_buf += o.tag;
+            m_buf += '>';
+        }
+        m_open.pop_back();
+    }
+
+    void flush()
+    {
+        m_file->write(m_buf);
+        m_buf.resize(0);
+    }
+
+    QString pathTo(const QString &node, const QString &rowChild) const
+    {
+        QStringList parts;
+        for (const Open &o : m_open) parts << o.label;
+        parts << node;
+        if (!rowChild.isEmpty()) parts << rowChild;
+        return parts.join(u'/');
+    }
+
+    [[noreturn]] void refuse(const Fault &f, QStringView text, const QString &node, const QString &rowChild, qsizetype mark)
+    {
+        m_buf.truncate(mark);
+        const QString where = pathTo(node, rowChild);
+        throw platform::Error(f.kind == Fault::Xml ? invalidCharMessage(text, f.at, where)
+                                                   : unencodableCharMessage(text, f.at, where));
+    }
+
+    // A name in the encoding (names are valid XML names: only the encoding can refuse one).
+    QByteArray encodedName(const QString &name, const QString &attrName, const QString &attrValue,
+                           const QString *owner = nullptr)
+    {
+        QByteArray &out = m_name;
+        out.resize(0);
+        std::swap(out, m_buf);
+        const Fault f = append(name, false);
+        std::swap(out, m_buf);
+        if (f) {
+            const QString node = label(owner ? *owner : name, attrName, attrValue);
+            refuse(f, name, node, QString(), m_buf.size());
+        }
+        return out;
+    }
+
+    void writeRow(const QString &name, const QString &attrName, const QString &attrValue, const QStringList &names,
+                  const std::vector<QString> &texts, qsizetype mark)
+    {
+        const std::vector<ChildTags> &tags = childTags(names, name, attrName, attrValue, mark);
+        for (size_t i = 0; i < texts.size(); ++i) {
+            const ChildTags &t = tags[i];
+            if (texts[i].isEmpty()) {
+                m_buf += t.empty;
+                continue;
+            }
+            m_buf += t.open;
+            const Fault f = append(texts[i], false);
+            if (f) refuse(f, texts[i], label(name, attrName, attrValue), names[qsizetype(i)], mark);
+            m_buf += t.close;
+        }
+    }
+
+    // The tags of a row's children, made once for the names every row of a table shares.
+    struct ChildTags {
+        QByteArray open, close, empty;
+    };
+    const std::vector<ChildTags> &childTags(const QStringList &names, const QString &name, const QString &attrName,
+                                            const QString &attrValue, qsizetype mark)
+    {
+        if (&names == m_tagsFor && m_tagsOf == names) return m_tags;
+        m_tags.clear();
+        m_tagsFor = nullptr;
+        for (const QString &child : names) {
+            QByteArray &out = m_name;
+            out.resize(0);
+            std::swap(out, m_buf);
+            const Fault f = append(child, false);
+            std::swap(out, m_buf);
+            if (f) refuse(f, child, label(name, attrName, attrValue), child, mark);
+            m_tags.push_back({'<' + out + '>', "</" + out + '>', '<' + out + "/>"});
+        }
+        m_tagsFor = &names;
+        m_tagsOf = names;
+        return m_tags;
+    }
+
+    // Appends the text, escaped (but for the declaration), in the encoding; the first
+    // character XML or the encoding cannot carry stops it (what was appended of the text is left).
+    Fault append(QStringView text, bool attribute, bool escape = true)
+    {
+        const qsizetype n = text.size();
+        const char16_t *u = text.utf16();
+        qsizetype i = 0;
+        while (i < n) {
+            const char16_t c = u[i];
+            if (c < 0x80) {
+                const char *entity = nullptr;
+                if (escape) {
+                    if (c == u'&') entity = "&amp;";
+                    else if (c == u'<') entity = "&lt;";
+                    else if (c == u'>') entity = "&gt;";
+                    else if (c == u'"' && attribute) entity = "&quot;";
+                }
+                if (entity) {
+                    m_buf += entity;
+                } else {
+                    if (c < 0x20 && c != u'\t' && c != u'\n' && c != u'\r') return {Fault::Xml, i};
+                    m_buf += char(c);
+                }
+                ++i;
+                continue;
+            }
+            // A run of characters beyond ASCII, encoded at once.
+            qsizetype j = i;
+            qsizetype xmlBad = -1;
+            while (j < n && u[j] >= 0x80) {
+                if (xmlBad < 0 && u[j] >= 0xD800 && badAt(text, j)) xmlBad = j;
+                ++j;
+            }
+            const QStringView run = text.mid(i, j - i);
+            if (m_cp932) {
+                const qsizetype before = m_buf.size();
+                if (!platform::appendCp932(run, m_buf)) {
+                    m_buf.truncate(before);
+                    qsizetype bad = i;
+                    while (bad < j) {
+                        const qsizetype len = (text[bad].isHighSurrogate() && bad + 1 < j) ? 2 : 1;
+                        if (!platform::isCp932Encodable(text.mid(bad, len))) break;
+                        bad += len;
+                    }
+                    if (xmlBad >= 0 && xmlBad <= bad) return {Fault::Xml, xmlBad};
+                    return {Fault::Encoding, bad};
+                }
+                if (xmlBad >= 0) return {Fault::Xml, xmlBad};
+            } else {
+                if (xmlBad >= 0) return {Fault::Xml, xmlBad};
+                m_buf += run.toUtf8();
+            }
+            i = j;
+        }
+        return {};
+    }
+
+    bool m_cp932;
+    std::unique_ptr<platform::AtomicFile> m_file;
+    QByteArray m_buf;
+    QByteArray m_name;
+    std::vector<Open> m_open;
+    const QStringList *m_tagsFor = nullptr;
+    QStringList m_tagsOf;
+    std::vector<ChildTags> m_tags;
+};
 
 TXmlSaveDoc::TXmlSaveDoc(const QString &version, const QString &standalone, const QString &encoding)
     : m_version(version), m_standalone(standalone), m_encoding(encoding)
@@ -87,6 +369,7 @@ TXmlSaveDoc::TXmlSaveDoc(const QString &version, const QString &standalone, cons
 TXmlSaveDoc::Node TXmlSaveDoc::CreateRoot(const QString &name, const QString &nameSpace)
 {
     if (!validName(name)) throw platform::Error(QStringLiteral("XMLの要素名が正しくありません。: %1").arg(name));
+    if (m_stream && m_root >= 0) throw platform::Error(kOutOfOrder);
     m_nodes.clear();
     m_attrs.clear();
     m_rows.clear();
@@ -96,9 +379,63 @@ TXmlSaveDoc::Node TXmlSaveDoc::CreateRoot(const QString &name, const QString &na
         e.attr = int(m_attrs.size());
         m_attrs.emplace_back(QStringLiteral("xmlns"), nameSpace);
     }
-    m_nodes.push_back(e);
     m_root = 0;
+    m_count = 1;
+    if (m_stream) {
+        m_nextNode = 1;
+        Writer &w = *m_stream;
+        if (!w.fault) {
+            try {
+                const QString noText;
+                w.element(m_root, -1, name, e.attr >= 0 ? m_attrs[0].first : noText, e.attr >= 0 ? m_attrs[0].second : noText,
+                          nullptr, nullptr, nullptr);
+            } catch (...) {
+                w.failed(std::current_exception());
+            }
+        }
+        return m_root;
+    }
+    m_nodes.push_back(e);
     return m_root;
+}
+
+bool TXmlSaveDoc::cp932() const
+{
+    const QString enc = m_encoding.toLower();
+    return enc == u"shift_jis" || enc == u"windows-31j" || enc == u"cp932";
+}
+
+void TXmlSaveDoc::StreamTo(const QString &path)
+{
+    if (m_root >= 0 || m_stream) throw platform::Error(kOutOfOrder);
+    m_stream = std::make_shared<Writer>(cp932());
+    m_streamPath = path;
+    // A file that cannot be made fails the save, as the tree's would.
+    try {
+        m_stream->toFile(path);
+        m_stream->declaration(declaration());
+    } catch (...) {
+        m_stream->failed(std::current_exception());
+    }
+}
+
+TXmlSaveDoc::Node TXmlSaveDoc::stream(Node parent, const QString &name, const QString &attrValue, const QString &attrName,
+                                      const QString *text, const Row *row)
+{
+    if (m_root < 0) throw platform::Error(QStringLiteral("XMLのルート要素がありません。"));
+    const Node p = parent < 0 ? m_root : parent;
+    Writer &w = *m_stream;
+    if (!w.fault && !w.isOpen(p)) throw platform::Error(kOutOfOrder);
+    const Node id = m_nextNode++;
+    ++m_count;
+    if (row) m_count += row->texts.size();
+    if (w.fault) return id;
+    try {
+        w.element(id, p, name, attrName, attrValue, text, row ? &row->names : nullptr, row ? &row->texts : nullptr);
+    } catch (...) {
+        w.failed(std::current_exception());
+    }
+    return id;
 }
 
 TXmlSaveDoc::Node TXmlSaveDoc::append(Node parent, const QString &name, const QString &attrValue, const QString &attrName)
@@ -107,6 +444,7 @@ TXmlSaveDoc::Node TXmlSaveDoc::append(Node parent, const QString &name, const QS
     if (!validName(name)) throw platform::Error(QStringLiteral("XMLの要素名が正しくありません。: %1").arg(name));
     if (!attrName.isEmpty() && !validName(attrName))
         throw platform::Error(QStringLiteral("XMLの属性名が正しくありません。: %1").arg(attrName));
+    if (m_stream) return stream(parent, name, attrValue, attrName, nullptr, nullptr);
     const int p = parent < 0 ? m_root : parent;
     Element e;
     e.name = name;
@@ -120,6 +458,7 @@ TXmlSaveDoc::Node TXmlSaveDoc::append(Node parent, const QString &name, const QS
     if (pe.lastChild < 0) pe.firstChild = index;
     else m_nodes[size_t(pe.lastChild)].next = index;
     pe.lastChild = index;
+    ++m_count;
     return index;
 }
 
@@ -134,135 +473,61 @@ void TXmlSaveDoc::AddTextRow(Node parent, const QString &name, const QString &at
     for (const QString &child : *childNames)
         if (!validName(child)) throw platform::Error(QStringLiteral("XMLの要素名が正しくありません。: %1").arg(child));
     if (texts.size() != size_t(childNames->size())) throw platform::Error(QStringLiteral("XMLの行の項目数が正しくありません。"));
+    if (m_stream) {
+        if (!validName(name)) throw platform::Error(QStringLiteral("XMLの要素名が正しくありません。: %1").arg(name));
+        if (!attrName.isEmpty() && !validName(attrName))
+            throw platform::Error(QStringLiteral("XMLの属性名が正しくありません。: %1").arg(attrName));
+        const Row row{std::move(childNames), std::move(texts)};
+        stream(parent, name, attrValue, attrName, nullptr, &row);
+        return;
+    }
     const Node n = append(parent, name, attrValue, attrName);
     m_nodes[size_t(n)].row = int(m_rows.size());
     m_rows.push_back(Row{std::move(childNames), std::move(texts)});
-}
-
-size_t TXmlSaveDoc::NodeCount() const
-{
-    size_t n = m_nodes.size();
-    for (const Row &r : m_rows) n += r.texts.size();
-    return n;
+    m_count += m_rows.back().texts.size();
 }
 
 void TXmlSaveDoc::AddTextNode(Node parent, const QString &name, const QString &attrValue, const QString &attrName,
                               const QString &text)
 {
+    if (m_stream) {
+        if (!validName(name)) throw platform::Error(QStringLiteral("XMLの要素名が正しくありません。: %1").arg(name));
+        if (!attrName.isEmpty() && !validName(attrName))
+            throw platform::Error(QStringLiteral("XMLの属性名が正しくありません。: %1").arg(attrName));
+        stream(parent, name, attrValue, attrName, &text, nullptr);
+        return;
+    }
     const Node n = append(parent, name, attrValue, attrName);
     m_nodes[size_t(n)].text = text;
 }
 
-QString TXmlSaveDoc::label(int node) const
+void TXmlSaveDoc::writeTree(Writer &w) const
 {
-    const Element &e = m_nodes[size_t(node)];
-    if (e.attr < 0) return e.name;
-    const auto &[attrName, attrValue] = m_attrs[size_t(e.attr)];
-    QString value = attrValue;
-    for (qsizetype i = 0; i < value.size(); ++i)
-        if (badAt(value, i)) value[i] = u'?';
-    return QStringLiteral("%1[%2=%3]").arg(e.name, attrName, value);
-}
-
-QString TXmlSaveDoc::pathOf(const std::vector<int> &ancestors, int node, const QString &rowChild) const
-{
-    QStringList parts;
-    for (int a : ancestors) parts << label(a);
-    parts << label(node);
-    if (!rowChild.isEmpty()) parts << rowChild;
-    return parts.join(u'/');
-}
-
-void TXmlSaveDoc::write(QString &out, int index, const std::function<void(QString &)> &flush) const
-{
+    if (m_root < 0) return;
     // Depth-first without recursion: the tree is only a few levels deep, but wide.
-    // The closing frames on the stack are the open elements, root first.
-    struct Frame { int node; bool closing; };
-    std::vector<Frame> stack{{index, false}};
-    auto refuse = [&](const QString &text, qsizetype at, int node, const QString &rowChild) {
-        std::vector<int> ancestors;
-        for (const Frame &f : stack)
-            if (f.closing) ancestors.push_back(f.node);
-        throw platform::Error(invalidCharMessage(text, at, pathOf(ancestors, node, rowChild)));
-    };
+    struct Frame { int node; int parent; };
+    std::vector<Frame> stack{{m_root, -1}};
+    std::vector<int> children;
     while (!stack.empty()) {
-        if (flush && out.size() > (1 << 20)) flush(out);
         const Frame f = stack.back();
         stack.pop_back();
         const Element &e = m_nodes[size_t(f.node)];
-        if (f.closing) {
-            out += QStringLiteral("</") + e.name + u'>';
-            continue;
-        }
-        out += u'<';
-        out += e.name;
-        if (e.attr >= 0) {
-            const auto &[attrName, attrValue] = m_attrs[size_t(e.attr)];
-            out += u' ';
-            out += attrName;
-            out += QStringLiteral("=\"");
-            const qsizetype bad = escapeInto(out, attrValue, true);
-            if (bad >= 0) refuse(attrValue, bad, f.node, QString());
-            out += u'"';
-        }
-        if (e.firstChild < 0 && e.row < 0 && e.text.isEmpty()) {
-            out += QStringLiteral("/>");
-            continue;
-        }
-        out += u'>';
-        const qsizetype bad = escapeInto(out, e.text, false);
-        if (bad >= 0) refuse(e.text, bad, f.node, QString());
+        const QString noName;
+        const QString &attrName = e.attr >= 0 ? m_attrs[size_t(e.attr)].first : noName;
+        const QString &attrValue = e.attr >= 0 ? m_attrs[size_t(e.attr)].second : noName;
         if (e.row >= 0) {
             const Row &r = m_rows[size_t(e.row)];
-            for (size_t i = 0; i < r.texts.size(); ++i) {
-                const QString &child = (*r.names)[qsizetype(i)];
-                out += u'<';
-                out += child;
-                if (r.texts[i].isEmpty()) {
-                    out += QStringLiteral("/>");
-                } else {
-                    out += u'>';
-                    const qsizetype badText = escapeInto(out, r.texts[i], false);
-                    if (badText >= 0) refuse(r.texts[i], badText, f.node, child);
-                    out += QStringLiteral("</");
-                    out += child;
-                    out += u'>';
-                }
-            }
+            w.element(f.node, f.parent, e.name, attrName, attrValue, nullptr, &r.names, &r.texts);
+        } else if (e.firstChild < 0) {
+            w.element(f.node, f.parent, e.name, attrName, attrValue, &e.text, nullptr, nullptr);
+        } else {
+            w.element(f.node, f.parent, e.name, attrName, attrValue, nullptr, nullptr, nullptr);
+            children.clear();
+            for (int c = e.firstChild; c >= 0; c = m_nodes[size_t(c)].next) children.push_back(c);
+            for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, f.node});
         }
-        stack.push_back({f.node, true});
-        // children in insertion order: push in reverse
-        std::vector<int> children;
-        for (int c = e.firstChild; c >= 0; c = m_nodes[size_t(c)].next) children.push_back(c);
-        for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, false});
     }
-}
-
-QString TXmlSaveDoc::locate(const std::function<bool(const QString &)> &holds) const
-{
-    if (m_root < 0) return QString();
-    // The same walk as the writer's, in document order.
-    struct Frame { int node; std::vector<int> ancestors; };
-    std::vector<Frame> stack{{m_root, {}}};
-    while (!stack.empty()) {
-        Frame f = std::move(stack.back());
-        stack.pop_back();
-        const Element &e = m_nodes[size_t(f.node)];
-        if (holds(e.name) || (e.attr >= 0 && (holds(m_attrs[size_t(e.attr)].first) || holds(m_attrs[size_t(e.attr)].second))) ||
-            holds(e.text))
-            return pathOf(f.ancestors, f.node, QString());
-        if (e.row >= 0) {
-            const Row &r = m_rows[size_t(e.row)];
-            for (size_t i = 0; i < r.texts.size(); ++i)
-                if (holds((*r.names)[qsizetype(i)]) || holds(r.texts[i])) return pathOf(f.ancestors, f.node, (*r.names)[qsizetype(i)]);
-        }
-        std::vector<int> children;
-        for (int c = e.firstChild; c >= 0; c = m_nodes[size_t(c)].next) children.push_back(c);
-        std::vector<int> inner = f.ancestors;
-        inner.push_back(f.node);
-        for (auto it = children.rbegin(); it != children.rend(); ++it) stack.push_back({*it, inner});
-    }
-    return QString();
+    w.finish();
 }
 
 QString TXmlSaveDoc::declaration() const
@@ -276,48 +541,30 @@ QString TXmlSaveDoc::declaration() const
 
 QString TXmlSaveDoc::ToText() const
 {
-    QString out = declaration();
-    if (m_root >= 0) write(out, m_root, {});
-    return out;
+    if (m_stream) throw platform::Error(kOutOfOrder);
+    Writer w(false);
+    w.declaration(declaration());
+    writeTree(w);
+    return QString::fromUtf8(w.bytes());
 }
 
 void TXmlSaveDoc::SaveToFile(const QString &path) const
 {
-    const QString enc = m_encoding.toLower();
-    const bool cp932 = enc == u"shift_jis" || enc == u"windows-31j" || enc == u"cp932";
-    platform::AtomicFile f(path);
-    f.open();
-    // The text is encoded and written in pieces, so a large document is never
-    // held twice; the buffers keep their memory from piece to piece.
-    QByteArray bytes;
-    auto flush = [&](QString &chunk) {
-        bytes.resize(0);
-        if (cp932) {
-            if (!platform::appendCp932(chunk, bytes)) {
-                // The first character the code page cannot hold, and where it stands.
-                QString bad;
-                for (qsizetype i = 0; i < chunk.size(); ++i) {
-                    const qsizetype len = chunk[i].isHighSurrogate() && i + 1 < chunk.size() ? 2 : 1;
-                    if (!platform::isCp932Encodable(QStringView(chunk).mid(i, len))) {
-                        bad = chunk.mid(i, len);
-                        break;
-                    }
-                    i += len - 1;
-                }
-                const QString where = bad.isEmpty() ? QString() : locate([&bad](const QString &t) { return t.contains(bad); });
-                QString text = QStringLiteral("中間ファイルに書き込めない文字「%1」が含まれています。").arg(bad);
-                if (!where.isEmpty()) text += QStringLiteral("\r場所: ") + where;
-                throw platform::Error(text);
+    if (m_stream) {
+        if (path != m_streamPath) throw platform::Error(kOutOfOrder);
+        Writer &w = *m_stream;
+        if (!w.fault) {
+            try {
+                w.finish();
+            } catch (...) {
+                w.failed(std::current_exception());
             }
-        } else {
-            bytes = chunk.toUtf8();
         }
-        f.write(bytes);
-        chunk.resize(0);
-    };
-    QString out = declaration();
-    out.reserve(1 << 21);
-    if (m_root >= 0) write(out, m_root, flush);
-    flush(out);
-    f.commit();
+        if (w.fault) std::rethrow_exception(w.fault);
+        return;
+    }
+    Writer w(cp932());
+    w.toFile(path);
+    w.declaration(declaration());
+    writeTree(w);
 }

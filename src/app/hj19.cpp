@@ -241,6 +241,50 @@ const char *fillOld(RowBuilder &b, const Asset &a, Currency limit, Currency star
 
 } // namespace
 
+// The rows of one sheet, each added to the document as it is made; the
+// sheet's element is made with its first row.
+class THojinZeiGenka19DataMake::SheetOut
+{
+public:
+    SheetOut(THojinZeiGenka19DataMake &maker, TXmlSaveDoc &doc, TXmlSaveDoc::Node data, int sheet)
+        : m_doc(doc), m_data(data), m_sheetName(maker.GetSheetName(sheet)), m_rowName(maker.GetRowName(sheet, 0)),
+          m_maker(maker), m_number(sheet)
+    {
+    }
+    // The columns are known: the names of the row's text children follow.
+    void setColumns(const QStringList &columns)
+    {
+        auto names = std::make_shared<QStringList>();
+        for (const QString &c : columns) *names << m_rowName + u'_' + c;
+        m_names = std::move(names);
+    }
+    std::vector<QString> &row() { return m_row; }
+    // Adds the row made in row().
+    void add()
+    {
+        if (m_sheet < 0) m_sheet = m_doc.AddNode(m_data, m_sheetName);
+        m_doc.AddTextRow(m_sheet, m_rowName, QString::number(++m_lines), m_line, m_names, std::move(m_row));
+        m_row = std::vector<QString>();
+    }
+    // Closes the sheet: its closing elements when it has rows.
+    void close()
+    {
+        if (m_sheet >= 0) m_maker.writeClosing(m_doc, m_number, m_sheet);
+    }
+
+private:
+    TXmlSaveDoc &m_doc;
+    TXmlSaveDoc::Node m_data;
+    TXmlSaveDoc::Node m_sheet = -1;
+    QString m_sheetName, m_rowName;
+    const QString m_line = QStringLiteral("line");
+    std::shared_ptr<const QStringList> m_names;
+    std::vector<QString> m_row;
+    THojinZeiGenka19DataMake &m_maker;
+    int m_number;
+    int m_lines = 0;
+};
+
 QString THojinZeiGenka19DataMake::GetSheetName(int sheet) const
 {
     static const char *const names[] = {"", "HJK160119", "HJK160219", "HJK160419", "HJK160619", "HJK160719", "HJK160819"};
@@ -257,21 +301,20 @@ QString THojinZeiGenka19DataMake::GetRowName(int sheet, int rowKind) const
     return QLatin1String(rowKind == 0 ? details[sheet] : closings[sheet]);
 }
 
-void THojinZeiGenka19DataMake::buildTeigaku()
+void THojinZeiGenka19DataMake::buildTeigaku(SheetOut &out)
 {
     Sheet &s = Sheets[1];
     s.Columns = columns("ZOKUSEI 0100 0200 0300 0410 0420 0430 0440 0510 0520 0530 0540 0550 0600 0700 0800 0900 1000 "
                         "1100 1200 1300 1400 1500 1600 1700 1800 1900 2000 2100 2210 2220 2310 2320 2400 2500 2600 2700 "
                         "2810 2820 2900 3000 3110 3120 3130 3210 3220 3300 3400 3500 3600 3700 3800 3900 4000 4100 4200 "
                         "4300 4400 4500 4600 4700");
-    s.Rows.clear();
+    out.setColumns(s.Columns);
     const ColumnIndex index(s.Columns);
     AssetReader r(1);
     for (; !r.eof(); r.next()) {
         Asset a;
         a.read(r);
-        s.Rows.emplace_back();
-        RowBuilder b(index, s.Rows.back());
+        RowBuilder b(index, out.row());
         const Currency start = fillShared(b, a);
         const char *total = nullptr;
         if (a.syutodate < kNewMethodStart) {
@@ -291,18 +334,19 @@ void THojinZeiGenka19DataMake::buildTeigaku()
         }
         const QString t = b.get(total);
         for (const char *c : {"3000", "3400", "3500"}) b.set(c, t);
+        out.add();
         m_result = 1;
     }
 }
 
-void THojinZeiGenka19DataMake::buildTeiritu()
+void THojinZeiGenka19DataMake::buildTeiritu(SheetOut &out)
 {
     Sheet &s = Sheets[2];
     s.Columns = columns("ZOKUSEI 0100 0200 0300 0410 0420 0430 0440 0450 0510 0520 0530 0540 0550 0600 0700 0800 0900 "
                         "0910 1000 1100 1200 1300 1400 1500 1600 1700 1800 1900 2000 2100 2210 2220 2310 2320 2400 2510 "
                         "2500 2610 2600 2700 2800 2900 3000 3100 3210 3220 3300 3400 3510 3520 3530 3610 3620 3700 3800 "
                         "3900 4000 4100 4200 4300 4400 4500 4600 4700 4800 4900 5000 5100");
-    s.Rows.clear();
+    out.setColumns(s.Columns);
     const ColumnIndex index(s.Columns);
     AssetReader r(2);
     FbField *f250 = r.field("TEIRITU250");
@@ -324,8 +368,7 @@ void THojinZeiGenka19DataMake::buildTeiritu()
         }
         const TDepreciationRates rates = RateRow(kind == 2, a.taiyouyy);
 
-        s.Rows.emplace_back();
-        RowBuilder b(index, s.Rows.back());
+        RowBuilder b(index, out.row());
         const Currency start = fillShared(b, a);
         b.set("0450", QString::number(teiritu250));
         b.set("1800", amount(a.kisokin));
@@ -360,25 +403,25 @@ void THojinZeiGenka19DataMake::buildTeiritu()
         }
         const QString t = b.get(total);
         for (const char *c : {"3400", "3800", "3900"}) b.set(c, t);
+        out.add();
         m_result = 1;
     }
 }
 
-void THojinZeiGenka19DataMake::buildLease()
+void THojinZeiGenka19DataMake::buildLease(SheetOut &out)
 {
     Sheet &s = Sheets[3];
     s.Columns = columns("ZOKUSEI 0100 0200 0300 0410 0420 0430 0440 0510 0520 0530 0600 0700 0800 0900 1000 1110 1120 "
                         "1130 1140 1150 1160 1170 1180 1200 1300 1400 1500 1600 1700 1800 1900 2000 2100 2200 2300 2410 "
                         "2420 2500 2600 2710 2720 2730 2810 2820 2900 3000 3100 3200 3300 3400 3500 3600 3700 3800 3900 "
                         "4000 4100 4200 4300");
-    s.Rows.clear();
+    out.setColumns(s.Columns);
     const ColumnIndex index(s.Columns);
     AssetReader r(6);
     for (; !r.eof(); r.next()) {
         Asset a;
         a.read(r);
-        s.Rows.emplace_back();
-        RowBuilder b(index, s.Rows.back());
+        RowBuilder b(index, out.row());
         b.set("ZOKUSEI", QStringLiteral("1"));
         b.set("0100", name16(a.kname));
         b.set("0300", name16(a.meisyou));
@@ -390,22 +433,22 @@ void THojinZeiGenka19DataMake::buildLease()
         b.set("2420", QString::number(a.taiyouyy));
         b.set("2500", QString::number(a.months));
         b.set("2600", amount(a.futu));
+        out.add();
         m_result = 1;
     }
 }
 
-void THojinZeiGenka19DataMake::buildKintou()
+void THojinZeiGenka19DataMake::buildKintou(SheetOut &out)
 {
     Sheet &s = Sheets[4];
     s.Columns = columns("ZOKUSEI 0110 0120 0130 0210 0220 0230 0300 0400 0500 0600 0700 0800 0900 1000 1100 1200");
-    s.Rows.clear();
+    out.setColumns(s.Columns);
     const ColumnIndex index(s.Columns);
     AssetReader r(3);
     for (; !r.eof(); r.next()) {
         Asset a;
         a.read(r);
-        s.Rows.emplace_back();
-        RowBuilder b(index, s.Rows.back());
+        RowBuilder b(index, out.row());
         b.set("ZOKUSEI", QStringLiteral("1"));
         b.set("0110", name16(a.kname));
         b.set("0130", name16(a.meisyou));
@@ -415,23 +458,23 @@ void THojinZeiGenka19DataMake::buildKintou()
         b.set("0500", QString::number(a.months));
         b.set("0600", amount(a.syoukinkei));
         b.set("0700", amount(a.syoukinkei));
+        out.add();
         m_result = 1;
     }
 }
 
-void THojinZeiGenka19DataMake::buildShougaku()
+void THojinZeiGenka19DataMake::buildShougaku(SheetOut &out)
 {
     Sheet &s = Sheets[5];
     s.Columns = columns("0110 0120 0130 0210 0220 0230 0310 0320 0330 0410 0420 0430 0500 0600 0700");
-    s.Rows.clear();
+    out.setColumns(s.Columns);
     const ColumnIndex index(s.Columns);
     AssetReader r(5);
     TMojiBunkatu split;
     for (; !r.eof(); r.next()) {
         Asset a;
         a.read(r);
-        s.Rows.emplace_back();
-        RowBuilder b(index, s.Rows.back());
+        RowBuilder b(index, out.row());
         // Names in pieces of 16 bytes; a name longer than two pieces keeps its first two.
         split.SplitFixed(a.kname, 16);
         b.set("0110", split.Item(0));
@@ -442,15 +485,16 @@ void THojinZeiGenka19DataMake::buildShougaku()
         a.setEra(b, "0410", "0420", "0430");
         b.set("0500", amount(a.syutokin));
         b.set("0700", amount(a.syutokin));
+        out.add();
         m_result = 1;
     }
 }
 
-void THojinZeiGenka19DataMake::buildIkkatu()
+void THojinZeiGenka19DataMake::buildIkkatu(SheetOut &out)
 {
     Sheet &s = Sheets[6];
     s.Columns = columns("0110 0120 0130 0140 0150 0160 0200 0300 0400 0500 0600 0700 0800 0900 1000");
-    s.Rows.clear();
+    out.setColumns(s.Columns);
     const ColumnIndex index(s.Columns);
     TotalColumns = columns("0200 0300 0400 0500 0600 0700 0800 0900 1000");
     TotalValues = QStringList(TotalColumns.size(), QString());
@@ -459,13 +503,13 @@ void THojinZeiGenka19DataMake::buildIkkatu()
     for (; !r.eof(); r.next()) {
         Asset a;
         a.read(r);
-        s.Rows.emplace_back();
-        RowBuilder b(index, s.Rows.back());
+        RowBuilder b(index, out.row());
         b.set("0200", amount(a.kisokin));
         b.set("0300", QString::number(a.months));
         b.set("0400", amount(a.syoukinkei));
         b.set("0500", amount(a.syoukinkei));
         sum += a.kisokin;
+        out.add();
         m_result = 1;
     }
     // A third to four decimals, then whole yen by the company's rounding.
@@ -476,45 +520,41 @@ void THojinZeiGenka19DataMake::buildIkkatu()
     TotalValues[3] = amount(third);
 }
 
-void THojinZeiGenka19DataMake::write(TXmlSaveDoc &doc)
+void THojinZeiGenka19DataMake::writeClosing(TXmlSaveDoc &doc, int sheet, int sheetNode)
 {
-    const TXmlSaveDoc::Node data = doc.AddNode(-1, QStringLiteral("DATA"));
-    for (int sheet = 1; sheet <= 6; ++sheet) {
-        Sheet &s = Sheets[sheet];
-        if (s.Rows.empty()) continue;
-        const TXmlSaveDoc::Node sheetNode = doc.AddNode(data, GetSheetName(sheet));
-        const QString rowName = GetRowName(sheet, 0);
-        auto names = std::make_shared<QStringList>();
-        for (const QString &c : s.Columns) *names << rowName + u'_' + c;
-        const QString line = QStringLiteral("line");
-        int number = 0;
-        for (auto &row : s.Rows)
-            doc.AddTextRow(sheetNode, rowName, QString::number(++number), line, names, std::move(row));
-        s.Rows.clear();
-        if (sheet == 3) {
-            const TXmlSaveDoc::Node other = doc.AddNode(sheetNode, QStringLiteral("LEASE_OTHER"));
-            doc.AddTextNode(other, QStringLiteral("LEASE_BIKOU_UP"), QString(), QString(), QString());
-            doc.AddTextNode(other, QStringLiteral("LEASE_BIKOU_DW"), QString(), QString(), QString());
-        } else if (sheet == 6) {
-            const TXmlSaveDoc::Node total = doc.AddNode(sheetNode, QStringLiteral("IKKATU_TOUKI"));
-            for (qsizetype c = 0; c < TotalColumns.size(); ++c)
-                doc.AddTextNode(total, QStringLiteral("IKKATU_TOUKI_") + TotalColumns[c], QString(), QString(), TotalValues[c]);
-        }
+    if (sheet == 3) {
+        const TXmlSaveDoc::Node other = doc.AddNode(sheetNode, QStringLiteral("LEASE_OTHER"));
+        doc.AddTextNode(other, QStringLiteral("LEASE_BIKOU_UP"), QString(), QString(), QString());
+        doc.AddTextNode(other, QStringLiteral("LEASE_BIKOU_DW"), QString(), QString(), QString());
+    } else if (sheet == 6) {
+        const TXmlSaveDoc::Node total = doc.AddNode(sheetNode, QStringLiteral("IKKATU_TOUKI"));
+        for (qsizetype c = 0; c < TotalColumns.size(); ++c)
+            doc.AddTextNode(total, QStringLiteral("IKKATU_TOUKI_") + TotalColumns[c], QString(), QString(), TotalValues[c]);
     }
 }
 
 int THojinZeiGenka19DataMake::MakeData(TXmlSaveDoc &doc)
 {
     m_result = 3;
+    const TXmlSaveDoc::Node data = doc.AddNode(-1, QStringLiteral("DATA"));
     try {
         // The read is committed on every path, a failure's too.
         TransactionGuard g(DM->IBTransactionDAT, TransactionGuard::Exit::Commit);
-        buildTeigaku();
-        buildTeiritu();
-        buildKintou();
-        buildShougaku();
-        buildIkkatu();
-        buildLease();
+        // The sheets in the order of the file, so that each row is written as it is read.
+        void (THojinZeiGenka19DataMake::*const builds[])(SheetOut &) = {
+            nullptr,
+            &THojinZeiGenka19DataMake::buildTeigaku,
+            &THojinZeiGenka19DataMake::buildTeiritu,
+            &THojinZeiGenka19DataMake::buildLease,
+            &THojinZeiGenka19DataMake::buildKintou,
+            &THojinZeiGenka19DataMake::buildShougaku,
+            &THojinZeiGenka19DataMake::buildIkkatu,
+        };
+        for (int sheet = 1; sheet <= 6; ++sheet) {
+            SheetOut out(*this, doc, data, sheet);
+            (this->*builds[sheet])(out);
+            out.close();
+        }
     } catch (const FbError &e) {
         MessageDlg(QStringLiteral("ﾃﾞｰﾀﾍﾞｰｽ ｴﾗｰ\r") + e.message() + QStringLiteral("\r\r"), TMsgDlgType::mtError, mbOK);
         return 16;
@@ -522,7 +562,6 @@ int THojinZeiGenka19DataMake::MakeData(TXmlSaveDoc &doc)
         MessageDlg(QStringLiteral("例外エラー\r") + exceptionText(e) + QStringLiteral("\r\r"), TMsgDlgType::mtError, mbOK);
         return 16;
     }
-    write(doc);
     return m_result;
 }
 

@@ -23,25 +23,29 @@ public:
     virtual QString GetSheetName(int sheet) const;
     virtual QString GetRowName(int sheet, int rowKind) const;
     // 1 written, 3 no asset, 16 reading failed (the error has been shown).
-    // The rows move into the document.
+    // Each row goes into the document as it is read, sheet after sheet: a
+    // streamed document writes it at once. On a failure the caller drops the
+    // document: what it holds then is not a file to keep.
     virtual int MakeData(TXmlSaveDoc &doc);
 
     struct Sheet {
-        QStringList Columns;                   // column suffixes
-        std::vector<std::vector<QString>> Rows; // one text per column
+        QStringList Columns; // column suffixes
     };
     // Sheets by number 1..6 (index 0 unused).
     Sheet Sheets[7];
     QStringList TotalColumns; // closing row of the lump-sum sheet
     QStringList TotalValues;
 
+    class SheetOut; // where a sheet's rows go
+
 private:
     int m_result = 3;
-    void buildTeigaku();     // 1 straight-line
-    void buildTeiritu();     // 2 declining-balance
-    void buildLease();       // 3 lease
-    void buildKintou();      // 4 equal amortisation
-    void buildShougaku();    // 5 small-amount
-    void buildIkkatu();      // 6 lump-sum
-    void write(TXmlSaveDoc &doc);
+    void buildTeigaku(SheetOut &out);  // 1 straight-line
+    void buildTeiritu(SheetOut &out);  // 2 declining-balance
+    void buildLease(SheetOut &out);    // 3 lease
+    void buildKintou(SheetOut &out);   // 4 equal amortisation
+    void buildShougaku(SheetOut &out); // 5 small-amount
+    void buildIkkatu(SheetOut &out);   // 6 lump-sum
+    // The closing elements of a sheet that has rows.
+    void writeClosing(TXmlSaveDoc &doc, int sheet, int sheetNode);
 };

@@ -870,14 +870,27 @@ void FbQuery::open()
         if (!m_outMeta) m_outMeta.reset(m_stmt->getOutputMetadata(&st));
         const unsigned outCount = m_outMeta->getCount(&st);
         m_outBuf.assign(m_outMeta->getMessageLength(&st), 0);
+        // Where each column lies in the row is asked once, here, not per row.
         m_fields.clear();
+        m_fields.reserve(outCount);
+        m_fieldIndex.clear();
+        QHash<QString, int> firstOfSpelling; // upper-case name: its first column
         for (unsigned i = 0; i < outCount; ++i) {
-            FbField f;
-            f.name = fromCp932(QByteArray(m_outMeta->getAlias(&st, i)));
+            FbField &f = m_fields.emplace_back();
+            const char *alias = m_outMeta->getAlias(&st, i);
+            f.name = fromCp932(alias, qsizetype(std::strlen(alias)));
             f.sqlType = int(m_outMeta->getType(&st, i));
             f.subType = m_outMeta->getSubType(&st, i);
             f.scale = m_outMeta->getScale(&st, i);
-            m_fields.push_back(f);
+            f.m_query = this;
+            f.m_offset = m_outMeta->getOffset(&st, i);
+            f.m_nullOffset = m_outMeta->getNullOffset(&st, i);
+            f.m_length = m_outMeta->getLength(&st, i);
+            f.m_charset = m_outMeta->getCharSet(&st, i);
+            // A name any case of which is repeated finds the first of them, as a search would.
+            const QString spelling = f.name.toUpper();
+            if (!firstOfSpelling.contains(spelling)) firstOfSpelling.insert(spelling, int(i));
+            if (!m_fieldIndex.contains(f.name)) m_fieldIndex.insert(f.name, firstOfSpelling.value(spelling));
         }
         if (m_stmt->getFlags(&st) & IStatement::FLAG_HAS_CURSOR) {
             m_cursor.reset(m_stmt->openCursor(&st, tr->handle(), in.meta.get(), in.buf.data(), m_outMeta.get(), 0));
@@ -916,111 +929,199 @@ void FbQuery::fetch()
         return;
     }
     call([&] {
-        Status st;
         if (m_cursor) {
+            Status st;
             if (m_cursor->fetchNext(&st, m_outBuf.data()) != IStatus::RESULT_OK) {
                 m_eof = true;
                 return;
             }
         }
-        const unsigned count = m_outMeta->getCount(&st);
-        const unsigned char *base = m_outBuf.data();
-        for (unsigned i = 0; i < count; ++i) {
-            FbField &f = m_fields[i];
-            const short nullInd = *reinterpret_cast<const short *>(base + m_outMeta->getNullOffset(&st, i));
-            if (nullInd) {
-                f.clear();
-                continue;
-            }
-            const unsigned char *data = base + m_outMeta->getOffset(&st, i);
-            const unsigned len = m_outMeta->getLength(&st, i);
-            switch (f.sqlType) {
-            case SQL_TEXT: {
-                QByteArray b(reinterpret_cast<const char *>(data), qsizetype(len));
-                while (b.endsWith(' ')) b.chop(1);
-                if (m_outMeta->getCharSet(&st, i) == 1) f.setBytes(b);
-                else f.setString(fromCp932(b));
-                break;
-            }
-            case SQL_VARYING: {
-                unsigned short l;
-                std::memcpy(&l, data, 2);
-                QByteArray b(reinterpret_cast<const char *>(data + 2), qsizetype(l));
-                if (m_outMeta->getCharSet(&st, i) == 1) f.setBytes(b);
-                else f.setString(fromCp932(b));
-                break;
-            }
-            case SQL_SHORT: {
-                qint16 v;
-                std::memcpy(&v, data, 2);
-                f.scale ? f.setScaled(v, f.scale) : f.setInteger(v);
-                break;
-            }
-            case SQL_LONG: {
-                qint32 v;
-                std::memcpy(&v, data, 4);
-                f.scale ? f.setScaled(v, f.scale) : f.setInteger(v);
-                break;
-            }
-            case SQL_INT64: {
-                qint64 v;
-                std::memcpy(&v, data, 8);
-                f.scale ? f.setScaled(v, f.scale) : f.setInteger(v);
-                break;
-            }
-            case SQL_FLOAT: {
-                float v;
-                std::memcpy(&v, data, 4);
-                f.setFloat(v);
-                break;
-            }
-            case SQL_DOUBLE: {
-                double v;
-                std::memcpy(&v, data, 8);
-                f.setFloat(v);
-                break;
-            }
-            case SQL_BOOLEAN:
-                f.setBoolean(*data != 0);
-                break;
-            case SQL_TYPE_DATE: {
-                ISC_DATE v;
-                std::memcpy(&v, data, sizeof v);
-                unsigned y, m, d;
-                util()->decodeDate(v, &y, &m, &d);
-                f.setDate(QDate(int(y), int(m), int(d)));
-                break;
-            }
-            case SQL_TYPE_TIME: {
-                ISC_TIME v;
-                std::memcpy(&v, data, sizeof v);
-                unsigned h, mi, s, fr;
-                util()->decodeTime(v, &h, &mi, &s, &fr);
-                f.setTime(QTime(int(h), int(mi), int(s), int(fr / 10)));
-                break;
-            }
-            case SQL_TIMESTAMP: {
-                ISC_TIMESTAMP v;
-                std::memcpy(&v, data, sizeof v);
-                unsigned y, m, d, h, mi, s, fr;
-                util()->decodeDate(v.timestamp_date, &y, &m, &d);
-                util()->decodeTime(v.timestamp_time, &h, &mi, &s, &fr);
-                f.setDateTime(QDateTime(QDate(int(y), int(m), int(d)), QTime(int(h), int(mi), int(s), int(fr / 10))));
-                break;
-            }
-            case SQL_BLOB: {
-                ISC_QUAD id;
-                std::memcpy(&id, data, sizeof id);
-                const QByteArray b = readBlob(Database->attachment(), m_cursorTr->handle(), id);
-                if (f.subType == 1) f.setString(fromCp932(b));
-                else f.setBytes(b);
-                break;
-            }
-            default:
-                f.clear();
-            }
+        // The fields decode their values when read; a blob is read now, while
+        // its transaction is certainly open.
+        for (FbField &f : m_fields) {
+            f.m_decoded = false;
+            if (f.sqlType == SQL_BLOB) f.decode();
         }
     });
+}
+
+// ---------------------------------------------------------------- field
+
+namespace {
+
+QDate decodedDate(ISC_DATE v)
+{
+    unsigned y, m, d;
+    util()->decodeDate(v, &y, &m, &d);
+    return QDate(int(y), int(m), int(d));
+}
+
+QTime decodedTime(ISC_TIME v)
+{
+    unsigned h, mi, s, fr;
+    util()->decodeTime(v, &h, &mi, &s, &fr);
+    return QTime(int(h), int(mi), int(s), int(fr / 10));
+}
+
+template <typename T>
+T load(const unsigned char *p)
+{
+    T v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+} // namespace
+
+const unsigned char *FbField::data() const
+{
+    return m_query->m_outBuf.data() + m_offset;
+}
+
+bool FbField::isNull() const
+{
+    if (!m_query) return true;
+    if (m_decoded) return m_value.isNull();
+    if (load<short>(m_query->m_outBuf.data() + m_nullOffset)) return true;
+    return value().isNull(); // a type this layer does not read is NULL too
+}
+
+const DbValue &FbField::value() const
+{
+    if (!m_decoded) decode();
+    return m_value;
+}
+
+void FbField::decode() const
+{
+    m_decoded = true;
+    if (!m_query || load<short>(m_query->m_outBuf.data() + m_nullOffset)) {
+        m_value.clear();
+        return;
+    }
+    const unsigned char *p = data();
+    switch (sqlType) {
+    case SQL_TEXT:
+    case SQL_VARYING: {
+        if (octets()) {
+            QByteArray b;
+            if (sqlType == SQL_TEXT) {
+                b = QByteArray(reinterpret_cast<const char *>(p), qsizetype(m_length));
+                while (b.endsWith(' ')) b.chop(1);
+            } else {
+                b = QByteArray(reinterpret_cast<const char *>(p + 2), qsizetype(load<unsigned short>(p)));
+            }
+            m_value.setBytes(b);
+        } else {
+            m_value.setString(rowText());
+        }
+        break;
+    }
+    case SQL_SHORT: {
+        const qint16 v = load<qint16>(p);
+        scale ? m_value.setScaled(v, scale) : m_value.setInteger(v);
+        break;
+    }
+    case SQL_LONG: {
+        const qint32 v = load<qint32>(p);
+        scale ? m_value.setScaled(v, scale) : m_value.setInteger(v);
+        break;
+    }
+    case SQL_INT64: {
+        const qint64 v = load<qint64>(p);
+        scale ? m_value.setScaled(v, scale) : m_value.setInteger(v);
+        break;
+    }
+    case SQL_FLOAT:
+        m_value.setFloat(load<float>(p));
+        break;
+    case SQL_DOUBLE:
+        m_value.setFloat(load<double>(p));
+        break;
+    case SQL_BOOLEAN:
+        m_value.setBoolean(*p != 0);
+        break;
+    case SQL_TYPE_DATE:
+        m_value.setDate(decodedDate(load<ISC_DATE>(p)));
+        break;
+    case SQL_TYPE_TIME:
+        m_value.setTime(decodedTime(load<ISC_TIME>(p)));
+        break;
+    case SQL_TIMESTAMP: {
+        const auto v = load<ISC_TIMESTAMP>(p);
+        m_value.setDateTime(QDateTime(decodedDate(v.timestamp_date), decodedTime(v.timestamp_time)));
+        break;
+    }
+    case SQL_BLOB: {
+        const QByteArray b =
+            call([&] { return readBlob(m_query->Database->attachment(), m_query->m_cursorTr->handle(), load<ISC_QUAD>(p)); });
+        if (subType == 1) m_value.setString(fromCp932(b));
+        else m_value.setBytes(b);
+        break;
+    }
+    default:
+        m_value.clear();
+    }
+}
+
+QString FbField::rowText() const
+{
+    const char *p = reinterpret_cast<const char *>(data());
+    qsizetype n;
+    if (sqlType == SQL_TEXT) {
+        n = qsizetype(m_length);
+        while (n > 0 && p[n - 1] == ' ') --n;
+    } else {
+        n = qsizetype(load<unsigned short>(data()));
+        p += 2;
+    }
+    return fromCp932(p, n);
+}
+
+QString FbField::asString() const
+{
+    // Text straight from the row: the common case, without a DbValue between.
+    if (!m_decoded && m_query && (sqlType == SQL_TEXT || sqlType == SQL_VARYING) && !octets())
+        return load<short>(m_query->m_outBuf.data() + m_nullOffset) ? QString() : rowText();
+    return value().asString();
+}
+
+qint64 FbField::asInt64() const
+{
+    if (!m_decoded && m_query && scale == 0) {
+        const bool null = load<short>(m_query->m_outBuf.data() + m_nullOffset) != 0;
+        switch (sqlType) {
+        case SQL_SHORT: return null ? 0 : load<qint16>(data());
+        case SQL_LONG: return null ? 0 : load<qint32>(data());
+        case SQL_INT64: return null ? 0 : load<qint64>(data());
+        default: break;
+        }
+    }
+    return value().asInt64();
+}
+
+Currency FbField::asCurrency() const
+{
+    if (!m_decoded && m_query) {
+        const bool null = load<short>(m_query->m_outBuf.data() + m_nullOffset) != 0;
+        qint64 raw = 0;
+        switch (sqlType) {
+        case SQL_SHORT: raw = null ? 0 : load<qint16>(data()); break;
+        case SQL_LONG: raw = null ? 0 : load<qint32>(data()); break;
+        case SQL_INT64: raw = null ? 0 : load<qint64>(data()); break;
+        default: return value().asCurrency();
+        }
+        if (null) return Currency();
+        return scale ? Currency::fromScaled(raw, scale) : Currency::fromUnits(raw);
+    }
+    return value().asCurrency();
+}
+
+QDate FbField::asDate() const
+{
+    if (!m_decoded && m_query && sqlType == SQL_TYPE_DATE)
+        return load<short>(m_query->m_outBuf.data() + m_nullOffset) ? QDate() : decodedDate(load<ISC_DATE>(data()));
+    return value().asDate();
 }
 
 void FbQuery::next()
@@ -1038,11 +1139,19 @@ void FbQuery::close()
     releaseCursor();
 }
 
+int FbQuery::fieldIndex(const QString &name) const
+{
+    const auto it = m_fieldIndex.constFind(name);
+    if (it != m_fieldIndex.cend()) return *it;
+    for (size_t i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0) return int(i);
+    return -1;
+}
+
 FbField *FbQuery::findField(const QString &name)
 {
-    for (FbField &f : m_fields)
-        if (f.name.compare(name, Qt::CaseInsensitive) == 0) return &f;
-    return nullptr;
+    const int i = fieldIndex(name);
+    return i < 0 ? nullptr : &m_fields[size_t(i)];
 }
 
 FbField &FbQuery::fieldByName(const QString &name)

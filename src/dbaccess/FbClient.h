@@ -8,6 +8,7 @@
 #include "dbaccess/DbValue.h"
 #include "platform/Error.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -231,13 +232,48 @@ public:
     using DbValue::operator=;
 };
 
-class FbField : public DbValue
+// A column of the current row. Its value is read from the row's message when
+// it is asked for, not when the row is fetched: a row of sixty columns of
+// which a caller reads ten decodes ten. A value read stays until the next row.
+class FbField
 {
 public:
     QString name;
     int sqlType = 0;
     int subType = 0;
     int scale = 0;
+
+    DbValue::Kind kind() const { return value().kind(); }
+    bool isNull() const;
+
+    QString asString() const;
+    qint64 asInt64() const;
+    int asInteger() const { return int(asInt64()); }
+    Currency asCurrency() const;
+    double asFloat() const { return value().asFloat(); }
+    QDate asDate() const;
+    QDateTime asDateTime() const { return value().asDateTime(); }
+    QTime asTime() const { return value().asTime(); }
+    bool asBoolean() const { return asInt64() != 0; }
+    QByteArray asBytes() const { return value().asBytes(); }
+    QVariant asVariant() const { return value().asVariant(); }
+
+private:
+    friend class FbQuery;
+    // The value as a DbValue, decoded on first use in this row.
+    const DbValue &value() const;
+    void decode() const;
+    const unsigned char *data() const;
+    QString rowText() const; // a CHAR (without its padding) or VARCHAR of the row
+    // The text of a CHAR, VARCHAR or text blob column, decoded from the
+    // connection's CP932; OCTETS columns are bytes, not text.
+    bool octets() const { return m_charset == 1; }
+
+    const FbQuery *m_query = nullptr; // whose row buffer it reads
+    unsigned m_offset = 0, m_nullOffset = 0, m_length = 0;
+    unsigned m_charset = 0;
+    mutable bool m_decoded = false;
+    mutable DbValue m_value;
 };
 
 // A statement with named parameters; a select is read row by row.
@@ -278,11 +314,15 @@ public:
     FbField &field(int i) { return m_fields[size_t(i)]; }
     FbField &fieldByName(const QString &name);
     FbField *findField(const QString &name);
+    // The position of a field by name (any case), -1 when there is none: for
+    // loops that look their columns up once and read them by position.
+    int fieldIndex(const QString &name) const;
     int rowsAffected() const { return m_rowsAffected; }
 
 private:
     friend class FbTransaction;
     friend class FbDatabase;
+    friend class FbField;
     FbTransaction *transaction() const;
     void parseParams();
     void fetch();
@@ -298,6 +338,9 @@ private:
     FbRef<Firebird::IResultSet> m_cursor;
     FbRef<Firebird::IMessageMetadata> m_outMeta;
     std::vector<unsigned char> m_outBuf;
+    // Exact names to positions, built with the fields; other spellings are
+    // looked for without regard to case.
+    QHash<QString, int> m_fieldIndex;
     FbTransaction *m_cursorTr = nullptr;
     bool m_eof = true;
     bool m_singleRow = false;

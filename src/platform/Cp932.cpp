@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 
 namespace platform {
@@ -14,12 +15,6 @@ std::mutex g_mutex;
 iconv_t encoder()
 {
     static iconv_t cd = iconv_open("CP932", "UTF-8");
-    return cd;
-}
-
-iconv_t decoder()
-{
-    static iconv_t cd = iconv_open("UTF-8", "CP932");
     return cd;
 }
 
@@ -113,31 +108,42 @@ bool appendCp932(QStringView text, QByteArray &out)
 
 QString fromCp932(const QByteArray &bytes)
 {
-    if (bytes.isEmpty()) return QString();
-    QByteArray in = bytes;
-    QByteArray out;
-    out.reserve(bytes.size() * 2);
+    return fromCp932(bytes.constData(), bytes.size());
+}
 
+QString fromCp932(const char *data, qsizetype size)
+{
+    if (size <= 0) return QString();
+    qsizetype ascii = 0;
+    while (ascii < size && uchar(data[ascii]) < 0x80) ++ascii;
+    if (ascii == size) return QString::fromLatin1(data, size);
+
+    // Every byte or pair of bytes gives one UTF-16 unit (CP932 has nothing
+    // beyond the basic plane), and so does each byte that is not CP932.
+    QString out(size, Qt::Uninitialized);
+    char16_t *units = reinterpret_cast<char16_t *>(out.data());
+    for (qsizetype i = 0; i < ascii; ++i) units[i] = char16_t(uchar(data[i]));
+    static iconv_t cd = iconv_open("UTF-16LE", "CP932");
     std::lock_guard lock(g_mutex);
-    iconv_t cd = decoder();
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    char *src = in.data();
-    size_t srcLeft = static_cast<size_t>(in.size());
-    char buf[1024];
+    char *src = const_cast<char *>(data + ascii);
+    size_t srcLeft = size_t(size - ascii);
+    char *dst = reinterpret_cast<char *>(units + ascii);
+    size_t dstLeft = size_t(size - ascii) * 2;
     while (srcLeft > 0) {
-        char *dst = buf;
-        size_t dstLeft = sizeof buf;
-        size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-        out.append(buf, static_cast<qsizetype>(dst - buf));
-        if (r == static_cast<size_t>(-1)) {
-            if (errno == E2BIG) continue;
-            out.append("\xEF\xBF\xBD"); // U+FFFD
-            ++src;
-            --srcLeft;
-            iconv(cd, nullptr, nullptr, nullptr, nullptr);
-        }
+        const size_t r = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
+        if (r != static_cast<size_t>(-1)) break;
+        if (dstLeft < 2) break; // cannot happen: one unit per byte at most
+        const char16_t replacement = 0xFFFD;
+        std::memcpy(dst, &replacement, 2);
+        dst += 2;
+        dstLeft -= 2;
+        ++src;
+        --srcLeft;
+        iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    return QString::fromUtf8(out);
+    out.truncate(qsizetype(reinterpret_cast<char16_t *>(dst) - units));
+    return out;
 }
 
 bool isCp932Encodable(QStringView text)

@@ -17,6 +17,9 @@ bool appendCp932(QStringView text, QByteArray &out);
 
 // Decodes CP932 bytes. A byte sequence that is not CP932 becomes U+FFFD.
 QString fromCp932(const QByteArray &bytes);
+// The same from a buffer (a database row, a file read): ASCII, which CP932
+// leaves as it is, is copied without the code converter.
+QString fromCp932(const char *data, qsizetype size);
 
 // True when every character of the text has a CP932 form.
 bool isCp932Encodable(QStringView text);

@@ -80,6 +80,8 @@ TEST_F(ExportTest, SixMethodsGiveTheExpectedFile)
     }
     const QByteArray bytes = testenv::readFile(out);
     ASSERT_TRUE(bytes.startsWith("<?xml version=\"1.0\" encoding=\"Shift_JIS\"?>\r\n<REPORT><SYSTEM>"));
+    // Byte for byte the expected file; the comparison by element below says where they differ.
+    EXPECT_TRUE(bytes == testenv::readFile(QStringLiteral(APP_FIXTURES_DIR "/six-methods.xml")));
     const QStringList actual = flatten(platform::fromCp932(bytes));
     const QStringList expected = flatten(readCp932(QStringLiteral(APP_FIXTURES_DIR "/six-methods.xml")));
     EXPECT_EQ(actual.size(), expected.size());
@@ -369,4 +371,47 @@ TEST_F(ExportTest, ASettingsFileWithBytesTheCodePageCannotDecodeIsStillWritten)
                                           platform::toCp932(QStringLiteral("KOMONSAKI=株式会社①\r\nEXPORTFILE=") + out + QStringLiteral("\r\n")) +
                                           other);
     EXPECT_EQ(THojinZeiGenkaDataExport(0, QString()).ExportFile, out);
+}
+
+TEST_F(ExportTest, AFailureAfterRowsWereWrittenLeavesNoFile)
+{
+    // Straight-line rows are written before the lease sheet finds an asset without a date.
+    insert({1, 1, "1401", u"本社ビル", "2020-04-01", 50, "10000000", "10000000", "0.020", "200000", "0", "200000", "8800000", 1, 12});
+    insert({2, 1, "1401", u"倉庫", "2021-04-01", 30, "5000000", "5000000", "0.034", "170000", "0", "170000", "4600000", 1, 12});
+    insert({3, 6, "1410", u"日付なしリース", "", 5, "500000", "0", "0", "0", "0", "0", "0", 1, 12});
+    testenv::writeFile(out, "kept");
+    const QString dir = QFileInfo(out).absolutePath();
+    {
+        ScriptedMessages boxes;
+        boxes.answer(mrOk);
+        THojinZeiGenkaDataExport exporter(0, out);
+        prepareExportFromCompany(exporter, root.companyDir, AccInf);
+        try {
+            WriteIntermediateFile(exporter, out);
+            FAIL() << "exported";
+        } catch (const EDataExportError &e) {
+            EXPECT_EQ(e.Code, 7);
+        }
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].text, QStringLiteral("例外エラー\r取得年月が設定されていません。\r\r"));
+    }
+    EXPECT_EQ(testenv::readFile(out), QByteArray("kept"));
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList({QStringLiteral("RC25.xml")}));
+    EXPECT_FALSE(dm->IBTransactionDAT.inTransaction());
+
+    // A company name the file cannot carry is still second to the reading:
+    // without assets, the export says there is nothing to export.
+    exec(QStringLiteral("ACCDAT"), QStringLiteral("DELETE FROM KS_SISAN"));
+    exec(QStringLiteral("ACCDAT"), QStringLiteral("UPDATE ACCDEF1 SET SHOUGOU='A' || ASCII_CHAR(1)"));
+    ASSERT_TRUE(dm->fnGetAccInfo());
+    THojinZeiGenkaDataExport exporter(0, out);
+    prepareExportFromCompany(exporter, root.companyDir, AccInf);
+    try {
+        WriteIntermediateFile(exporter, out);
+        FAIL() << "exported";
+    } catch (const EDataExportError &e) {
+        EXPECT_EQ(e.message(), QStringLiteral("対象の減価償却資産が登録されていません。"));
+    }
+    EXPECT_EQ(testenv::readFile(out), QByteArray("kept"));
+    EXPECT_EQ(QDir(dir).entryList(QDir::Files | QDir::Hidden), QStringList({QStringLiteral("RC25.xml")}));
 }

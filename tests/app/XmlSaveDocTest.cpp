@@ -69,9 +69,8 @@ namespace {
 // an attribute, and three rows of a sheet; `bad` goes where `where` says.
 enum class Place { Text, Row, Attribute };
 
-TXmlSaveDoc sheetDocument(const QString &bad, Place where, const QString &encoding = QStringLiteral("Shift_JIS"))
+void fillSheet(TXmlSaveDoc &doc, const QString &bad, Place where)
 {
-    TXmlSaveDoc doc(QStringLiteral("1.0"), QString(), encoding);
     doc.CreateRoot(QStringLiteral("REPORT"));
     const auto basic = doc.AddNode(-1, QStringLiteral("BASIC"));
     doc.AddTextNode(basic, QStringLiteral("KOMONSAKINAME"), QString(), QString(), where == Place::Text ? bad : QStringLiteral("サンプル株式会社"));
@@ -82,6 +81,12 @@ TXmlSaveDoc sheetDocument(const QString &bad, Place where, const QString &encodi
     for (int line = 1; line <= 3; ++line)
         doc.AddTextRow(sheet, QStringLiteral("TEIGAKU_MEISAI_19"), QString::number(line), QStringLiteral("line"), names,
                        {line == 3 && where == Place::Row ? bad : QStringLiteral("資産%1").arg(line), QStringLiteral("100")});
+}
+
+TXmlSaveDoc sheetDocument(const QString &bad, Place where, const QString &encoding = QStringLiteral("Shift_JIS"))
+{
+    TXmlSaveDoc doc(QStringLiteral("1.0"), QString(), encoding);
+    fillSheet(doc, bad, where);
     return doc;
 }
 
@@ -254,4 +259,150 @@ TEST(XmlSaveDoc, AKilledWriteLeavesNoPartialFileOnceTheNextWriteIsDone)
     sheetDocument(QStringLiteral("資産"), Place::Row).SaveToFile(path);
     EXPECT_EQ(filesIn(dir), QStringList({QStringLiteral("RC25.xml")}));
     EXPECT_TRUE(testenv::readFile(path).startsWith("<?xml"));
+}
+
+namespace {
+
+// Documents of every shape the writer knows, made by the same calls as a
+// tree and as a stream.
+using Fill = void (*)(TXmlSaveDoc &);
+struct Shape {
+    const char *what;
+    Fill fill;
+    const char *encoding;
+};
+
+void nested(TXmlSaveDoc &doc)
+{
+    const auto root = doc.CreateRoot(QStringLiteral("REPORT"), QStringLiteral("urn:x"));
+    const auto a = doc.AddNode(root, QStringLiteral("A"), QStringLiteral("1 & \"2\""), QStringLiteral("n"));
+    const auto b = doc.AddNode(a, QStringLiteral("B"));
+    doc.AddTextNode(b, QStringLiteral("T"), QString(), QString(), QStringLiteral("<x> & ㈱①～ｶﾅ\t\r\n\"q\""));
+    doc.AddNode(b, QStringLiteral("EMPTY"));
+    doc.AddTextNode(a, QStringLiteral("E"), QStringLiteral("v"), QStringLiteral("k"), QString());
+    doc.AddNode(-1, QStringLiteral("LAST"));
+    const auto names = std::make_shared<const QStringList>(QStringList{QStringLiteral("R_1"), QStringLiteral("R_2"), QStringLiteral("R_3")});
+    const auto table = doc.AddNode(-1, QStringLiteral("TABLE"));
+    for (int line = 1; line <= 3; ++line)
+        doc.AddTextRow(table, QStringLiteral("R"), QString::number(line), QStringLiteral("line"), names,
+                       {line == 2 ? QString() : QStringLiteral("漢字%1").arg(line), QString(), QStringLiteral("a<b")});
+    const auto other = std::make_shared<const QStringList>(QStringList{QStringLiteral("S_1")});
+    doc.AddTextRow(table, QStringLiteral("S"), QString(), QString(), other, {QStringLiteral("x")});
+    doc.AddTextRow(table, QStringLiteral("Z"), QString(), QString(), std::make_shared<const QStringList>(), {});
+}
+
+void rootOnly(TXmlSaveDoc &doc)
+{
+    doc.CreateRoot(QStringLiteral("REPORT"));
+}
+
+void sheet(TXmlSaveDoc &doc)
+{
+    fillSheet(doc, QStringLiteral("資産"), Place::Row);
+}
+
+void surrogates(TXmlSaveDoc &doc)
+{
+    fillSheet(doc, QStringLiteral("𠮷野家"), Place::Text);
+}
+
+const Shape kShapes[] = {
+    {"nested elements, attributes, escapes and rows", nested, "Shift_JIS"},
+    {"the same in UTF-8", nested, "UTF-8"},
+    {"a root alone", rootOnly, "Shift_JIS"},
+    {"a sheet", sheet, "Shift_JIS"},
+    {"a pair of surrogates in UTF-8", surrogates, "UTF-8"},
+};
+
+} // namespace
+
+TEST(XmlSaveDoc, AStreamedDocumentIsTheTreesFileByteForByte)
+{
+    const QString dir = testenv::freshDir(QStringLiteral("xml-stream"));
+    for (const Shape &shape : kShapes) {
+        SCOPED_TRACE(shape.what);
+        QFile::remove(dir + QStringLiteral("/tree.xml"));
+        QFile::remove(dir + QStringLiteral("/stream.xml"));
+        TXmlSaveDoc tree(QStringLiteral("1.0"), QStringLiteral("yes"), QLatin1String(shape.encoding));
+        shape.fill(tree);
+        tree.SaveToFile(dir + QStringLiteral("/tree.xml"));
+
+        TXmlSaveDoc streamed(QStringLiteral("1.0"), QStringLiteral("yes"), QLatin1String(shape.encoding));
+        streamed.StreamTo(dir + QStringLiteral("/stream.xml"));
+        shape.fill(streamed);
+        EXPECT_FALSE(QFileInfo::exists(dir + QStringLiteral("/stream.xml"))); // not before the save
+        streamed.SaveToFile(dir + QStringLiteral("/stream.xml"));
+
+        const QByteArray bytes = testenv::readFile(dir + QStringLiteral("/tree.xml"));
+        EXPECT_EQ(testenv::readFile(dir + QStringLiteral("/stream.xml")), bytes);
+        EXPECT_EQ(streamed.NodeCount(), tree.NodeCount());
+        // The tree's text is the file's, decoded.
+        const QString text = QLatin1String(shape.encoding) == u"UTF-8" ? QString::fromUtf8(bytes) : platform::fromCp932(bytes);
+        EXPECT_EQ(tree.ToText(), text);
+        EXPECT_EQ(filesIn(dir), QStringList({QStringLiteral("stream.xml"), QStringLiteral("tree.xml")}));
+        if (shape.fill == nested) {
+            EXPECT_TRUE(text.contains(QStringLiteral("<REPORT xmlns=\"urn:x\"><A n=\"1 &amp; &quot;2&quot;\"><B><T>&lt;x&gt; &amp; ㈱")));
+        }
+    }
+}
+
+TEST(XmlSaveDoc, AStreamedDocumentFailsItsSaveAsTheTreeDoes)
+{
+    const QString dir = testenv::freshDir(QStringLiteral("xml-stream-fail"));
+    const QString path = dir + QStringLiteral("/RC25.xml");
+    testenv::writeFile(path, "previous");
+    struct Case {
+        const char *what;
+        QString bad;
+        Place place;
+    };
+    const Case cases[] = {
+        {"a control character in a text", QStringLiteral("A\u0001B"), Place::Text},
+        {"a control character in a row", QStringLiteral("A\u000BB"), Place::Row},
+        {"a lone surrogate in an attribute", QStringLiteral("A") + QChar(0xD842), Place::Attribute},
+        {"Hangul in a row", QStringLiteral("한국"), Place::Row},
+        {"a character outside the basic plane in a text", QStringLiteral("😀"), Place::Text},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString expected = saveFailure(sheetDocument(c.bad, c.place), path);
+        ASSERT_NE(expected, QStringLiteral("saved"));
+        TXmlSaveDoc streamed(QStringLiteral("1.0"), QString(), QStringLiteral("Shift_JIS"));
+        streamed.StreamTo(path);
+        EXPECT_NO_THROW(fillSheet(streamed, c.bad, c.place)); // nothing is thrown before the save
+        EXPECT_EQ(saveFailure(streamed, path), expected);
+        EXPECT_EQ(saveFailure(streamed, path), expected); // and again: it stays failed
+        EXPECT_EQ(testenv::readFile(path), QByteArray("previous"));
+        EXPECT_EQ(filesIn(dir), QStringList({QStringLiteral("RC25.xml")}));
+    }
+
+    // A folder that is not there fails the save, not the start.
+    TXmlSaveDoc missing(QStringLiteral("1.0"), QString(), QStringLiteral("Shift_JIS"));
+    const QString nowhere = dir + QStringLiteral("/missing/RC25.xml");
+    EXPECT_NO_THROW(missing.StreamTo(nowhere));
+    fillSheet(missing, QStringLiteral("資産"), Place::Row);
+    EXPECT_EQ(saveFailure(missing, nowhere), nowhere + QStringLiteral(" に書き込めません。(フォルダが見つかりません)"));
+}
+
+TEST(XmlSaveDoc, AStreamedDocumentTakesElementsInDocumentOrderOnly)
+{
+    const QString dir = testenv::freshDir(QStringLiteral("xml-stream-order"));
+    const QString path = dir + QStringLiteral("/RC25.xml");
+    testenv::writeFile(path, "previous");
+    {
+        TXmlSaveDoc doc(QStringLiteral("1.0"), QString(), QStringLiteral("Shift_JIS"));
+        doc.StreamTo(path);
+        EXPECT_THROW(doc.AddNode(-1, QStringLiteral("NOROOT")), platform::Error);
+        doc.CreateRoot(QStringLiteral("REPORT"));
+        EXPECT_THROW(doc.CreateRoot(QStringLiteral("AGAIN")), platform::Error);
+        const auto first = doc.AddNode(-1, QStringLiteral("FIRST"));
+        doc.AddNode(-1, QStringLiteral("SECOND")); // ends FIRST
+        EXPECT_THROW(doc.AddTextNode(first, QStringLiteral("LATE"), QString(), QString(), QStringLiteral("x")), platform::Error);
+        EXPECT_THROW(doc.AddNode(12345, QStringLiteral("NOWHERE")), platform::Error);
+        EXPECT_THROW(doc.ToText(), platform::Error);
+        EXPECT_THROW(doc.SaveToFile(dir + QStringLiteral("/other.xml")), platform::Error);
+        // Dropped unsaved: nothing is written.
+    }
+    EXPECT_EQ(testenv::readFile(path), QByteArray("previous"));
+    EXPECT_EQ(filesIn(dir), QStringList({QStringLiteral("RC25.xml")}));
 }

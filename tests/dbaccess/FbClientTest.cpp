@@ -703,3 +703,81 @@ TEST_F(FbClientTest, RefusedCharactersAreExactlyThoseTheEngineCannotTransliterat
     EXPECT_EQ(notBack, 74);
     EXPECT_TRUE(differ.isEmpty()) << differ.size() << " differ: " << differ.mid(0, 20).join(u' ').toStdString();
 }
+
+TEST_F(FbClientTest, FieldsReadTheRowTheCursorStandsOn)
+{
+    ExecuteSqlScript(db, QStringLiteral(
+        "CREATE TABLE R (ID INTEGER NOT NULL, NAME VARCHAR(20), CODE CHAR(6), SMALL SMALLINT, BIG BIGINT,\n"
+        "  AMOUNT NUMERIC(18,4), RATE NUMERIC(4,3), D DATE, T TIME, FLAG BOOLEAN, RAW VARCHAR(4) CHARACTER SET OCTETS,\n"
+        "  MEMO BLOB SUB_TYPE 1);\n"
+        "INSERT INTO R VALUES (1, 'ascii', 'AB', -7, 9000000000, 12.3456, 0.125, '2024-04-01', '12:34:56', TRUE, x'00FF', 'm1');\n"
+        "INSERT INTO R VALUES (2, '株式会社①', 'ｱｲ', NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL, NULL);\n"
+        "INSERT INTO R VALUES (3, NULL, '  ', 0, -1, -0.0001, 1, '1899-12-30', '00:00:00', FALSE, '', '');\n"));
+    tr.startTransaction();
+    FbQuery q(&db, &tr);
+    q.setSql(QStringLiteral("SELECT ID, NAME, CODE, SMALL, BIG, AMOUNT, RATE, D, T, FLAG, RAW, MEMO, NAME AS name FROM R ORDER BY ID"));
+    q.open();
+
+    // Looked up once: any case, a repeated name gives its first column.
+    const int name = q.fieldIndex(QStringLiteral("name"));
+    EXPECT_EQ(name, 1);
+    EXPECT_EQ(q.fieldIndex(QStringLiteral("NAME")), 1);
+    EXPECT_EQ(q.fieldIndex(QStringLiteral("Rate")), 6);
+    EXPECT_EQ(q.fieldIndex(QStringLiteral("NONE")), -1);
+    EXPECT_EQ(q.findField(QStringLiteral("code")), &q.field(2));
+
+    struct Row {
+        int id;
+        QString name, code;
+        bool smallNull;
+        qint64 small, big;
+        Currency amount;
+        QString rate;
+        QDate d;
+        QTime t;
+        bool flag;
+        QByteArray raw;
+        QString memo;
+    };
+    const Row rows[] = {
+        {1, QStringLiteral("ascii"), QStringLiteral("AB"), false, -7, 9000000000LL, Currency::fromRaw(123456), QStringLiteral("0.125"),
+         QDate(2024, 4, 1), QTime(12, 34, 56), true, QByteArray("\x00\xFF", 2), QStringLiteral("m1")},
+        {2, QStringLiteral("株式会社①"), QStringLiteral("ｱｲ"), true, 0, 0, Currency(), QString(), QDate(), QTime(), false, QByteArray(),
+         QString()},
+        {3, QString(), QString(), false, 0, -1, Currency::fromRaw(-1), QStringLiteral("1"), QDate(1899, 12, 30), QTime(0, 0), false,
+         QByteArray(), QString()},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.id);
+        ASSERT_FALSE(q.eof());
+        // Read in another order than the columns', some twice, some in two ways.
+        EXPECT_EQ(q.field(12).isNull(), r.id == 3); // decoded whole before its text is asked for
+        EXPECT_EQ(q.field(12).kind(), r.id == 3 ? DbValue::Kind::Null : DbValue::Kind::Text);
+        EXPECT_EQ(q.field(2).kind(), DbValue::Kind::Text);
+        EXPECT_EQ(q.field(11).asString(), r.memo);
+        EXPECT_EQ(q.field(name).asString(), r.name);
+        EXPECT_EQ(q.field(name).asString(), r.name);
+        EXPECT_EQ(q.field(12).asString(), r.name);
+        EXPECT_EQ(q.field(1).isNull(), r.id == 3);
+        EXPECT_EQ(q.field(2).asString(), r.code); // CHAR without its padding
+        EXPECT_EQ(q.field(3).isNull(), r.smallNull);
+        EXPECT_EQ(q.field(3).asInteger(), r.small);
+        EXPECT_EQ(q.field(3).kind(), r.smallNull ? DbValue::Kind::Null : DbValue::Kind::Integer);
+        EXPECT_EQ(q.field(4).asInt64(), r.big);
+        EXPECT_EQ(q.field(5).asCurrency(), r.amount);
+        EXPECT_EQ(q.field(5).asString(), r.id == 2 ? QString() : r.amount.toString());
+        EXPECT_EQ(q.field(6).asCurrency(), r.id == 2 ? Currency() : Currency::fromRaw(r.rate == u"1" ? 10000 : 1250));
+        EXPECT_EQ(q.field(6).asInt64(), r.id == 3 ? 1 : 0);
+        EXPECT_EQ(q.field(7).asDate(), r.d);
+        EXPECT_EQ(q.field(7).asDateTime(), r.d.isValid() ? QDateTime(r.d, QTime(0, 0)) : QDateTime());
+        EXPECT_EQ(q.field(8).asTime(), r.t);
+        EXPECT_EQ(q.field(9).asBoolean(), r.flag);
+        EXPECT_EQ(q.field(10).asBytes(), r.raw);
+        EXPECT_EQ(q.field(10).kind(), r.id == 2 ? DbValue::Kind::Null : DbValue::Kind::Bytes);
+        EXPECT_EQ(q.field(0).asVariant(), QVariant(qint64(r.id)));
+        q.next();
+    }
+    EXPECT_TRUE(q.eof());
+    q.close();
+    tr.commit();
+}
