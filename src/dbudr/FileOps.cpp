@@ -10,7 +10,7 @@
 #define FB_UDR_STATUS_TYPE ::Firebird::ThrowStatusWrapper
 #include <firebird/UdrCppEngine.h>
 
-#include <iconv.h>
+#include "UdrSupport.h"
 
 #include <filesystem>
 #include <string>
@@ -21,27 +21,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Texts arrive in the database's character set (CP932); the file system speaks UTF-8.
-std::string convert(const char *to, const char *from, const std::string &in)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return in;
-    std::string out(in.size() * 4 + 4, '\0');
-    char *src = const_cast<char *>(in.data());
-    size_t srcLeft = in.size();
-    char *dst = out.data();
-    size_t dstLeft = out.size();
-    const size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    if (rc == static_cast<size_t>(-1)) return in;
-    out.resize(out.size() - dstLeft);
-    return out;
-}
-
-fs::path pathOf(const std::string &cp932)
-{
-    return fs::path(convert("UTF-8", "CP932", cp932));
-}
+using udr::Held;
+using udr::pathOf;
 
 template <typename V>
 std::string text(const V &v, bool isNull)
@@ -73,20 +54,6 @@ bool within(const fs::path &path, const fs::path &folder)
     }
     return true;
 }
-
-// Owns a reference the engine hands out.
-template <typename T>
-struct Held {
-    T *p;
-    explicit Held(T *ptr) : p(ptr) {}
-    ~Held()
-    {
-        if (p) p->release();
-    }
-    Held(const Held &) = delete;
-    Held &operator=(const Held &) = delete;
-    T *operator->() const { return p; }
-};
 
 // Where the procedures may work, as the system database they run in says.
 class AllowedFolders
@@ -147,11 +114,7 @@ private:
 // client reads the server's messages).
 [[noreturn]] void refuse(ThrowStatusWrapper *status, const std::string &cp932Path)
 {
-    static const std::string text = convert("CP932", "UTF-8", "データフォルダ以外のファイル操作はできません。");
-    const std::string message = text + " (" + cp932Path + ")";
-    const ISC_STATUS vector[] = {isc_arg_gds, isc_random, isc_arg_string, reinterpret_cast<ISC_STATUS>(message.c_str()),
-                                 isc_arg_end};
-    throw Firebird::FbException(status, vector);
+    udr::fail(status, "データフォルダ以外のファイル操作はできません。", cp932Path);
 }
 
 // Refuses a path outside the allowed folders; one to delete or overwrite

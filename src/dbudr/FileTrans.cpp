@@ -9,7 +9,8 @@
 #define FB_UDR_STATUS_TYPE ::Firebird::ThrowStatusWrapper
 #include <firebird/UdrCppEngine.h>
 
-#include <iconv.h>
+#include "UdrSupport.h"
+
 #include <unistd.h>
 
 #include <cstdio>
@@ -23,45 +24,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string convert(const char *to, const char *from, const std::string &in)
-{
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return in;
-    std::string out(in.size() * 4 + 4, '\0');
-    char *src = const_cast<char *>(in.data());
-    size_t srcLeft = in.size();
-    char *dst = out.data();
-    size_t dstLeft = out.size();
-    const size_t rc = iconv(cd, &src, &srcLeft, &dst, &dstLeft);
-    iconv_close(cd);
-    if (rc == static_cast<size_t>(-1)) return in;
-    out.resize(out.size() - dstLeft);
-    return out;
-}
+using udr::fail;
+using udr::Held;
 
 using Firebird::IExternalContext;
 using Firebird::ThrowStatusWrapper;
-
-template <typename T>
-struct Held {
-    T *p;
-    explicit Held(T *ptr) : p(ptr) {}
-    ~Held()
-    {
-        if (p) p->release();
-    }
-    Held(const Held &) = delete;
-    Held &operator=(const Held &) = delete;
-    T *operator->() const { return p; }
-};
-
-[[noreturn]] void fail(ThrowStatusWrapper *status, const std::string &utf8Text, const std::string &cp932Path)
-{
-    const std::string message = convert("CP932", "UTF-8", utf8Text) + " (" + cp932Path + ")";
-    const ISC_STATUS vector[] = {isc_arg_gds, isc_random, isc_arg_string, reinterpret_cast<ISC_STATUS>(message.c_str()),
-                                 isc_arg_end};
-    throw Firebird::FbException(status, vector);
-}
 
 fs::path resolved(const fs::path &p)
 {
@@ -76,7 +43,7 @@ fs::path workFile(ThrowStatusWrapper *status, IExternalContext *context, const s
 {
     const fs::path database = resolved(fs::path(context->getDatabaseName()));
     const fs::path work = resolved(database.parent_path().parent_path() / "temp");
-    const fs::path p = fs::path(convert("UTF-8", "CP932", cp932Path));
+    const fs::path p = udr::pathOf(cp932Path);
     if (!p.is_absolute() || resolved(p).parent_path() != work || !resolved(p).has_filename())
         fail(status, "作業フォルダ以外のファイルは転送できません。", cp932Path);
     return resolved(p);
