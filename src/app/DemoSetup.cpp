@@ -130,6 +130,10 @@ int main(int argc, char **argv)
     MessageService::install(&printed);
     if (LoadAppInfo(QCoreApplication::applicationFilePath(), AppInfo) != 1) SetAppInfoDefaults(AppInfo);
     SetFrameworkGlobals(AppInfo);
+    // Pristine databases copied from a folder of templates rather than made
+    // from the scripts each time (how the tests run the set-up quickly).
+    if (const QString templates = qEnvironmentVariable("SOLTEA_SCHEMA_TEMPLATES"); !templates.isEmpty())
+        SetSchemaTemplateFolder(templates);
     using platform::RegRoot;
     const QString key = AppInfo.Application.RegKey + QStringLiteral("\\") + AppInfo.Rirev.RegKey + QStringLiteral("11");
     if (platform::RegistryStore::readString(RegRoot::LocalMachine, key, QStringLiteral("Version")).isEmpty()) {

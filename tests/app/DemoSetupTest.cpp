@@ -1,6 +1,7 @@
 // The demonstration set-up cut short (killed after a step) is completed by
 // its next run, which leaves a root the program logs into; a complete root is
 // kept as it is.
+#include "support/SchemaTemplates.h"
 #include "support/TestEnv.h"
 
 #include "app/SampleAssets.h"
@@ -39,6 +40,7 @@ protected:
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("SOLTEA_COMMON_APPDATA"), common);
+        env.insert(QStringLiteral("SOLTEA_SCHEMA_TEMPLATES"), testenv::schemaTemplateFolder());
         env.remove(QStringLiteral("SOLTEA_DEMO_SETUP_STOP_AFTER"));
         if (!stopAfter.isEmpty()) env.insert(QStringLiteral("SOLTEA_DEMO_SETUP_STOP_AFTER"), stopAfter);
         p.setProcessEnvironment(env);
