@@ -33,6 +33,8 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include "framework/WebMenuL.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTableWidget>
@@ -229,6 +231,7 @@ bool TForm1::FormCreate(const QStringList &arguments, const QString &programPath
 {
     MenuCallbackHook = [](int, const QString &) { return 0; };
     RunProcessHook = [](const QString &name, int mode, const QString &params) { return RunProcess(name, mode, params); };
+    RegisterWebMenuL();
     DataCheckHook = [this](const QString &host, const QString &dir, int quiet) { return QVariant(CheckDamagedData(host, dir, quiet != 0)); };
     ResultCode = 2;
     Wizard1->setCurrentIndex(0);
