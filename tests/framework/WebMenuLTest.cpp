@@ -25,6 +25,10 @@ protected:
         DbFixture::SetUp();
         ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
         SystemDef.OpCode = 100010;
+        // The operator's grid colours (white rows, a light header).
+        SystemDef.SysDef.ClientColor1 = 16777215;
+        SystemDef.SysDef.ClientColor2 = 16777215;
+        SystemDef.SysDef.ColHeaderColor = 14215660;
         savedRunner = ModalRunner;
         savedHook = MenuCallbackHook;
         MenuCallbackHook = nullptr;
