@@ -14,6 +14,7 @@
 #include "framework/FrameworkMessages.h"
 #include "framework/ProcessForm.h"
 #include "framework/SDI.h"
+#include "framework/WebMenuL.h"
 #include "framework/xAnimeProgressDialog.h"
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"
@@ -33,8 +34,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include "framework/WebMenuL.h"
-
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QTableWidget>
