@@ -14,6 +14,7 @@
 #include "framework/FrameworkMessages.h"
 #include "framework/ProcessForm.h"
 #include "framework/SDI.h"
+#include "framework/WebMenuL.h"
 #include "framework/xAnimeProgressDialog.h"
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"
@@ -229,6 +230,7 @@ bool TForm1::FormCreate(const QStringList &arguments, const QString &programPath
 {
     MenuCallbackHook = [](int, const QString &) { return 0; };
     RunProcessHook = [](const QString &name, int mode, const QString &params) { return RunProcess(name, mode, params); };
+    RegisterWebMenuL();
     DataCheckHook = [this](const QString &host, const QString &dir, int quiet) { return QVariant(CheckDamagedData(host, dir, quiet != 0)); };
     ResultCode = 2;
     Wizard1->setCurrentIndex(0);

@@ -4,6 +4,7 @@
 #include "dbaccess/Globals.h"
 #include "core/Messages.h"
 #include "framework/FrameworkMessages.h"
+#include "framework/xCheckedComboBox.h"
 #include "framework/xKeyControls.h"
 #include "framework/xPlButton.h"
 
@@ -61,6 +62,12 @@ TDataListKensakuBox::TDataListKensakuBox(QWidget *parent) : TBSDI(parent)
     txtListName->setGeometry(136, 82, 296, 26);
     label(GroupBox2, QStringLiteral("担当者:"), QRect(8, 116, 120, 26));
     cmbTanto = combo(GroupBox2, "cmbTanto", QRect(136, 116, 296, 26));
+    // A multi-select operator chooser that the dialog carries hidden; it is
+    // neither shown nor read.
+    cmbTanto2 = new TxCheckedComboBox(GroupBox2);
+    cmbTanto2->setObjectName(QStringLiteral("cmbTanto2"));
+    cmbTanto2->setGeometry(136, 116, 296, 20);
+    cmbTanto2->hide();
     label(GroupBox2, QStringLiteral("データバージョン:"), QRect(8, 150, 120, 26));
     cmbDataVer = combo(GroupBox2, "cmbDataVer", QRect(136, 150, 296, 26));
 

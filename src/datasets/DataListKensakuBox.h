@@ -14,6 +14,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class TxCheckedComboBox;
 class TxEdit;
 class TxPlButton;
 
@@ -36,6 +37,7 @@ public:
     QGroupBox *GroupBox2 = nullptr;
     TxEdit *txtCode = nullptr, *txtListName = nullptr;
     QComboBox *cmbDataKbn = nullptr, *cmbTanto = nullptr, *cmbDataVer = nullptr;
+    TxCheckedComboBox *cmbTanto2 = nullptr;   // hidden, unused
     QCheckBox *cboxYukou = nullptr;
     QPlainTextEdit *HintArea = nullptr;
     TxPlButton *btnOK = nullptr, *btnCancel = nullptr;

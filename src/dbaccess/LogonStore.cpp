@@ -72,4 +72,32 @@ void readOperator(int loginCode)
     g.commit();
 }
 
+std::vector<LogonUser> readLogonUsers(int ownOpCode)
+{
+    TransactionGuard g(DM->IBTransactionDEF, TransactionGuard::Exit::Commit);
+    FbQuery q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
+    std::vector<LogonUser> users;
+    q.setSql(QStringLiteral("SELECT * FROM LOGONUSERLIST "));
+    for (q.open(); !q.eof(); q.next()) {
+        if (q.fieldByName(QStringLiteral("OPCODE")).asInteger() == ownOpCode)
+            continue;
+        LogonUser u;
+        u.OpCode = q.fieldByName(QStringLiteral("OPERATORCODE")).asInteger();
+        u.GroupId = q.fieldByName(QStringLiteral("GROUPID")).asInteger();
+        users.push_back(u);
+    }
+    q.close();
+    q.setSql(QStringList{QStringLiteral("SELECT * FROM OPERATOR "),
+                         QStringLiteral("WHERE GROUPID =:GROUPID and OPCODE =:OPCODE ")});
+    for (LogonUser &u : users) {
+        q.paramByName(QStringLiteral("GROUPID")).setInteger(u.GroupId);
+        q.paramByName(QStringLiteral("OPCODE")).setInteger(u.OpCode);
+        q.open();
+        if (!q.eof())
+            u.OpName = q.fieldByName(QStringLiteral("OPNAME")).asString();
+        q.close();
+    }
+    return users;
+}
+
 } // namespace logonstore

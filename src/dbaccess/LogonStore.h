@@ -3,6 +3,7 @@
 // checks the password and records the login, and the operator's own row.
 // Database errors reach the caller.
 #include <QString>
+#include <vector>
 
 namespace logonstore {
 
@@ -22,5 +23,17 @@ LogonTestResult logonUserTest(const QString &pcName, int groupId, int opCode, co
 void readOperatorInfo(int loginCode);
 void readOperatorRights(int loginCode);
 void readOperator(int loginCode);
+
+// An operator logged on elsewhere: the login code, the group and the name
+// (empty when the operator has no row).
+struct LogonUser {
+    int OpCode = 0;
+    int GroupId = 0;
+    QString OpName;
+};
+
+// The operators listed in LOGONUSERLIST other than the login whose operator id
+// is ownOpCode, in the order the table gives them, with their names.
+std::vector<LogonUser> readLogonUsers(int ownOpCode);
 
 } // namespace logonstore

@@ -9,6 +9,7 @@
 #include "dbaccess/Globals.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/ProcessForm.h"
+#include "framework/xCheckedComboBox.h"
 #include "framework/xPlButton.h"
 #include "platform/Error.h"
 #include "support/DbFixture.h"
@@ -394,6 +395,10 @@ TEST_F(DataSentakuBoxTest, SearchConditionsNarrowTheListAndAreStored)
         dlg.SetMode(0);
         EXPECT_EQ(dlg.cmbDataKbn->currentText(), QStringLiteral("個人(農業)"));
         EXPECT_EQ(dlg.cmbTanto->currentText(), QStringLiteral("選択なし"));
+        // The multi-select operator chooser is carried hidden and left empty.
+        ASSERT_NE(dlg.findChild<TxCheckedComboBox *>(QStringLiteral("cmbTanto2")), nullptr);
+        EXPECT_TRUE(dlg.cmbTanto2->isHidden());
+        EXPECT_EQ(dlg.cmbTanto2->DisplayText(), QStringLiteral("未選択"));
         dlg.Cond.DataType = 5;
         dlg.ShowConditions();
         EXPECT_EQ(dlg.cmbDataKbn->currentText(), QStringLiteral("選択なし"));
