@@ -69,7 +69,9 @@ void runGbak(const QStringList &arguments, const QString &logPath, const QString
     if (g_started) g_started(tool.processId());
     QByteArray output;
     // No time limit; the window keeps answering meanwhile.
-    while (!tool.waitForFinished(50)) {
+    // waitForFinished also answers false once the tool is no longer running
+    // (its end already seen): the state ends the loop.
+    while (tool.state() != QProcess::NotRunning && !tool.waitForFinished(50)) {
         output += tool.readAll();
         if (QCoreApplication::instance()) QCoreApplication::processEvents();
     }
