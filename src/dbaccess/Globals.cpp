@@ -14,6 +14,7 @@ quint8 StartMode = 0;
 quint8 Edition = 0;
 TProductValues Product;
 bool OptionalMenu = false;
+int KikanMode = 0;
 
 void SetFrameworkGlobals(const TAppInfoRec &info)
 {

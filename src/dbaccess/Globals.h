@@ -121,6 +121,11 @@ inline const QString FileManFile = QStringLiteral("vqfileman.fdb");
 // Optional-menu flag, set and cleared by the login.
 extern bool OptionalMenu;
 
+// Period mode of the accounting screens: when positive, the period panels of a
+// form open on the first quarter instead of the months from the start of the
+// books. Nothing in this program sets it; it stays 0.
+extern int KikanMode;
+
 // Copies the identity values into the product values, in one pass, with no checks.
 void SetFrameworkGlobals(const TAppInfoRec &info);
 

@@ -11,13 +11,20 @@
 #include "dbaccess/FormStore.h"
 #include "framework/FrameworkFonts.h"
 #include "framework/MessageDlg2.h"
+#include "dbaccess/Kikan.h"
+#include "framework/xKikanPanel.h"
 #include "framework/xPlButton.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QDateTime>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QStackedWidget>
+#include <QTreeView>
 #include <QMetaMethod>
 #include <QPlainTextEdit>
 #include <QLayout>
@@ -59,6 +66,81 @@ bool plainKey(Qt::KeyboardModifiers m)
     return (m & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier)) == 0;
 }
 } // namespace
+
+void SetControlAlign(QWidget *control, TAlign align)
+{
+    control->setProperty("Align", int(align));
+}
+
+TAlign ControlAlign(const QWidget *control)
+{
+    return TAlign(control->property("Align").toInt());
+}
+
+void SetControlAnchors(QWidget *control, int anchors)
+{
+    control->setProperty("Anchors", anchors);
+}
+
+int ControlAnchors(const QWidget *control)
+{
+    const QVariant v = control->property("Anchors");
+    return v.isValid() ? v.toInt() : (akLeft | akTop);
+}
+
+bool IsPanel(const QWidget *w)
+{
+    const QMetaObject *m = w->metaObject();
+    return m == &QWidget::staticMetaObject || m == &QFrame::staticMetaObject;
+}
+
+namespace {
+bool holdsComponents(const QWidget *w)
+{
+    return IsPanel(w) || qobject_cast<const QGroupBox *>(w) || qobject_cast<const QStackedWidget *>(w);
+}
+
+void collectComponents(QWidget *parent, QList<QWidget *> &out)
+{
+    for (QObject *o : parent->children()) {
+        auto *w = qobject_cast<QWidget *>(o);
+        if (!w || w->isWindow()) continue;
+        out << w;
+        if (holdsComponents(w)) collectComponents(w, out);
+    }
+}
+
+// Inside a panel named "pnlSwkInA" or "pnlChoseiNasi", through any depth of panels.
+bool insideKeptPanel(const QWidget *w, const QWidget *form)
+{
+    for (const QWidget *p = w->parentWidget(); p && p != form && IsPanel(p); p = p->parentWidget())
+        if (p->objectName() == u"pnlSwkInA" || p->objectName() == u"pnlChoseiNasi") return true;
+    return false;
+}
+} // namespace
+
+QList<QWidget *> FormComponents(QWidget *form)
+{
+    QList<QWidget *> out;
+    collectComponents(form, out);
+    return out;
+}
+
+void CompensateFrame(QWidget *form, int d)
+{
+    if (d <= 0) return;
+    for (QWidget *w : FormComponents(form)) {
+        if (IsPanel(w) && ControlAlign(w) == TAlign::alLeft) {
+            if (w->x() == 0)
+                w->resize(w->width() - d, w->height());
+            else if ((ControlAnchors(w) & AllAnchors) == AllAnchors)
+                w->resize(w->width() + d, w->height());
+            continue;
+        }
+        if (qobject_cast<QGroupBox *>(w->parentWidget()) || insideKeptPanel(w, form)) continue;
+        w->move(qMax(0, w->x() - d), w->y());
+    }
+}
 
 TFormScale ComputeFormScale(int designPoints, int userPoints, int ppiScreen)
 {
@@ -178,6 +260,7 @@ void TBSDI::showEvent(QShowEvent *e)
         }
     }
     if (!ShownOnce) {
+        if (!m_kikanPanelsDone) InitKikanPanels();
         try {
             FormShow();
         } catch (const std::exception &) {
@@ -202,13 +285,7 @@ void TBSDI::FormShow()
 
     // Frame compensation of resizable forms.
     const int fh = SystemDef.FrameHeight;
-    const int d = fh > 4 ? 2 * (fh - 4) : 0;
-    if (!isDialogStyle() && d > 0) {
-        for (QWidget *w : findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-            if (w->isWindow()) continue;
-            w->move(qMax(0, w->x() - d), w->y());
-        }
-    }
+    if (!isDialogStyle()) CompensateFrame(this, fh > 4 ? 2 * (fh - 4) : 0);
 
     if (m_designSize.isEmpty()) m_designSize = size();
     if (SaveFormSize && !isDialogStyle()) setMinimumSize(int(width() * 0.6), int(height() * 0.6));
@@ -217,6 +294,10 @@ void TBSDI::FormShow()
     if (screenPpi() <= 96 && !fixed) {
         if (QScreen *s = QGuiApplication::primaryScreen()) setMaximumSize(s->size());
     }
+    // The table of control sizes; a grid first takes back the scaling of a
+    // design font of 10 points (no change then, as the base is the screen's).
+    const int base = DesignFontPoints == 10 ? screenPpi() : 96;
+    buildSizeTable(double(base) / screenPpi());
     for (QWidget *w : findChildren<QWidget *>()) {
         if (!m_hintsOn) w->setToolTip(QString());
         if (AccInf.Medical)
@@ -237,23 +318,135 @@ void TBSDI::applyScaling()
     const TFormScale s = ComputeFormScale(design, user, screenPpi());
     m_ppi = s.ppi;
     ScalePercent = AppliedScalePercent = s.percent;
+    setUpdatesEnabled(false);
     if (s.ppi != s.base) {
-        setUpdatesEnabled(false);
         const double f = double(s.ppi) / s.base;
         auto sc = [f](int v) { return int(v * f); };
         for (QWidget *w : findChildren<QWidget *>()) {
             if (w->isWindow()) continue;
             w->setGeometry(sc(w->x()), sc(w->y()), sc(w->width()), sc(w->height()));
+        }
+        resize(sc(width()), sc(height()));
+    }
+    // Row heights and column widths follow the font: f(v) = v * ppi / 96.
+    const int ppi = s.ppi;
+    auto f = [ppi](int v) { return int(qint64(v) * ppi / 96); };
+    auto setDefault = [](QHeaderView *h, int size) {
+        // A new default resizes every visible section: the widths are set again afterwards.
+        if (h->defaultSectionSize() != size) h->setDefaultSectionSize(size);
+    };
+    for (const TControlSizeRec &r : m_sizeTable) {
+        QWidget *w = r.Control;
+        if (!w) continue;
+        switch (r.kind) {
+        case TControlSizeRec::Kind::Grid: {
+            auto *g = static_cast<QTableWidget *>(w);
+            g->setFont(m_userFont);
+            std::vector<int> widths;
+            for (int c = 0; c < g->columnCount(); ++c) widths.push_back(g->isColumnHidden(c) ? -1 : g->columnWidth(c));
+            setDefault(g->verticalHeader(), f(g->verticalHeader()->defaultSectionSize()));
+            setDefault(g->horizontalHeader(), f(g->horizontalHeader()->defaultSectionSize()));
+            for (int c = 0; c < int(widths.size()); ++c)
+                if (widths[size_t(c)] >= 0) g->setColumnWidth(c, f(widths[size_t(c)]));
+            break;
+        }
+        case TControlSizeRec::Kind::StringGrid: {
+            auto *g = static_cast<QTableView *>(w);
+            setDefault(g->verticalHeader(), f(r.DefHeight));
+            for (int c = 0; c < int(r.ColWidths.size()); ++c)
+                if (r.ColWidths[size_t(c)] >= 0) g->setColumnWidth(c, f(r.ColWidths[size_t(c)]));
+            break;
+        }
+        case TControlSizeRec::Kind::ListView: {
+            QHeaderView *h = static_cast<QTreeView *>(w)->header();
+            for (int c = 0; c < int(r.ColWidths.size()); ++c)
+                if (r.ColWidths[size_t(c)] >= 0) h->resizeSection(c, f(r.ColWidths[size_t(c)]));
+            break;
+        }
+        case TControlSizeRec::Kind::Other:
             if (auto *b = qobject_cast<TxPlButton *>(w))
                 if (!b->Image().hasPicture()) {
                     b->setCaptionVertCenter(true);
                     b->Image().setVertCenter(true);
                 }
+            break;
         }
-        resize(sc(width()), sc(height()));
-        setUpdatesEnabled(true);
     }
+    setUpdatesEnabled(true);
     if (m_hasUserFont) setFont(m_userFont);
+}
+
+void TBSDI::buildSizeTable(double gridFactor)
+{
+    const QList<QWidget *> components = FormComponents(this);
+    if (int(components.size()) == m_sizeTableCount) return;
+    m_sizeTable.clear();
+    m_sizeTableCount = int(components.size());
+    auto columns = [](QHeaderView *h, auto hidden) {
+        std::vector<int> widths;
+        for (int c = 0; c < h->count(); ++c) widths.push_back(hidden(c) ? -1 : h->sectionSize(c));
+        return widths;
+    };
+    for (QWidget *w : components) {
+        TControlSizeRec r;
+        r.Control = w;
+        r.Tag = w->property("Tag").toInt();
+        if (auto *combo = qobject_cast<QComboBox *>(w)) r.ItemHeight = combo->count() > 0 ? combo->view()->sizeHintForRow(0) : 0;
+        if (auto *grid = qobject_cast<QTableWidget *>(w)) {
+            r.kind = TControlSizeRec::Kind::Grid;
+            grid->resize(int(grid->width() * gridFactor), int(grid->height() * gridFactor));
+            r.DefHeight = grid->verticalHeader()->defaultSectionSize();
+            r.DefWidth = grid->horizontalHeader()->defaultSectionSize();
+            r.ColWidths = columns(grid->horizontalHeader(), [grid](int c) { return grid->isColumnHidden(c); });
+        } else if (auto *table = qobject_cast<QTableView *>(w)) {
+            r.kind = TControlSizeRec::Kind::StringGrid;
+            r.DefHeight = table->verticalHeader()->defaultSectionSize();
+            r.DefWidth = table->horizontalHeader()->defaultSectionSize();
+            r.ColWidths = columns(table->horizontalHeader(), [table](int c) { return table->isColumnHidden(c); });
+        } else if (auto *list = qobject_cast<QTreeView *>(w)) {
+            r.kind = TControlSizeRec::Kind::ListView;
+            r.ColWidths = columns(list->header(), [list](int c) { return list->isColumnHidden(c); });
+        }
+        r.Left = w->x();
+        r.Top = w->y();
+        r.Width = w->width();
+        r.Height = w->height();
+        m_sizeTable.push_back(std::move(r));
+    }
+}
+
+// ---- period panels ----
+
+void TBSDI::InitKikanPanels()
+{
+    m_kikanPanelsDone = true;
+    const TACCINF &a = AccInf;
+    if (!a.KISHU.isValid() || !a.KIMATU.isValid()) return; // no company open
+    const bool firstQuarter = KikanMode > 0;
+    if (auto *p = findChild<TxKikanPanel16 *>(QStringLiteral("KikanPanel16"))) {
+        p->SetKikan(a.SIME, a.KISHU, a.KIMATU, a.KAISI);
+        if (firstQuarter) {
+            p->setKESSAN(false);
+            p->setRange(0, p->KikanMove() ? 2 : 0);
+        } else {
+            KikanStartIndex = MonthToPeriodIndex(a.KAISINO);
+            p->setRange(KikanStartIndex, p->KikanMove() ? 15 : KikanStartIndex);
+        }
+    }
+    if (auto *p = findChild<TxKikanPanel12 *>(QStringLiteral("KikanPanel12"))) {
+        p->SetKikan(a.SIME, a.KISHU, a.KIMATU, a.KAISI);
+        if (firstQuarter) {
+            p->setRange(0, p->KikanMove() ? 2 : 0);
+        } else {
+            const int start = a.KAISINO - 1;
+            p->setRange(start, p->KikanMove() ? 11 : start);
+        }
+    }
+    for (const QString &name : {QStringLiteral("KikanPanel4"), QStringLiteral("KikanPanel2")})
+        if (auto *p = findChild<TxKikanPanel4 *>(name)) {
+            p->SetKikan(a.SIME, a.KISHU, a.KIMATU, a.KAISI);
+            if (firstQuarter) p->setRange(0, 0);
+        }
 }
 
 bool TBSDI::event(QEvent *e)
@@ -389,7 +582,10 @@ void TBSDI::GetFormSize()
 
 void TBSDI::PutFormSize()
 {
-    if (!SaveFormSize || !DM || !DM->IBDatabaseDEF.connected()) return;
+    if (!SaveFormSize) return;
+    m_sizeTable.clear();
+    m_sizeTableCount = -1;
+    if (!DM || !DM->IBDatabaseDEF.connected()) return;
     const QSize mainSize = mainClientSize();
     const int fh = SystemDef.FrameHeight;
     int top, left, w, h;

@@ -7,11 +7,13 @@
 
 #include <QDialog>
 #include <QFont>
+#include <QList>
 #include <QPointer>
 
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QPlainTextEdit;
 class TxPlButton;
@@ -49,6 +51,42 @@ extern int MenuCallbackAnswer;
 extern bool ProcHistoryOpened;
 
 class QTableWidget;
+
+// How a control is docked in its parent, and the sides it keeps its distance
+// to when the parent resizes. Only the frame compensation of the base form
+// reads them; a control is undocked and anchored left and top unless set.
+enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAnchorSide { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+inline constexpr int AllAnchors = akLeft | akTop | akRight | akBottom;
+void SetControlAlign(QWidget *control, TAlign align);
+TAlign ControlAlign(const QWidget *control);
+void SetControlAnchors(QWidget *control, int anchors);
+int ControlAnchors(const QWidget *control);
+
+// A panel: a plain container widget (a QWidget or QFrame of no further class).
+bool IsPanel(const QWidget *w);
+// The controls of a form in creation order, depth first: the form's children
+// and, inside panels, group boxes and stacked pages, theirs. The inner parts
+// of a control (a grid's viewport, a combo box's list) are not among them.
+QList<QWidget *> FormComponents(QWidget *form);
+// Takes the frame offset d off a resizable form's controls: a left-docked
+// panel at the left edge narrows by d (one anchored on all sides elsewhere
+// widens by d); every other control moves d to the left (never below 0),
+// except the children of group boxes and the controls inside a panel named
+// "pnlSwkInA" or "pnlChoseiNasi" (through any depth of panels).
+void CompensateFrame(QWidget *form, int d);
+
+// One control of a form as it was laid out, before scaling. Grids and list
+// views keep their row height and column widths (-1 for a hidden column).
+struct TControlSizeRec {
+    enum class Kind { Other, Grid, StringGrid, ListView };
+    QPointer<QWidget> Control;
+    Kind kind = Kind::Other;
+    int Left = 0, Top = 0, Width = 0, Height = 0, Tag = 0;
+    int ItemHeight = 0; // combo boxes
+    int DefHeight = 0, DefWidth = 0;
+    std::vector<int> ColWidths;
+};
 
 // The operator's colours of a list grid.
 struct TGridColors {
@@ -91,6 +129,8 @@ public:
     int ScalePercent = 100;
     int AppliedScalePercent = 100;
     int FormTag = 50;
+    // The sixteen-cell start of the month in which the company's books begin.
+    int KikanStartIndex = 0;
 
     // The form's transaction on the company database (read committed, no wait).
     FbTransaction IBTransactionDAT;
@@ -105,6 +145,16 @@ public:
     void GetGamenValue();
     void PutGamenValue();
     static void ShowHintInMemo(QWidget *control, QPlainTextEdit *memo);
+    // Fills the period panels named "KikanPanel16", "KikanPanel12",
+    // "KikanPanel4" and "KikanPanel2" with the open company's fiscal year and
+    // sets their first choice. A subclass that adjusts its panels calls this
+    // once they exist and then makes its changes; otherwise the first show
+    // calls it. It runs once per form; without an open company it leaves the
+    // panels as they are.
+    void InitKikanPanels();
+
+    // The control sizes recorded at the first show (released when the bounds are saved).
+    const std::vector<TControlSizeRec> &sizeTable() const { return m_sizeTable; }
 
     int formPpi() const { return m_ppi; }
     QSize designSize() const { return m_designSize; }
@@ -136,6 +186,7 @@ protected:
     virtual bool FormKeyUp(int key, Qt::KeyboardModifiers modifiers);
 
 private:
+    void buildSizeTable(double gridFactor);
     void applyScaling();
     void onFocusChanged(QWidget *old, QWidget *now);
 
@@ -147,4 +198,7 @@ private:
     QSize m_designSize;
     int m_ppi = 96;
     bool m_closing = false;
+    bool m_kikanPanelsDone = false;
+    std::vector<TControlSizeRec> m_sizeTable;
+    int m_sizeTableCount = -1;
 };

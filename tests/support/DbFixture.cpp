@@ -44,6 +44,7 @@ void DbFixture::TearDown()
     StartMode = 0;
     Edition = 0;
     OptionalMenu = false;
+    KikanMode = 0;
     DataVersionText.clear();
     ResetConnectionLost();
     SetTerminateHook(nullptr);

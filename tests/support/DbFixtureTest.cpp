@@ -39,6 +39,7 @@ TEST(DbFixtureTest, TearDownPutsTheProcessWideRecordsBack)
         {"StartMode", [] { StartMode = 1; }, [] { return StartMode == 0; }},
         {"Edition", [] { Edition = 1; }, [] { return Edition == 0; }},
         {"OptionalMenu", [] { OptionalMenu = true; }, [] { return !OptionalMenu; }},
+        {"KikanMode", [] { KikanMode = 1; }, [] { return KikanMode == 0; }},
         {"DataVersionText", [] { DataVersionText = QStringLiteral("4.0.2"); }, [] { return DataVersionText.isEmpty(); }},
         {"RunProcessHook", [] { RunProcessHook = [](const QString &, int, const QString &) { return 0; }; },
          [] { return !RunProcessHook; }},
