@@ -169,9 +169,15 @@ TEST_F(DbUpdateRunTest, EveryStepDoneStampsTheNewestVersionAndClosesWithOne)
     box.cboxAgree->setChecked(true);
     // The backup is taken before the first step, where the steps can see it.
     QStringList seenBeforeSteps;
+    bool guarded = false;
     g_duringStep = [&] {
         if (QFileInfo::exists(backupPath())) seenBeforeSteps << QFileInfo(backupPath()).fileName();
         screenshot(box, QStringLiteral("dbupdate-running"));
+        // A second OK, Cancel or closing while the run is under way change nothing.
+        box.btnOkClick();
+        box.btnCancelClick();
+        box.close();
+        guarded = box.Running() && box.isVisible() && g_ran == QList<int>({1});
     };
     g_failAt = 1; // no failure kind: the hook only
     box.btnOk->click();
@@ -184,6 +190,8 @@ TEST_F(DbUpdateRunTest, EveryStepDoneStampsTheNewestVersionAndClosesWithOne)
     EXPECT_EQ(box.DbVersion(), TDbVersionRec({12, 0, 5}));
     EXPECT_EQ(box.FirstIndex(), -1);
     EXPECT_EQ(seenBeforeSteps, QStringList({QStringLiteral("dataup.fbk")}));
+    EXPECT_TRUE(guarded);
+    EXPECT_FALSE(box.Running());
     EXPECT_FALSE(QFileInfo::exists(backupPath())); // the work backup is deleted
     // The data set is connected again, as the program held it.
     EXPECT_TRUE(dm->IBDatabaseDAT.connected());
