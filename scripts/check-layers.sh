@@ -19,7 +19,7 @@ declare -A below=(
   [app]="platform core dbaccess framework dbupdate print datasets comm"
   [dbudr]=""
 )
-no_widgets="platform core dbaccess dbupdate"
+no_widgets="platform core dbaccess"
 
 status=0
 for dir in "$src"/*/; do

@@ -2,7 +2,12 @@
 // The schema upgrade: the registered upgrade steps of the system database and of
 // company databases, the version test that tells whether a database still needs
 // steps, and the runner that hands a step's script to the Firebird SQL tool.
+#include "dbaccess/BackupRestoreThread.h"
+#include "framework/MessageDlg2.h"
+
 #include <QDateTime>
+#include <QDialog>
+#include <QIcon>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,6 +15,15 @@
 #include <compare>
 #include <functional>
 #include <vector>
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QTableWidget;
+class QTextEdit;
+class TxAnimeProgressDialog;
 
 // A step function: writes the step's script, runs it and returns a result code.
 using TDbUpdateProc = int (*)();
@@ -56,15 +70,21 @@ int DbUpdateScriptUnavailable();
 int UserDbUpdate011();
 int UserDbUpdate402();
 
-// The schema-upgrade dialog without its window: it registers every step when it
-// is created, and SetUpdateList prepares it for one database and tells whether
-// that database still needs steps. Nothing here shows a window.
-class TDbUpdateBox
+// The schema-upgrade dialog. It registers every step when it is created;
+// SetUpdateList prepares it for one database and tells whether that database
+// still needs steps (the data-selection screen asks only this and never shows
+// it). Shown modally, it lists the pending steps, asks the operator to agree,
+// refuses while others use the database, backs the database up, runs the
+// steps one after another, puts the backup back when a step fails, and closes
+// with 1 after a successful run, 2 after Cancel and 4 after OK otherwise.
+class TDbUpdateBox : public QDialog
 {
+    Q_OBJECT
 public:
-    TDbUpdateBox();
-    TDbUpdateBox(const TDbUpdateBox &) = delete;
-    TDbUpdateBox &operator=(const TDbUpdateBox &) = delete;
+    explicit TDbUpdateBox(QWidget *parent = nullptr);
+    // A dialog over other step lists than the registered ones.
+    TDbUpdateBox(TArrayDbUpdateListRec systemList, TArrayDbUpdateListRec dataList, QWidget *parent = nullptr);
+    ~TDbUpdateBox() override;
 
     // kind 0 the system database, 1 a company database. A version text
     // "major.minor.revision" is taken as the database version; an empty text
@@ -77,6 +97,14 @@ public:
     // is not a number counts 0.
     void SetDbVersionText(const QString &text);
 
+    // Backup, the pending steps, and the restore after a failed step: 1 every
+    // step succeeded, 0 a step failed and the database is as before, -1
+    // nothing ran (nothing pending, or the backup failed) or the restore failed.
+    int ExecuteUpdate();
+    // The operators logged on to the system database in the operator's group,
+    // other than the operator himself: "[ %.4d ]:  %s" and "\r" each.
+    QString GetUseOperatorList();
+
     bool UpdateNeeded() const { return FUpdateNeeded; }
     bool UpdateOk() const { return FUpdateOk; }
     int DbKind() const { return FDbKind; }
@@ -88,33 +116,54 @@ public:
     const TArrayDbUpdateListRec &SystemList() const { return FSystemList; }
     const TArrayDbUpdateListRec &DataList() const { return FDataList; }
     const TArrayDbUpdateListRec &CurrentList() const { return *FCurrentList; }
+    // The backup of the last run ("dataup.fbk" in the temporary folder).
+    QString BackupFile() const { return FBackupFile; }
+    // The result record of the last backup or restore job.
+    const TErrInfomation &JobResult() const { return FJobResult; }
+    // True while a run is under way.
+    bool Running() const { return FRunTag != 0; }
 
-    // What the dialog shows for the prepared database.
-    struct TListColumn {
-        QString Caption;
-        int Width = 0;
-    };
-    struct TListRow {
-        QString Caption; // "major.minor.revision"
-        QString Title;
-        QString Status;  // empty until the step ran
-    };
-    QList<TListColumn> Columns;
-    QList<TListRow> Rows;
-    QString Description; // of the selected row
-    QString Title1, Title2, Title3;
-    bool AgreeVisible = false;
-    bool AgreeChecked = false;
-    bool CancelVisible = false;
-    bool OkEnabled = true;
-
+    // Handlers.
+    void btnOkClick();
+    void btnCancelClick();
     // The agreement box enables OK while it is checked; without it OK is enabled.
     void cboxAgreeClick();
     // Shows the description of the step of a list row.
     void ListView1SelectItem(int row);
 
+    // Controls (objectName = the name).
+    QLabel *ImageRed = nullptr;
+    QLabel *ImageGrn = nullptr;
+    QLabel *lblTitle1 = nullptr;
+    QTableWidget *ListView1 = nullptr; // "Ver.", "説明", "状況"
+    QTextEdit *RichEdit1 = nullptr;
+    QCheckBox *cboxAgree = nullptr;
+    QLabel *lblTitle2 = nullptr;
+    QLabel *lblTitle3 = nullptr;
+    QFrame *pnlProgress = nullptr;
+    QLabel *Label1 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QPushButton *btnOk = nullptr;
+    QPushButton *btnCancel = nullptr;
+    TxAnimeProgressDialog *xAnimeProgressDialog1 = nullptr;
+    // Status images: 0 done, 1 failed.
+    QIcon ImageList1[2];
+
+    // The status text of a list row ("完了", "失敗", "ﾌｧｲﾙ不足" or empty).
+    QString RowStatus(int row) const;
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void reject() override; // Esc and the close button act as Cancel
+
 private:
+    void buildControls();
     void arrangeForKind();
+    void setRowStatus(int row, const QString &text, int image);
+    // Runs one backup or restore job behind the progress window.
+    bool runJob(int mode, const QString &caption, const QString &info, const QString &dbPath);
+    void showFailureBox();
 
     quint8 FDbKind = 0;
     TArrayDbUpdateListRec FSystemList;
@@ -127,17 +176,28 @@ private:
     int FLastIndex = 0;
     int FBackupCount = 0;
     bool FUpdateOk = false;
+    QString FBackupFile;
+    TErrInfomation FJobResult;
+    TMessage2InfoRec FErrorBox;
+    int FRunTag = 0; // the OK button's tag: 1 while a run is under way
 };
 
 // Runs the script "vqzdataup.sql" of the work folder through the Firebird SQL
-// tool and judges the tool's output; the version text names the step in the
-// failure message. Result 1, 16, 17 or 18.
+// tool and judges the run; the version text names the step in the failure
+// message. Result 1, 16, 17 or 18. The run fails (16) when an output of more
+// than two lines holds "failed" or "Error", and also when the tool ended with
+// an error, was killed, or left no output at all. The output kept in the
+// error files has the database password masked.
 int RunIsqlScript(const QString &versionText);
 
 // Appends the tool's output lines to "ErrDataup.log" in the log folder.
 void AppendErrorLog(const QStringList &lines);
 
-// The tool's output of the last run (its file is deleted after the run).
+// The text with every password of a CONNECT statement, and the database
+// password itself, replaced by asterisks.
+QString MaskPasswords(const QString &text);
+
+// The tool's output of the last run, password masked (its file is deleted after the run).
 QStringList LastIsqlOutput();
 
 // The Firebird SQL tool: the path set with SetIsqlToolPath, else "isql-fb" on

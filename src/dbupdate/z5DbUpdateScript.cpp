@@ -1,6 +1,9 @@
 #include "dbupdate/z5DbUpdateScript.h"
 
 #include "core/FileUtils.h"
+#include "dbaccess/DataModule.h"
+#include "dbaccess/ErrorHandler.h"
+#include "dbaccess/FbClient.h"
 #include "dbaccess/Globals.h"
 #include "dbupdate/z5DbUpdate.h"
 #include "platform/Cp932.h"
@@ -154,4 +157,74 @@ int TDbUpdateScript::Run() const
 {
     Save(ExcludePathDelim(SystemDef.WinTempDir) + QStringLiteral("/vqzdataup.sql"));
     return RunIsqlScript(VersionText());
+}
+
+// ---- pre-steps and post-steps ------------------------------------------------
+
+namespace {
+
+// The step's database, connected for the work and disconnected again when it
+// goes out of scope.
+class StepConnection
+{
+public:
+    explicit StepConnection(TDbUpdateTarget target)
+        : m_target(target)
+    {
+        if (!DM) throw platform::Error(QStringLiteral("データベースに接続できません。"));
+        const bool system = target == TDbUpdateTarget::System;
+        query = DM->CreateAccSQL(system ? QStringLiteral("ACCDEF") : QStringLiteral("ACCDAT"), false);
+        const bool connected = system ? DM->fnAccDefConnected(SystemDef.HostName, true)
+                                      : DM->fnAccDatConnected(SystemDef.HostName, SystemDef.DataDir, false);
+        if (!connected)
+            throw platform::Error(QStringLiteral("データベース(%1)に接続できません。")
+                                      .arg(system ? SystemDef.SysDir : SystemDef.DataDir));
+    }
+    ~StepConnection()
+    {
+        query.reset();
+        if (m_target == TDbUpdateTarget::System)
+            DM->IBDatabaseDEF.close();
+        else
+            DM->fnAccDatDisConnected(SystemDef.DataDir, false, false);
+    }
+    StepConnection(const StepConnection &) = delete;
+    StepConnection &operator=(const StepConnection &) = delete;
+
+    std::unique_ptr<FbQuery> query;
+
+private:
+    TDbUpdateTarget m_target;
+};
+
+} // namespace
+
+void ExecEach(FbQuery &q, const QStringList &statements)
+{
+    for (const QString &sql : statements) {
+        q.setSql(sql);
+        q.execSQL();
+        q.setSql(QString());
+    }
+}
+
+void RunPreStep(TDbUpdateTarget target, const TDbStepWork &work)
+{
+    StepConnection db(target);
+    TransactionGuard g(*db.query->Transaction);
+    work(*db.query);
+    g.commit();
+}
+
+int RunPostStep(TDbUpdateTarget target, const TDbStepWork &work)
+{
+    try {
+        StepConnection db(target);
+        // What ran before an error is kept.
+        TransactionGuard g(*db.query->Transaction, TransactionGuard::Exit::Commit);
+        work(*db.query);
+        return DbUpdateDone;
+    } catch (const std::exception &) {
+        return DbUpdatePostStepError;
+    }
 }

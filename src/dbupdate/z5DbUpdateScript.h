@@ -10,6 +10,8 @@
 
 #include <functional>
 
+class FbQuery;
+
 enum class TDbUpdateTarget { System, Company };
 
 // The value with every apostrophe doubled, so that it stays one SQL string literal.
@@ -61,3 +63,20 @@ private:
     TDbUpdateTarget m_target;
     int m_major, m_minor1, m_minor2;
 };
+
+// The work a step does on its database from inside the program: a pre-step
+// before its script is written (what it learns steers the step's rules), a
+// post-step after the script succeeded. Both get a statement on the step's
+// database ("ACCDEF" or "ACCDAT"), connected for the work alone (a company
+// database without marking it in use), in a transaction started unless one is
+// active; afterwards the database is disconnected, also after an error.
+using TDbStepWork = std::function<void(FbQuery &q)>;
+
+// A pre-step: the work is committed when it ends; an error rolls it back and
+// goes on to the caller (the runner reports it and counts the step failed).
+void RunPreStep(TDbUpdateTarget target, const TDbStepWork &work);
+// A post-step: 1, or 19 when the work raised an error; the statements executed
+// before the error stay committed.
+int RunPostStep(TDbUpdateTarget target, const TDbStepWork &work);
+// Executes the statements one after another, each on its own.
+void ExecEach(FbQuery &q, const QStringList &statements);

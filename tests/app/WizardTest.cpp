@@ -13,7 +13,10 @@
 #include "core/FileUtils.h"
 #include "dbaccess/Globals.h"
 #include "datasets/DataSentaku.h"
+#include "datasets/DataSentakuList.h"
 #include "datasets/Logon.h"
+#include "dbupdate/z5DbUpdate.h"
+#include "dbupdate/z5DbUpdateScript.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/ProcessForm.h"
 #include "framework/xKeyControls.h"
@@ -33,6 +36,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QPlainTextEdit>
+#include <QCheckBox>
+#include <QPushButton>
 #include <QTableWidget>
 
 #include <deque>
@@ -811,6 +816,87 @@ TEST_F(ProgramTest, FromLoginThroughTheDataSelectionScreenToTheFile)
     EXPECT_EQ(statusOf(1), QStringLiteral("1"));     // released when the wizard closed
     expectTheExpectedFile(out, 1);
     EXPECT_TRUE(boxes.allAnswered());
+}
+
+// The company step 11.0.0 as its script files will hold it: stamped first.
+static int StandInStep1100()
+{
+    TDbUpdateScript script(TDbUpdateTarget::Company, 11, 0, 0);
+    script.BeginStampFirst(true);
+    script.Add(QStringLiteral("SELECT COUNT(*) FROM ACCDEF1;"));
+    script.EndStampFirst();
+    return script.Run();
+}
+
+// A company data set still on 10.0.5: the upgrade dialog lists its one
+// pending step and runs it through the SQL tool; the data set is then listed
+// for the wizard, opened and exported.
+TEST_F(ProgramTest, AnOldDataSetUpgradedByTheDialogIsOpenedAndExported)
+{
+    if (FindIsqlTool().isEmpty()) GTEST_SKIP() << "the Firebird SQL tool (isql-fb) is not installed";
+    ProcessRegistry() = saved; // the real data-selection screen
+    makeCompany();
+    setCompanyVersion(root.companyDir, 10, 0, 5);
+    ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+    describeDataSet(1, QStringLiteral("サンプル商事"), 1, 10, 0, QStringLiteral("A001"));
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET VER_MINOR2=5,VER_TEXT='10.0.5' WHERE REC=1"));
+
+    // The data set as the program holds it when the dialog runs.
+    SystemDef.DataDir = root.companyDir;
+    SystemDef.TempDir = root.root + QStringLiteral("/temp-data");
+    SystemDef.SqlDir = QStringLiteral(PROJECT_RESOURCES_DIR "/sqlsteps");
+    InstallDataListRowUpdater();
+    TArrayDbUpdateListRec steps = UserDbUpdateSteps();
+    // Until the step's script files are carried, a stand-in writes its script.
+    if (steps.back().UpdateProc == &DbUpdateScriptUnavailable) steps.back().UpdateProc = &StandInStep1100;
+    ScriptedMessages boxes;
+    {
+        TDbUpdateBox box(SystemDbUpdateSteps(), steps);
+        ASSERT_TRUE(dm->fnAccDatConnected(QString(), root.companyDir, false));
+        box.SetUpdateList(1, QString());
+        ASSERT_EQ(box.ListView1->rowCount(), 1);
+        EXPECT_EQ(box.ListView1->item(0, 0)->text(), QStringLiteral("11.0.0"));
+        EXPECT_EQ(box.ListView1->item(0, 1)->text(), QStringLiteral("取引明細ファイルのインポートの機能強化 他"));
+        box.show();
+        box.cboxAgree->setChecked(true);
+        screenshot(box, QStringLiteral("dbupdate-1100"));
+        box.btnOk->click();
+        EXPECT_EQ(box.result(), 1);
+        EXPECT_EQ(box.RowStatus(0), QStringLiteral("完了"));
+        screenshot(box, QStringLiteral("dbupdate-1100-done"));
+    }
+    EXPECT_EQ(scalar(QStringLiteral("ACCDAT"), QStringLiteral("SELECT MAJOR||'.'||MINOR1||'.'||MINOR2 FROM ACCVERSION WHERE REC=1")),
+              QStringLiteral("11.0.0"));
+    // Closing the upgraded data set wrote its list row.
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT VER_MAJOR||'.'||VER_MINOR1||'.'||VER_MINOR2 FROM DATALIST WHERE REC=1")),
+              QStringLiteral("11.0.0"));
+    dm->fnAccDatDisConnected(root.companyDir, false, false);
+    dm->IBDatabaseDEF.close(); // the login opens it
+
+    QStringList listed;
+    selections.push_back([&](TDataSentakuBox &box) {
+        listed = listedData(box);
+        choose(box, QStringLiteral("サンプル商事"));
+    });
+    const QString out = testenv::freshDir(QStringLiteral("upgraded")) + QStringLiteral("/RC25.xml");
+    const int rc = runProgram({}, true, [&](TForm1 &f) {
+        f.Wizard1->NextClick(f.Button2);
+        f.btnDataSentaku->click();
+        ASSERT_TRUE(f.DataSetOpen);
+        f.Wizard1->NextClick(f.Button2);
+        ASSERT_EQ(pageOf(f), QStringLiteral("page4"));
+        f.Edit4a->setText(out);
+        f.Wizard1->NextClick(f.Button2);
+        ASSERT_EQ(pageOf(f), QStringLiteral("page5"));
+        boxes.answer(mrOk);
+        f.Wizard1->NextClick(f.Button2); // finish
+    });
+    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(listed, QStringList({QStringLiteral("サンプル商事")}));
+    EXPECT_TRUE(selections.empty());
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown.last().text, QStringLiteral("中間ファイルが作成されました。\r"));
+    expectTheExpectedFile(out, 1);
 }
 
 TEST_F(ProgramTest, EscAfterARefusalLeavesTheOtherOperatorsDataSetAlone)

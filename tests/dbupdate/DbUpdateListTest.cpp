@@ -7,6 +7,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QCheckBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTextEdit>
+
 #include <cctype>
 #include <ostream>
 #include <string>
@@ -16,6 +23,18 @@ namespace {
 QString versionText(const TDbUpdateListRec &rec)
 {
     return QStringLiteral("%1.%2.%3").arg(rec.Major).arg(rec.Minor1).arg(rec.Minor2);
+}
+
+QString cell(const TDbUpdateBox &box, int row, int column)
+{
+    const QTableWidgetItem *it = box.ListView1->item(row, column);
+    return it ? it->text() : QString();
+}
+
+// The description box shows the step's lines ("\r" in the step's text).
+QString shownDescription(const TDbUpdateBox &box)
+{
+    return box.RichEdit1->toPlainText().replace(u'\n', u'\r');
 }
 
 const TDbUpdateListRec &step(const TArrayDbUpdateListRec &list, const QString &version)
@@ -107,18 +126,20 @@ TEST_P(VersionTestCases, FindsTheFirstPendingStep)
         EXPECT_EQ(box.FirstIndex(), -1);
         EXPECT_EQ(box.LastIndex(), -1);
         EXPECT_EQ(box.BackupCount(), 0);
-        EXPECT_TRUE(box.Rows.isEmpty());
+        EXPECT_EQ(box.ListView1->rowCount(), 0);
         return;
     }
     ASSERT_TRUE(box.UpdateNeeded());
     const TDbUpdateListRec &first = box.CurrentList()[size_t(box.FirstIndex())];
     EXPECT_EQ(versionText(first), QString::fromUtf8(c.firstPending));
     EXPECT_EQ(box.LastIndex(), int(box.CurrentList().size()) - 1);
-    EXPECT_EQ(box.Rows.size(), c.rows);
+    EXPECT_EQ(box.ListView1->rowCount(), c.rows);
     EXPECT_EQ(box.BackupCount(), c.backups);
-    EXPECT_EQ(box.Rows.front().Caption, QString::fromUtf8(c.firstPending));
-    EXPECT_EQ(box.Rows.front().Title, first.Title);
-    EXPECT_EQ(box.Description, first.Description); // the first row is selected
+    EXPECT_EQ(cell(box, 0, 0), QString::fromUtf8(c.firstPending));
+    EXPECT_EQ(cell(box, 0, 1), first.Title);
+    EXPECT_EQ(cell(box, 0, 2), QString());
+    EXPECT_EQ(box.ListView1->currentRow(), 0);
+    EXPECT_EQ(shownDescription(box), first.Description); // the first row is selected
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -158,27 +179,43 @@ TEST_F(DbUpdateListTest, TheDialogIsArrangedForTheKind)
 {
     TDbUpdateBox box;
     box.SetUpdateList(1, QStringLiteral("10.0.5"));
-    EXPECT_EQ(box.Title1, QStringLiteral("会計データの更新を行います。"));
-    EXPECT_EQ(box.Title2, QStringLiteral("バックアップを取得せずに、この処理を行うと元に戻すことが出来ません。"));
-    EXPECT_EQ(box.Title3, QStringLiteral("必ずバックアップを取得後に実行することを強く推奨します。"));
-    EXPECT_TRUE(box.AgreeVisible);
-    EXPECT_TRUE(box.CancelVisible);
-    EXPECT_FALSE(box.OkEnabled); // until the operator agrees
-    box.AgreeChecked = true;
-    box.cboxAgreeClick();
-    EXPECT_TRUE(box.OkEnabled);
-    ASSERT_EQ(box.Columns.size(), 3);
-    EXPECT_EQ(box.Columns[0].Caption, QStringLiteral("Ver."));
-    EXPECT_EQ(box.Columns[1].Caption, QStringLiteral("説明"));
+    EXPECT_EQ(box.windowTitle(), QStringLiteral("データベースの更新"));
+    EXPECT_EQ(box.lblTitle1->text(), QStringLiteral("会計データの更新を行います。"));
+    EXPECT_EQ(box.lblTitle2->text(), QStringLiteral("バックアップを取得せずに、この処理を行うと元に戻すことが出来ません。"));
+    EXPECT_EQ(box.lblTitle3->text(), QStringLiteral("必ずバックアップを取得後に実行することを強く推奨します。"));
+    EXPECT_TRUE(box.cboxAgree->isVisibleTo(&box));
+    EXPECT_EQ(box.cboxAgree->text(), QStringLiteral("データの更新に同意します。"));
+    EXPECT_TRUE(box.btnCancel->isVisibleTo(&box));
+    EXPECT_TRUE(box.ImageGrn->isVisibleTo(&box));
+    EXPECT_FALSE(box.ImageRed->isVisibleTo(&box));
+    EXPECT_LT(box.btnOk->x(), box.btnCancel->x());
+    EXPECT_FALSE(box.btnOk->isEnabled()); // until the operator agrees
+    box.cboxAgree->setChecked(true);
+    EXPECT_TRUE(box.btnOk->isEnabled());
+    box.cboxAgree->setChecked(false);
+    EXPECT_FALSE(box.btnOk->isEnabled());
+    ASSERT_EQ(box.ListView1->columnCount(), 3);
+    const QStringList headers = {QStringLiteral("Ver."), QStringLiteral("説明"), QStringLiteral("状況")};
+    const int widths[] = {60, 280, 80};
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(box.ListView1->horizontalHeaderItem(c)->text(), headers[c]);
+        EXPECT_EQ(box.ListView1->columnWidth(c), widths[c] * box.logicalDpiX() / 96);
+    }
 
     box.SetUpdateList(0, QStringLiteral("9.0.4"));
-    EXPECT_EQ(box.Title1, QStringLiteral("システムデータの更新を行います。"));
-    EXPECT_TRUE(box.Title2.isEmpty());
-    EXPECT_FALSE(box.AgreeVisible);
-    EXPECT_FALSE(box.CancelVisible);
-    EXPECT_TRUE(box.OkEnabled);
-    EXPECT_EQ(box.Rows.front().Caption, QStringLiteral("10.0.4"));
-    EXPECT_EQ(box.Description, QStringLiteral("１）オペレータの種類に承認者を追加しました。"));
+    EXPECT_EQ(box.lblTitle1->text(), QStringLiteral("システムデータの更新を行います。"));
+    EXPECT_TRUE(box.lblTitle2->text().isEmpty());
+    EXPECT_FALSE(box.cboxAgree->isVisibleTo(&box));
+    EXPECT_FALSE(box.btnCancel->isVisibleTo(&box));
+    EXPECT_TRUE(box.ImageRed->isVisibleTo(&box));
+    EXPECT_TRUE(box.btnOk->isEnabled());
+    EXPECT_EQ(cell(box, 0, 0), QStringLiteral("10.0.4"));
+    EXPECT_EQ(shownDescription(box), QStringLiteral("１）オペレータの種類に承認者を追加しました。"));
+
+    // Choosing a row shows its step's description.
+    box.SetUpdateList(1, QStringLiteral("10.0.4"));
+    box.ListView1->setCurrentCell(1, 0);
+    EXPECT_EQ(shownDescription(box), box.DataList().back().Description);
 }
 
 struct TextCase {
@@ -276,7 +313,7 @@ TEST_F(DbVersionReadTest, CompanyAndSystemVersionsComeFromTheirDatabases)
     exec(QStringLiteral("ACCDAT"), QStringLiteral("DELETE FROM ACCVERSION"));
     box.SetUpdateList(1, QString());
     EXPECT_EQ(box.DbVersion(), TDbVersionRec());
-    EXPECT_EQ(box.Rows.size(), 55);
+    EXPECT_EQ(box.ListView1->rowCount(), 55);
     EXPECT_EQ(box.BackupCount(), 51);
 
     dm->fnAccDatDisConnected(root.companyDir, false, false);

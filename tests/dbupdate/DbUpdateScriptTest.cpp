@@ -59,6 +59,16 @@ protected:
         QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
         return path;
     }
+    // A stand-in for the SQL tool that runs the given shell lines; "$OUT" is
+    // the file named after "-o".
+    QString scriptedTool(const QByteArray &body)
+    {
+        const QString path = base + QStringLiteral("/scripted-isql");
+        testenv::writeFile(path, "#!/bin/sh\nOUT=\nwhile [ $# -gt 0 ]; do\n  if [ \"$1\" = -o ]; then OUT=\"$2\"; fi\n  shift\ndone\n" +
+                                     body + "\n");
+        QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return path;
+    }
 
     QString base;
 };
@@ -258,4 +268,78 @@ TEST_F(DbUpdateScriptTest, FailingStatementThroughTheRealTool)
     EXPECT_EQ(script.Run(), DbUpdateToolError);
     EXPECT_TRUE(LastIsqlOutput().join(u'\n').contains(QStringLiteral("NO_SUCH_TABLE")));
     EXPECT_EQ(boxes.shown.size(), 1);
+}
+
+// However the tool ends, a run that did not end normally with an output is a
+// failed step: its error, its death or its silence is kept in the error files.
+TEST_F(DbUpdateScriptTest, HowTheToolEndedDecidesBesideItsOutput)
+{
+    struct Case {
+        const char *name;
+        QByteArray body;
+        int result;
+        QString lastLine; // of ErrDataup.txt, for a failure
+    };
+    const QByteArray three = "printf 'CONNECT ...;\\nSELECT 1;\\nEXIT;\\n' > \"$OUT\"";
+    const Case cases[] = {
+        {"clean", three + "\nexit 0", DbUpdateDone, QString()},
+        {"two lines of Error pass", "printf 'Error\\nStatement failed\\n' > \"$OUT\"", DbUpdateDone, QString()},
+        {"error exit", three + "\nexit 1", DbUpdateToolError,
+         QStringLiteral("(SQLツールがエラーで終了しました。終了コード 1)")},
+        {"killed", three + "\nkill -9 $$", DbUpdateToolError, QStringLiteral("(SQLツールが異常終了しました。)")},
+        {"no output file", "exit 0", DbUpdateToolError, QStringLiteral("(SQLツールの出力がありません。)")},
+        {"empty output file", ": > \"$OUT\"", DbUpdateToolError, QStringLiteral("(SQLツールの出力が空です。)")},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        SetIsqlToolPath(scriptedTool(c.body));
+        testenv::writeFile(scriptPath(), "EXIT;\r\n");
+        QFile::remove(SystemDef.LogDir + QStringLiteral("/ErrDataup.txt"));
+        ScriptedMessages boxes;
+        if (c.result == DbUpdateToolError) boxes.answer(mrOk);
+        EXPECT_EQ(RunIsqlScript(QStringLiteral("11.0.0")), c.result);
+        EXPECT_FALSE(QFileInfo::exists(scriptPath()));
+        EXPECT_FALSE(QFileInfo::exists(SystemDef.WinTempDir + QStringLiteral("/vqzdataup.log")));
+        if (c.result == DbUpdateToolError) {
+            ASSERT_EQ(boxes.shown.size(), 1);
+            EXPECT_EQ(boxes.shown[0].text, QStringLiteral("Ver 11.0.0のデータベース更新に失敗しました。"));
+            const QString kept = platform::fromCp932(testenv::readFile(SystemDef.LogDir + QStringLiteral("/ErrDataup.txt")));
+            EXPECT_TRUE(kept.endsWith(c.lastLine + QStringLiteral("\r\n"))) << kept.toStdString();
+            const QString log = platform::fromCp932(testenv::readFile(SystemDef.LogDir + QStringLiteral("/ErrDataup.log")));
+            EXPECT_TRUE(log.endsWith(c.lastLine + QStringLiteral("\r\n")));
+        } else {
+            EXPECT_TRUE(boxes.shown.isEmpty());
+            EXPECT_FALSE(QFileInfo::exists(SystemDef.LogDir + QStringLiteral("/ErrDataup.txt")));
+        }
+    }
+}
+
+// The tool echoes the CONNECT statement with the password: the error files
+// and the kept output never hold it.
+TEST_F(DbUpdateScriptTest, ThePasswordIsMaskedInTheErrorFiles)
+{
+    SystemDef.DbPassword = QStringLiteral("s3cr'et");
+    const QByteArray output = "CONNECT '/srv/dorvel/data/0001/vqacc.fdb' USER 'DORVEL' PASSWORD 's3cr''et';\n"
+                              "connect \"/srv/x/vqacc.fdb\" user 'DORVEL' password \"s3cr'et\";\n"
+                              "ALTER TABLE X ADD Y INTEGER;\n"
+                              "Statement failed, SQLSTATE = 42S02\n"
+                              "-s3cr'et\n";
+    SetIsqlToolPath(fakeTool(output));
+    testenv::writeFile(scriptPath(), "EXIT;\r\n");
+    ScriptedMessages boxes;
+    boxes.answer(mrOk);
+    ASSERT_EQ(RunIsqlScript(QStringLiteral("10.0.5")), DbUpdateToolError);
+    const QByteArray kept = testenv::readFile(SystemDef.LogDir + QStringLiteral("/ErrDataup.txt"));
+    const QByteArray log = testenv::readFile(SystemDef.LogDir + QStringLiteral("/ErrDataup.log"));
+    for (const QByteArray &text : {kept, log, LastIsqlOutput().join(u'\n').toUtf8()}) {
+        EXPECT_FALSE(text.contains("s3cr")) << text.constData();
+        EXPECT_TRUE(text.contains("USER 'DORVEL' PASSWORD '********';")) << text.constData();
+        EXPECT_TRUE(text.contains("password '********';")) << text.constData();
+        EXPECT_TRUE(text.contains("Statement failed, SQLSTATE = 42S02"));
+    }
+    // A password too short to be told from the text around it is masked in
+    // the CONNECT statement only.
+    SystemDef.DbPassword = QStringLiteral("ab");
+    EXPECT_EQ(MaskPasswords(QStringLiteral("CONNECT 'x' USER 'U' PASSWORD 'ab';\rTABLE ab")),
+              QStringLiteral("CONNECT 'x' USER 'U' PASSWORD '********';\rTABLE ab"));
 }
