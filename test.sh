@@ -24,4 +24,5 @@ if [ "$server" != none ]; then
 fi
 
 cd "$build"
-ctest --output-on-failure --parallel "$(nproc)" "$@"
+# A test that hangs fails after ten minutes instead of holding the run.
+ctest --output-on-failure --parallel "$(nproc)" --timeout 600 "$@"
