@@ -45,16 +45,9 @@ constexpr int kPaperTop = 10;     // the sheet's distance from the top of the sc
 constexpr int kBottomMargin = 22; // the margin kept below the sheet
 constexpr int kRightMargin = 14;  // and right of it
 
-QString errorText(const std::exception &e)
-{
-    if (const auto *p = dynamic_cast<const platform::Error *>(&e))
-        return p->message();
-    return QString::fromLocal8Bit(e.what());
-}
-
 void logFailure(const char *operation, const std::exception &e)
 {
-    WriteErrorLog(QStringLiteral("%1:%2").arg(QString::fromUtf8(operation), errorText(e)));
+    WriteErrorLog(QStringLiteral("%1:%2").arg(QString::fromUtf8(operation), exceptionText(e)));
 }
 
 // ---- tool-bar pictures ---------------------------------------------------------------
@@ -211,6 +204,12 @@ QIcon glyphIcon(Glyph g)
     }
     p.end();
     return QIcon(pm);
+}
+
+// The zoom step as the per cent it shows: 10 is "100%".
+QString zoomText(int zoom)
+{
+    return QString::number(zoom * 10) + u'%';
 }
 
 // A hint "short|long" shows its short part.
@@ -514,7 +513,7 @@ void TImageDispForm::FormCreate()
     try {
         CloseResult = PrevPaper->isVisibleTo(this) ? 0 : 1;
         m_zoom = P512Def().Zoom;
-        DispZoom->setText(QStringLiteral("%1%2").arg(m_zoom * 10).arg(u'%'));
+        DispZoom->setText(zoomText(m_zoom));
         InitPageCounts();
         Engine().PageNumber = Engine().CurrentPage;
         FormResize();
@@ -522,7 +521,7 @@ void TImageDispForm::FormCreate()
         const int n = fittedZoom();
         if (n > 0) {
             m_zoom = n;
-            DispZoom->setText(QStringLiteral("%1%2").arg(m_zoom * 10).arg(u'%'));
+            DispZoom->setText(zoomText(m_zoom));
             FormResize();
         }
         loadPageOrientations();
@@ -614,7 +613,7 @@ void TImageDispForm::FormResize()
 
 void TImageDispForm::ZoomDisp()
 {
-    DispZoom->setText(QStringLiteral("%1%2").arg(m_zoom * 10).arg(u'%'));
+    DispZoom->setText(zoomText(m_zoom));
     FormResize();
     ImagePaintBox->update();
 }
@@ -711,10 +710,8 @@ void TImageDispForm::PgJumpClick()
         int page = before;
         if (ok) {
             bool number = false;
-            int answer = box.Value.trimmed().toInt(&number);
-            if (!number)
-                answer = 1;
-            if (answer >= 1 && answer <= Engine().PageCount)
+            const int answer = box.Value.trimmed().toInt(&number);
+            if (number && answer >= 1 && answer <= Engine().PageCount)
                 page = answer;
         }
         // The page shown before stays unless a page of the job was named.
@@ -1183,7 +1180,7 @@ TImageDispForm *CreatePreviewForm()
         try {
             return new TImageDispForm;
         } catch (const std::exception &ex) {
-            WriteErrorLog(QStringLiteral("%1:%2(%3)").arg(QStringLiteral("PREVIEW.CreateForm"), errorText(ex)).arg(attempt));
+            WriteErrorLog(QStringLiteral("%1:%2(%3)").arg(QStringLiteral("PREVIEW.CreateForm"), exceptionText(ex)).arg(attempt));
             if (attempt >= 5)
                 throw;
         }

@@ -45,13 +45,6 @@ TRunState &run()
     return state;
 }
 
-QString errorText(const std::exception &e)
-{
-    if (const auto *p = dynamic_cast<const platform::Error *>(&e))
-        return p->message();
-    return QString::fromLocal8Bit(e.what());
-}
-
 void notFound(const QString &name)
 {
     MessageDlg(u'<' + name + QStringLiteral("> が見つかりません。"), TMsgDlgType::mtError, mbOK);
@@ -458,7 +451,7 @@ void TNowPrintingdlg::PrintStart()
         r.Abort = true;
         if (printer)
             printer->abortDoc();
-        WriteErrorLog(QStringLiteral("%1:%2").arg(QStringLiteral("PRINT.メイン"), errorText(ex)));
+        WriteErrorLog(QStringLiteral("%1:%2").arg(QStringLiteral("PRINT.メイン"), exceptionText(ex)));
     }
     data.close();
     form.close();
@@ -545,7 +538,7 @@ bool StartPrint(TP512DEF &definition)
     } catch (const std::exception &ex) {
         r.Dialog = nullptr;
         r.Abort = true;
-        WriteErrorLog(QStringLiteral("%1:%2").arg(QStringLiteral("PRINT.開始"), errorText(ex)));
+        WriteErrorLog(QStringLiteral("%1:%2").arg(QStringLiteral("PRINT.開始"), exceptionText(ex)));
     }
     vdb.SetOrientation(d.Orientation);
     return accepted && !r.Abort && !r.Failed;
@@ -591,7 +584,7 @@ void PrintCurrentPage(TP512DEF &definition, int page, int orientation)
         r.Dialog = nullptr;
     } catch (const std::exception &ex) {
         r.Dialog = nullptr;
-        WriteErrorLog(QStringLiteral("%1:%2").arg(QStringLiteral("PRINT.現在のページ"), errorText(ex)));
+        WriteErrorLog(QStringLiteral("%1:%2").arg(QStringLiteral("PRINT.現在のページ"), exceptionText(ex)));
     }
     vdb.SetOrientation(orientation);
 }
