@@ -574,7 +574,8 @@ void PrintCurrentPage(TP512DEF &definition, int page, int orientation)
         if (!e.DataFileName.isEmpty()) {
             dlg.PageNumsOption = true;
             dlg.MinPage = 1;
-            dlg.MaxPage = CountPages(e.DataFileName, true);
+            // A file that has gone is reported once, by the loop.
+            dlg.MaxPage = QFileInfo(e.DataFileName).isFile() ? CountPages(e.DataFileName, true) : 1;
             dlg.FromPage = dlg.ToPage = page;
             dlg.PrintRange = TStartPrintDlg::prPageNums;
         }

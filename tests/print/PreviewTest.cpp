@@ -447,7 +447,8 @@ TEST_F(Preview, SavedPreviewReopensTheSamePages)
     ASSERT_TRUE(picture.save(pictureFile));
     const QString form = formFile();
     const QString data = dataFile(4, [&](int i) {
-        return i == 1 ? QStringLiteral("IMAGE;1500;400;1800;700;%1;0;\r\n").arg(pictureFile) : QString();
+        // A transparent picture over the page's box stays transparent.
+        return i == 1 ? QStringLiteral("IMAGE;450;450;1000;550;%1;1;\r\n").arg(pictureFile) : QString();
     }, QStringLiteral("data.TMP"), form);
     const QString saved = dir + QStringLiteral("/保存");
     QDir().mkpath(saved);
@@ -470,7 +471,7 @@ TEST_F(Preview, SavedPreviewReopensTheSamePages)
         ASSERT_TRUE(QFileInfo::exists(saved + QStringLiteral("/月次帳票_logo.png")));
         const QString text = platform::fromCp932(testenv::readFile(savedData));
         EXPECT_TRUE(text.contains(QStringLiteral("*FORMFILE=") + savedForm + QStringLiteral("\r\n")));
-        EXPECT_TRUE(text.contains(QStringLiteral("IMAGE;1500;400;1800;700;%1/月次帳票_logo.png;0;").arg(saved)));
+        EXPECT_TRUE(text.contains(QStringLiteral("IMAGE;450;450;1000;550;%1/月次帳票_logo.png;1;").arg(saved)));
 
         // The job's own files are gone: only the saved ones remain.
         QFile::remove(data);

@@ -346,6 +346,19 @@ TEST_F(PrintLoop, CurrentPagePrintsOnePageInItsOrientation)
     EXPECT_EQ(Engine().Vdb->GetOrientation(), 1);
 }
 
+TEST_F(PrintLoop, CurrentPageOfAFileThatHasGoneIsReportedOnceAndPrintsNothing)
+{
+    ScriptedMessages boxes;
+    boxes.answer(mrOk);
+    TP512DEF d = job(dir + QStringLiteral("/gone.TMP"));
+    P512Def() = d;
+    PrintCurrentPage(P512Def(), 1, 0);
+    ASSERT_EQ(boxes.shown.size(), 1);
+    EXPECT_EQ(boxes.shown[0].text, u'<' + dir + QStringLiteral("/gone.TMP> が見つかりません。"));
+    EXPECT_TRUE(recorder->Events.isEmpty());
+    EXPECT_EQ(NowPrintingDlg(), nullptr);
+}
+
 TEST_F(PrintLoop, PrintDialogCarriesTheJobToAnotherPrinter)
 {
     auto other = std::make_shared<RecordingPrinter>(QStringLiteral("Other"), 127);
