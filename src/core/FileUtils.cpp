@@ -40,6 +40,7 @@ class NoChooser : public FileChooser
 public:
     QString chooseFolder(const QString &, const QString &) override { return QString(); }
     QString chooseSaveFile(const QString &, const QString &, const QString &) override { return QString(); }
+    QString chooseOpenFile(const QString &, const QString &, const QString &) override { return QString(); }
     QString chooseComputer(const QString &, const QString &) override { return QString(); }
 };
 

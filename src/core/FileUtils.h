@@ -51,6 +51,8 @@ public:
     virtual ~FileChooser() = default;
     virtual QString chooseFolder(const QString &title, const QString &start) = 0;
     virtual QString chooseSaveFile(const QString &title, const QString &start, const QString &filter) = 0;
+    // An existing file to read.
+    virtual QString chooseOpenFile(const QString &title, const QString &start, const QString &filter) = 0;
     // The prompt is the instruction shown inside the dialog.
     virtual QString chooseComputer(const QString &prompt, const QString &preselect) = 0;
 

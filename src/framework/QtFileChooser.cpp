@@ -19,6 +19,10 @@ public:
     {
         return QFileDialog::getSaveFileName(nullptr, title, start, filter);
     }
+    QString chooseOpenFile(const QString &title, const QString &start, const QString &filter) override
+    {
+        return QFileDialog::getOpenFileName(nullptr, title, start, filter);
+    }
     QString chooseComputer(const QString &prompt, const QString &preselect) override
     {
         // There is no network neighbourhood to browse: the name is typed.

@@ -498,6 +498,14 @@ void TVDBPrint::SetTTOption(int option)
     change("Vdb.SetTTOption", [&](TDevMode &m) { m.TTOption = static_cast<qint16>(option); });
 }
 
+void TVDBPrint::SetCopies(int copies)
+{
+    change("Vdb.SetCopies", [&](TDevMode &m) {
+        m.Fields |= DM_COPIES;
+        m.Copies = qBound(1, copies, 99);
+    });
+}
+
 void TVDBPrint::SetUserPaperSize(int length, int width)
 {
     change("Vdb.SetUserPaperSize", [&](TDevMode &m) {

@@ -193,6 +193,8 @@ public:
     int GetPaper();
     void SetPaper(int paper);
     void SetTTOption(int option);
+    // The copies the printer makes of each document (1 to 99).
+    void SetCopies(int copies);
     void SetUserPaperSize(int length, int width);
     void ResetUserPaperSize();
     void GetDevMode(TP512DEF &def);

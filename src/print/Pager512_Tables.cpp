@@ -8,6 +8,7 @@
 #include "print/Pager512_Data.h"
 #include "print/Pager512_Form.h"
 #include "print/Pager512_Printer.h"
+#include "print/Pager512_Imagedsp.h"
 #include "print/Pager512_PrintJob.h"
 
 #include <QDateTime>
@@ -537,7 +538,10 @@ bool InitPrintEngine()
             };
         }
         if (!pager512::StartPrintHook)
-            pager512::StartPrintHook = [](TP512DEF &def) { return PrintJob(def); };
+            pager512::StartPrintHook = [](TP512DEF &def) { return StartPrint(def); };
+        if (!pager512::StartPreviewHook)
+            pager512::StartPreviewHook = [](TP512DEF &def) { return StartPreview(def); };
+        InstallBigHintWindow();
         e.Ready = true;
     } catch (const std::exception &ex) {
         WriteErrorLog(QStringLiteral("%1:%2").arg(QStringLiteral("Vdb.Create"), QString::fromLocal8Bit(ex.what())));

@@ -37,6 +37,7 @@ protected:
         dir = testenv::freshDir(QString::fromLatin1(
             ::testing::UnitTest::GetInstance()->current_test_info()->name()));
         rendertest::clearErrorLog();
+        TNowPrintingdlg::TimerInterval = 0;
     }
     void TearDown() override { ClosePrintEngine(); }
 
@@ -51,6 +52,8 @@ protected:
         testenv::writeFile(path, bytes);
         return path;
     }
+
+    static bool print(TP512DEF d) { return StartPrint(d); }
 
     TP512DEF job(const QString &data, const QString &title)
     {
@@ -93,26 +96,23 @@ TEST_F(PdfPrinting, ReportOfSeveralPagesBecomesAPdfThatReadsBack)
     const QString data = writeData({
         QStringLiteral("TEXT;200;200;データリスト 一ページ目;ＭＳ 明朝;12;;黒;1;LEFT;0;0;\r\n"
                        "LINE;200;300;1900;300;3;0;黒;\r\n"),
-        QStringLiteral("ORIENTATION;1;\r\n"
-                       "TEXT;200;200;株式会社ソルテア 二ページ目;ＭＳ ゴシック;12;;黒;1;LEFT;0;0;\r\n"),
+        QStringLiteral("TEXT;200;200;株式会社ソルテア 二ページ目;ＭＳ ゴシック;12;;黒;1;LEFT;0;0;\r\n"),
         QStringLiteral("TEXT;200;200;Page three;;12;;黒;1;LEFT;0;0;\r\n"
                        "BOX;200;400;800;600;1;0;黒;薄網掛;0;\r\n"),
     });
     const QString out = dir + QStringLiteral("/report.pdf");
     printers::pdfPrinter()->OutputFile = out;
-    ASSERT_TRUE(PrintJob(job(data, QStringLiteral("データリスト"))));
+    ASSERT_TRUE(print(job(data, QStringLiteral("データリスト"))));
     ASSERT_TRUE(QFileInfo::exists(out));
     EXPECT_EQ(printers::pdfPrinter()->lastFile(), out);
 
     const QString info = run(QStringLiteral("pdfinfo"), {QStringLiteral("-f"), QStringLiteral("1"),
                                                          QStringLiteral("-l"), QStringLiteral("3"), out});
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+3\\n")))) << info.toStdString();
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page\\s+1 size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts"))))
-        << info.toStdString();
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page\\s+2 size:\\s+84[12](\\.\\d+)? x 595(\\.\\d+)? pts"))))
-        << info.toStdString();
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page\\s+3 size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts"))))
-        << info.toStdString();
+    for (int page = 1; page <= 3; ++page)
+        EXPECT_TRUE(info.contains(QRegularExpression(
+            QStringLiteral("Page\\s+%1 size:\\s+595(\\.\\d+)? x 84[12](\\.\\d+)? pts").arg(page))))
+            << info.toStdString();
     EXPECT_TRUE(info.contains(QStringLiteral("データリスト"))) << info.toStdString(); // the title
 
     const QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), out,
@@ -126,6 +126,35 @@ TEST_F(PdfPrinting, ReportOfSeveralPagesBecomesAPdfThatReadsBack)
     EXPECT_EQ(text.count(u'\f'), 3);
 }
 
+// A landscape page between portrait pages is a document of its own: three PDF
+// files, none overwriting another.
+TEST_F(PdfPrinting, LandscapePageBetweenPortraitPagesMakesThreeFiles)
+{
+    const QString data = writeData({
+        QStringLiteral("TEXT;200;200;one;;12;;黒;1;LEFT;0;0;\r\n"),
+        QStringLiteral("ORIENTATION;1;\r\nTEXT;200;200;two;;12;;黒;1;LEFT;0;0;\r\n"),
+        QStringLiteral("TEXT;200;200;three;;12;;黒;1;LEFT;0;0;\r\n"),
+    });
+    const QString docs = platform::documentsDir();
+    const QStringList names = {QStringLiteral("/向き.pdf"), QStringLiteral("/向き (2).pdf"), QStringLiteral("/向き (3).pdf")};
+    for (const QString &n : names)
+        QFile::remove(docs + n);
+    printers::pdfPrinter()->OutputFile.clear();
+    ASSERT_TRUE(print(job(data, QStringLiteral("向き"))));
+    const QStringList sizes = {QStringLiteral("595(\\.\\d+)? x 84[12]"), QStringLiteral("84[12](\\.\\d+)? x 595"),
+                               QStringLiteral("595(\\.\\d+)? x 84[12]")};
+    const QStringList words = {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")};
+    for (int i = 0; i < 3; ++i) {
+        const QString file = docs + names[i];
+        ASSERT_TRUE(QFileInfo::exists(file)) << file.toStdString();
+        const QString info = run(QStringLiteral("pdfinfo"), {file});
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\n")))) << info.toStdString();
+        EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Page size:\\s+") + sizes[i]))) << info.toStdString();
+        EXPECT_TRUE(run(QStringLiteral("pdftotext"), {file, QStringLiteral("-")}).contains(words[i]));
+        QFile::remove(file);
+    }
+}
+
 TEST_F(PdfPrinting, DefaultFileGoesToTheDocumentsFolderUnderTheTitle)
 {
     const QString data = writeData({QStringLiteral("TEXT;100;100;x;;10;;;;;;;\r\n")});
@@ -133,10 +162,10 @@ TEST_F(PdfPrinting, DefaultFileGoesToTheDocumentsFolderUnderTheTitle)
     QFile::remove(first);
     QFile::remove(platform::documentsDir() + QStringLiteral("/一覧表 (2).pdf"));
     printers::pdfPrinter()->OutputFile.clear();
-    ASSERT_TRUE(PrintJob(job(data, QStringLiteral("一覧表"))));
+    ASSERT_TRUE(print(job(data, QStringLiteral("一覧表"))));
     EXPECT_EQ(printers::pdfPrinter()->lastFile(), first);
     // A second job never overwrites the first file.
-    ASSERT_TRUE(PrintJob(job(data, QStringLiteral("一覧表"))));
+    ASSERT_TRUE(print(job(data, QStringLiteral("一覧表"))));
     EXPECT_EQ(printers::pdfPrinter()->lastFile(), platform::documentsDir() + QStringLiteral("/一覧表 (2).pdf"));
     EXPECT_TRUE(QFileInfo::exists(first));
 }
@@ -147,7 +176,7 @@ TEST_F(PdfPrinting, BlendedFillDarkensOnPdfLikeOnTheScreen)
     const QString data = writeData({QStringLiteral("LINE;0;500;2100;500;20;0;黒;\r\nFRECT;400;300;1700;700;赤;2;\r\n")});
     const QString out = dir + QStringLiteral("/blend.pdf");
     printers::pdfPrinter()->OutputFile = out;
-    ASSERT_TRUE(PrintJob(job(data, QStringLiteral("blend"))));
+    ASSERT_TRUE(print(job(data, QStringLiteral("blend"))));
     run(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("25.4"), QStringLiteral("-png"),
                                      QStringLiteral("-singlefile"), out, dir + QStringLiteral("/blend")});
     QImage page(dir + QStringLiteral("/blend.png"));
@@ -166,10 +195,10 @@ TEST_F(PdfPrinting, MissingOrWrongFilesPrintNothing)
     ScriptedMessages boxes;
     boxes.answer(mrOk);
     boxes.answer(mrOk);
-    EXPECT_FALSE(PrintJob(job(dir + QStringLiteral("/none.TMP"), QStringLiteral("x"))));
+    EXPECT_FALSE(print(job(dir + QStringLiteral("/none.TMP"), QStringLiteral("x"))));
     const QString bad = dir + QStringLiteral("/bad.TMP");
     testenv::writeFile(bad, "TEXT;1;1;x;\r\nE;\r\n");
-    EXPECT_FALSE(PrintJob(job(bad, QStringLiteral("x"))));
+    EXPECT_FALSE(print(job(bad, QStringLiteral("x"))));
     ASSERT_EQ(boxes.shown.size(), 2);
     EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("> が見つかりません。")));
     EXPECT_TRUE(boxes.shown[1].text.contains(QStringLiteral("<PAGER512>印刷データではありません。")));

@@ -102,12 +102,23 @@ TEST_F(PrinterSettings, JobPairsFormPagesWithDataPages)
     d.PaperSize = 9;
     d.PrinterNum = 0;
     d.Title = QStringLiteral("job");
-    ASSERT_TRUE(PrintJob(d));
-    ASSERT_EQ(printer->Pages.size(), 6);
+    ASSERT_TRUE(printJob(d));
+    // The landscape page is a document of its own between two portrait ones.
+    ASSERT_EQ(printer->Documents.size(), 3);
     EXPECT_EQ(printer->Events.first(), QStringLiteral("begin:job"));
     EXPECT_EQ(printer->Events.last(), QStringLiteral("end"));
+    QList<QImage> sheets;
+    QList<int> orientations;
+    for (const auto &doc : printer->Documents) {
+        sheets << doc.Pages;
+        orientations << doc.Orientations;
+    }
+    EXPECT_EQ(printer->Documents[0].Pages.size(), 1);
+    EXPECT_EQ(printer->Documents[1].Pages.size(), 1);
+    EXPECT_EQ(printer->Documents[2].Pages.size(), 4); // pages 3 to 5 and the rest of the form's cycle
+    ASSERT_EQ(sheets.size(), 6);
     for (int i = 0; i < 6; ++i) {
-        const QImage &img = printer->Pages[i];
+        const QImage &img = sheets[i];
         const bool firstFormPage = i % 2 == 0;
         EXPECT_EQ(img.pixel(50, 100) & 0xFFFFFF, firstFormPage ? 0u : 0xFFFFFFu) << i;
         EXPECT_EQ(img.pixel(50, 200) & 0xFFFFFF, firstFormPage ? 0xFFFFFFu : 0u) << i;
@@ -116,8 +127,8 @@ TEST_F(PrinterSettings, JobPairsFormPagesWithDataPages)
         }
     }
     // The second sheet is landscape, the others portrait.
-    EXPECT_EQ(printer->Orientations, (QList<int>{1, 2, 1, 1, 1, 1}));
-    EXPECT_GT(printer->Pages[1].width(), printer->Pages[1].height());
+    EXPECT_EQ(orientations, (QList<int>{1, 2, 1, 1, 1, 1}));
+    EXPECT_GT(sheets[1].width(), sheets[1].height());
 }
 
 TEST_F(PrinterSettings, EveryJobStartsWithoutTheRatiosOfAnEarlierOne)
@@ -130,12 +141,12 @@ TEST_F(PrinterSettings, EveryJobStartsWithoutTheRatiosOfAnEarlierOne)
     // A3 data on A4 paper: 70.7 %.
     d.PaperSize = 8;
     d.OutPutPaper = 9;
-    ASSERT_TRUE(PrintJob(d));
+    ASSERT_TRUE(printJob(d));
     EXPECT_EQ(printer->Pages[0].pixel(RoundEven(1000 * 0.707) + 5, RoundEven(500 * 0.707)) & 0xFFFFFF, 0u);
     // Then B5 data (13) on B4 paper (12): a pair outside the table, no scaling.
     d.PaperSize = 13;
     d.OutPutPaper = 12;
-    ASSERT_TRUE(PrintJob(d));
+    ASSERT_TRUE(printJob(d));
     EXPECT_EQ(Engine().VRatio, 0);
     EXPECT_EQ(printer->Pages[0].pixel(1005, 500) & 0xFFFFFF, 0u);
 }

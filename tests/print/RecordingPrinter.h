@@ -1,7 +1,8 @@
 #pragma once
 // A printer for the tests: it lists the papers it is given, keeps every page of a
 // document as an image at its resolution (254 dpi: one pixel per 0.1 mm) and
-// records what was asked of it.
+// records what was asked of it. Pages holds the document in hand (or the last
+// one); Documents every document that ended.
 #include "print/Pager512_Printer.h"
 #include "print/Pager512_Tables.h"
 
@@ -30,6 +31,7 @@ public:
     bool beginDoc(const QString &title) override
     {
         Events << QStringLiteral("begin:") + title;
+        m_title = title;
         Pages.clear();
         Orientations.clear();
         startPage();
@@ -47,6 +49,7 @@ public:
         Events << QStringLiteral("end");
         m_painter.end();
         m_active = false;
+        Documents << Document{m_title, Pages, Orientations, devMode().Copies};
         return true;
     }
     void abortDoc() override
@@ -60,8 +63,16 @@ public:
     QPainter *canvas() override { return m_active ? &m_painter : nullptr; }
     bool printing() const override { return m_active; }
 
+    struct Document {
+        QString Title;
+        QList<QImage> Pages;
+        QList<int> Orientations; // per sheet: 1 portrait, 2 landscape
+        int Copies = 1;          // the copies the printer was to make
+    };
+
     QList<TPaperInfo> Papers;
     QStringList Events;
+    QList<Document> Documents;
     QList<QImage> Pages;
     QList<int> Orientations;
     int DevModeChanges = 0;
@@ -79,6 +90,7 @@ private:
     }
 
     QString m_name;
+    QString m_title;
     int m_dpi;
     QPainter m_painter;
     bool m_active = false;

@@ -8,6 +8,7 @@
 #include "print/Pager512_Class.h"
 #include "print/Pager512_Form.h"
 #include "print/Pager512_ImageOut.h"
+#include "print/Pager512_PrintJob.h"
 #include "print/Pager512_Printer.h"
 #include "print/Pager512_Tables.h"
 #include "RecordingPrinter.h"
@@ -63,8 +64,16 @@ protected:
         dir = testenv::freshDir(QString::fromLatin1(
             ::testing::UnitTest::GetInstance()->current_test_info()->name()));
         clearErrorLog();
+        TNowPrintingdlg::TimerInterval = 0;
     }
     void TearDown() override { ClosePrintEngine(); }
+
+    // A job sent through the print loop without the print dialog.
+    static bool printJob(TP512DEF d)
+    {
+        d.PrnDlg = false;
+        return StartPrint(d);
+    }
 
     // Draws the first page of the text (kind "DAT" unless told) on a white image of
     // w x h pixels; answers PaintPage's result.

@@ -54,6 +54,7 @@ public:
     ~ScriptedChooser() override;
     QString chooseFolder(const QString &title, const QString &start) override { return next(); }
     QString chooseSaveFile(const QString &title, const QString &start, const QString &filter) override { return next(); }
+    QString chooseOpenFile(const QString &title, const QString &start, const QString &filter) override { return next(); }
     QString chooseComputer(const QString &title, const QString &preselect) override { return next(); }
 
     QStringList answers;
