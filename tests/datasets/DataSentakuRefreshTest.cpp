@@ -12,6 +12,7 @@
 #include "framework/DorvelEdit.h"
 #include "framework/FrameworkMessages.h"
 #include "framework/ProcessForm.h"
+#include "framework/xAnimeProgressDialog.h"
 #include "framework/xPlButton.h"
 #include "platform/IniFile.h"
 #include "support/DbFixture.h"
@@ -28,6 +29,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
 
@@ -547,4 +549,20 @@ TEST_F(DataSentakuRefreshTest, ARefreshInTheServerModesAsksTheServerForTheFiles)
     // The current row is found again after the reload.
     EXPECT_EQ(box->RowFolderPath(box->PerfectGrid1->currentRow()), slot(2));
     EXPECT_EQ(box->PerfectGrid1->item(rowOf(*box, slot(2)), dcName)->text(), QStringLiteral("医療法人さくら会"));
+}
+
+TEST_F(DataSentakuRefreshTest, TheCancelButtonStopsTheRefreshBeforeTheNextRow)
+{
+    auto box = screen(0);
+    QFile::remove(slot(3) + QStringLiteral("/vqacc.fdb"));
+    // The cancel button is pressed as soon as the window lets events through.
+    QTimer::singleShot(0, box.get(), [&box] {
+        if (TxProgressForm *w = box->xAnimeProgressDialog1->Handle()) w->btnCancel->click();
+    });
+    ScriptedMessages boxes;
+    boxes.answer(mrYes);
+    box->btnListUpdate->click();
+    EXPECT_TRUE(box->xAnimeProgressDialog1->Cancelled());
+    EXPECT_EQ(box->PerfectGrid1->item(rowOf(*box, slot(3)), dcName)->text(), QStringLiteral("旧版商事"));
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT ENTTEXT FROM DATALIST WHERE REC=3")), QStringLiteral("旧版商事"));
 }
