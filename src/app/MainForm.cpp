@@ -371,14 +371,11 @@ int TForm1::CheckDamagedData(const QString &host, const QString &dataDir, bool q
 {
     SystemDef.DataDamaged = false;
     const QString db = ExcludePathDelim(dataDir) + u'/' + Product.DataFile;
-    bool ok = true;
-    try {
-        const bool remote = !host.isEmpty() && host != u"127.0.0.1" && ConnectMode != 0;
-        FbServices svc(remote ? host : QString(), SystemDef.DbUser, SystemDef.DbPassword);
-        svc.validate(db);
-    } catch (const std::exception &) {
-        ok = false;
-    }
+    // The validation tells damage apart from a database that another
+    // attachment holds or that the engine cannot reach: only damage fails it.
+    const bool remote = !host.isEmpty() && host != u"127.0.0.1" && ConnectMode != 0;
+    const bool ok = DM && (remote ? DM->ValidateDatabase(TDM::ProtocolTcp, host, db)
+                                  : DM->ValidateDatabase(TDM::ProtocolLocal, QString(), db));
     if (ok) return 1;
     SystemDef.DataDamaged = true;
     if (!quiet)

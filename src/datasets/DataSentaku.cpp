@@ -227,18 +227,21 @@ void TDataSentakuBox::buildControls()
     btnKyoyuDataDown = makeButton(pnlClient, QStringLiteral("btnKyoyuDataDown"), QStringLiteral("共有取得"), QRect(392, 7, 88, 30));
     btnKyoyuDataUp->setEnabled(false);
     btnKyoyuDataDown->setEnabled(false);
+    connect(btnKyoyuDataUp, &TxPlButton::clicked, this, [this] {
+        if (btnKyoyuDataUp->isEnabled() && KyoyuUpCommand) KyoyuUpCommand();
+    });
+    connect(btnKyoyuDataDown, &TxPlButton::clicked, this, [this] {
+        if (btnKyoyuDataDown->isEnabled() && KyoyuDownCommand) KyoyuDownCommand();
+    });
     btnSearchCancel = makeButton(pnlClient, QStringLiteral("btnSearchCancel"), QStringLiteral("検索解除"), QRect(632, 7, 84, 30));
     btnSearchCancel->setEnabled(false);
     btnSearch = makeButton(pnlClient, QStringLiteral("btnSearch"), QStringLiteral("検索"), QRect(720, 7, 84, 30));
     btnDataInfo = makeButton(pnlClient, QStringLiteral("btnDataInfo"), QStringLiteral("情報"), QRect(808, 7, 84, 30));
-    btnDataInfo->setEnabled(false); // the detail dialog is not part of this build yet
     btnListUpdate = makeButton(pnlClient, QStringLiteral("btnListUpdate"), QStringLiteral("更新"), QRect(896, 7, 88, 30));
     connect(btnSearch, &TxPlButton::clicked, this, [this] { btnSearchClick(); });
     connect(btnSearchCancel, &TxPlButton::clicked, this, [this] { btnSearchCancelClick(); });
-    connect(btnListUpdate, &TxPlButton::clicked, this, [this] {
-        if (LoadDataList() > 0) FillGrid(-1);
-        UpdateFunctionKeys();
-    });
+    connect(btnDataInfo, &TxPlButton::clicked, this, [this] { btnDataInfoClick(); });
+    connect(btnListUpdate, &TxPlButton::clicked, this, [this] { btnListUpdateClick(); });
 
     PerfectGrid1 = new QTableWidget(pnlClient);
     PerfectGrid1->setObjectName(QStringLiteral("PerfectGrid1"));
@@ -272,6 +275,7 @@ void TDataSentakuBox::buildControls()
         connect(b, &TxPlButton::clicked, this, [this, b] { F1Click(b); });
     }
     KeyCommands[dkF1] = [] { OpenHtmlManual(QStringLiteral("file01.html")); };
+    buildRefreshControls();
 }
 
 void TDataSentakuBox::setupGrid()
@@ -532,7 +536,7 @@ void TDataSentakuBox::writeGridRow(int row, const TDataListRec &r)
     g->item(row, dcLockPic)->setIcon(m_pics[r.DATALOCK != 0 ? 1 : 0]);
     QColor back = (row % 2 == 1) ? OddRowBackColor : BackColor;
     if (r.DATA_STATUS == 1) back = kDamaged;
-    const QColor fore = rowUpgradeForbidden(r) ? kGrey : ForeColor;
+    const QColor fore = CheckRowDbUpdate(row, true) ? kGrey : ForeColor;
     setRowColors(row, back, fore);
 }
 
@@ -721,11 +725,17 @@ void TDataSentakuBox::UpdateFunctionKeys()
         in.ParentGASSAN = p ? p->GASSAN : r->GASSAN;
     }
     const TDataKeyState s = ComputeDataSentakuKeys(in);
-    m_keyState = s.KeyState;
     if (s.PasteHint) PerfectGrid1->setToolTip(DataSentakuPasteHint());
     if (active && in.HasRow && HintArea) ShowHintInMemo(PerfectGrid1, HintArea);
-    btnKyoyuDataUp->setEnabled(s.KyoyuUpEnabled && m_keyState == 1);
-    btnKyoyuDataDown->setEnabled(s.KyoyuDownEnabled && m_keyState == 1);
+    ApplyKeyState(s);
+}
+
+void TDataSentakuBox::ApplyKeyState(const TDataKeyState &s)
+{
+    m_keyState = s.KeyState;
+    // A shared-data button without its command stays disabled, like the keys.
+    btnKyoyuDataUp->setEnabled(s.KyoyuUpEnabled && m_keyState == 1 && bool(KyoyuUpCommand));
+    btnKyoyuDataDown->setEnabled(s.KyoyuDownEnabled && m_keyState == 1 && bool(KyoyuDownCommand));
     btnSearch->setEnabled(s.SearchEnabled && bool(DataListKensakuEditor));
     if (!s.SearchEnabled) btnSearchCancel->setEnabled(false);
     for (int k = 0; k < dkCount; ++k) {
@@ -865,6 +875,7 @@ bool TDataSentakuBox::eventFilter(QObject *watched, QEvent *e)
             if (!IsBareKeyCaption(F12->CaptionA().Caption())) F12->click();
             return true;
         }
+        if (incSearchKey(k->key(), k->modifiers())) return true;
     }
     if (watched == PerfectGrid1 && (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut))
         QMetaObject::invokeMethod(this, [this] { UpdateFunctionKeys(); }, Qt::QueuedConnection);

@@ -21,10 +21,13 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
+class QTimer;
 class QTableWidget;
 class QWidget;
 class TDataFolderCheck;
 class TDbUpdateBox;
+class TxAnimeProgressDialog;
 class TxPlButton;
 
 // The grid's columns.
@@ -42,6 +45,14 @@ extern std::function<bool(QWidget *parent, TDataKensakuRec &rec)> DataListKensak
 
 // The folder shown in the folder column: the data root replaced by "~" without regard to case.
 QString DataSentakuFolderText(const QString &pasName, const QString &dataRoot);
+
+// What the information of a data folder makes of its list record; with reset
+// the record becomes an empty row (a shared one a free area) keeping its
+// number, folder and damaged mark.
+void SetListRecFromInfo(const TDataInfomationRec &info, TDataListRec &rec, bool reset);
+// The character a key adds to the incremental search of the grid (digits,
+// letters as capitals, the number pad and punctuation); none for other keys.
+QChar IncSearchKeyChar(int key, Qt::KeyboardModifiers modifiers);
 
 class TDataSentakuBox : public TBSDI, public IProcessForm
 {
@@ -86,8 +97,31 @@ public:
     const TDataSentakuRecArray &Records() const { return m_recs; }
     const TDataSentakuRecDispArray &DisplayOrder() const { return m_disp; }
 
+    // The refresh of the list from the data folders, the incremental search
+    // of the grid and the upgrade test of a row.
+    void btnListUpdateClick();
+    // -1 the whole list, else one row (and a child's parent row).
+    bool DataListRefresh(int row);
+    void SetListRecFromInfo(TDataListRec &rec, bool reset);
+    void RebuildChildList(int row);
+    void ReloadAndLocate(int topRow, const TDataListRec &rec);
+    bool IncSearch(int first, int last);
+    void IncSerchTimerTimer();
+    QString IncSearchText() const { return m_incText; }
+    bool CheckRowDbUpdate(int row, bool ask);
+    // The details of the current row, and what the detail dialog changed.
+    void btnDataInfoClick();
+    bool ApplyDetailChanges(const QString &folder, QString &listName, int updateLock);
+    // The fetch and store of shared data sets; a button without its command stays disabled.
+    std::function<void()> KyoyuUpCommand, KyoyuDownCommand;
+    QLineEdit *txtIncSerch = nullptr;
+    QTimer *IncSerchTimer = nullptr;
+    TxAnimeProgressDialog *xAnimeProgressDialog1 = nullptr;
+
     // Keys.
     void UpdateFunctionKeys();
+    // Shows a computed key state on the keys and the shared-data buttons.
+    void ApplyKeyState(const TDataKeyState &s);
     void LoadHints();
     void F1Click(TxPlButton *button);
     void ESCClick();
@@ -132,6 +166,8 @@ private:
     void btnSearchClick();
     void btnSearchCancelClick();
     void cellFocusChanged();
+    void buildRefreshControls();
+    bool incSearchKey(int key, Qt::KeyboardModifiers modifiers);
 
     QStringList m_params;
     bool m_modal = false;
@@ -157,6 +193,8 @@ private:
     bool m_kyoyuAuto = false;
     int m_focusRow = -1;
     QIcon m_pics[3];
+    QString m_incText;
+    TDataInfomationRec m_curInfo;
 
     std::unique_ptr<TDataListKensakuCtl> m_kensaku;
     std::unique_ptr<TDataSentakuListCtl> m_listCtl;

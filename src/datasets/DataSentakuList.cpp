@@ -804,6 +804,25 @@ void TDataSentakuListCtl::markDamaged(int rec, int childNo)
     g.commit();
 }
 
+bool TDataSentakuListCtl::UpdateDataLock(int rec, int lock, bool show)
+{
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        QStringList sql{QStringLiteral("UPDATE ") + m_table + QStringLiteral(" SET DATALOCK=:DATALOCK"),
+                        QStringLiteral("WHERE (REC=:REC)")};
+        if (m_dataPlace > 0) sql << placeParamCondition();
+        m_sql.setSql(sql);
+        m_sql.paramByName(QStringLiteral("DATALOCK")).setInteger(lock);
+        m_sql.paramByName(QStringLiteral("REC")).setInteger(rec);
+        setPlaceParam(m_sql);
+        m_sql.execSQL();
+        g.commitOrRetain();
+    } catch (const std::exception &e) {
+        return reportOrRethrow(show, e, kClass + QStringLiteral("UpdateDataLock"), kUpdateFailed);
+    }
+    return true;
+}
+
 int TDataSentakuListCtl::GetDataFolderName(int step)
 {
     if (ServerListFlag) return 0;

@@ -107,6 +107,9 @@ public:
     // Marks the row of a data set (a child row when `childNo` is above 0)
     // damaged in the local list; database errors reach the caller.
     void markDamaged(int rec, int childNo);
+    // Sets the data lock (the holder's login number, 0 to release) of list row
+    // `rec` of the current list table and data place.
+    bool UpdateDataLock(int rec, int lock, bool show);
     int GetDataFolderName(int step);
     bool IsDataPathToroku(const QString &path);
     int GetRecByPasName(const QString &path);

@@ -206,6 +206,36 @@ bool TDM::AccDatInConnection(int kind, const QString &host, bool keepOwn, const 
     return result;
 }
 
+bool TDM::AccDatHeldElsewhere(const QString &folder)
+{
+    if (folder.trimmed().isEmpty()) return false;
+    const QString path = ExcludePathDelim(folder) + u'/' + Product.DataFile;
+    if (!QFileInfo::exists(path)) return false;
+    const bool ownOpen = IBDatabaseDAT.connected();
+    if (ownOpen) IBDatabaseDAT.close();
+    bool held = false;
+    try {
+        FbDatabase probe;
+        probe.DatabaseName = path;
+        probe.Params = DatabaseParams();
+        probe.open();
+        held = probe.otherAttachments() > 0;
+        probe.close();
+    } catch (const FbError &e) {
+        // Another engine keeps the file: the attachment fails on its lock.
+        held = e.errorCode() == 335544344 && e.message().contains(QStringLiteral("\"lock\""));
+    } catch (const std::exception &) {
+    }
+    if (ownOpen) {
+        try {
+            IBDatabaseDAT.open();
+        } catch (const FbError &e) {
+            ShowIBError(e, QStringLiteral("TDM.AccDatHeldElsewhere"), QStringLiteral("データベースの使用情報の取得に失敗しました。"), true);
+        }
+    }
+    return held;
+}
+
 bool TDM::AccDatDropDatabase(const QString &host, const QString &dataDir)
 {
     const QString h = orHost(host);

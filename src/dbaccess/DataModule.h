@@ -66,6 +66,10 @@ public:
     bool fnAccDatConnected(const QString &host, const QString &dataDir, bool markInUse);
     bool fnAccDatDisConnected(const QString &dataDir, bool writeInfo, bool updateList);
     bool AccDatInConnection(int kind, const QString &host, bool keepOwn, const QString &folder);
+    // Whether another attachment holds the local company database of the
+    // folder: another connection to it, or another program whose engine keeps
+    // the file locked. Our own company connection does not count; nothing is shown.
+    bool AccDatHeldElsewhere(const QString &folder);
     bool AccDatDropDatabase(const QString &host, const QString &dataDir);
     void DeleteLogonInfo();
 

@@ -262,19 +262,7 @@ TEST_F(BackupServicesTest, ValidationPassesAGoodDatabaseAndFailsADamagedOne)
     // A copy with a few bytes of its pages overwritten.
     const QString damaged = testenv::freshDir(QStringLiteral("damaged")) + QStringLiteral("/vqacc.fdb");
     ASSERT_TRUE(QFile::copy(db, damaged));
-    QFile f(damaged);
-    ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-    // The page size stands at offset 16 of the header page; the headers of
-    // every third page from the fourth on are overwritten.
-    f.seek(16);
-    const QByteArray ps = f.read(2);
-    const qint64 pageSize = quint8(ps[0]) | (quint8(ps[1]) << 8);
-    ASSERT_GE(pageSize, 1024);
-    for (qint64 page = 4; page * pageSize < f.size(); page += 3) {
-        f.seek(page * pageSize);
-        f.write(QByteArray(24, '\xa5'));
-    }
-    f.close();
+    ASSERT_TRUE(companyrows::damagePages(damaged));
     EXPECT_FALSE(dm->ValidateDatabase(TDM::ProtocolLocal, QString(), damaged));
     // The company database connected before the check is connected again after it.
     ASSERT_TRUE(dm->fnAccDatConnected(QString(), root.companyDir, false));

@@ -5,6 +5,7 @@
 #include "dbaccess/FbClient.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QString>
 
 namespace companyrows {
@@ -69,6 +70,24 @@ inline QString digest(const QString &database, const QString &user, const QStrin
     tr.commit();
     db.close();
     return QStringLiteral("%1:").arg(rows) + QString::fromLatin1(hash.result().toHex());
+}
+
+// Damages a database file on purpose: the headers of every third page from
+// the fourth on are overwritten (the page size stands at offset 16 of the
+// header page). False when the file could not be changed.
+inline bool damagePages(const QString &database)
+{
+    QFile f(database);
+    if (!f.open(QIODevice::ReadWrite)) return false;
+    f.seek(16);
+    const QByteArray ps = f.read(2);
+    const qint64 pageSize = quint8(ps[0]) | (quint8(ps[1]) << 8);
+    if (pageSize < 1024) return false;
+    for (qint64 page = 4; page * pageSize < f.size(); page += 3) {
+        f.seek(page * pageSize);
+        f.write(QByteArray(24, '\xa5'));
+    }
+    return true;
 }
 
 } // namespace companyrows
