@@ -9,6 +9,7 @@
 #include "dbaccess/Globals.h"
 #include "dbaccess/Kikan.h"
 #include "framework/FrameworkMessages.h"
+#include "framework/HtmlHelp.h"
 #include "framework/MessageDlg2.h"
 #include "framework/xPlButton.h"
 #include "framework/z5WaitMess.h"
@@ -245,6 +246,16 @@ TEST_F(DataTusinTest, ServerCheckListsTheCashBookSlotsAndDeletesAtOnce)
         g->setCurrentCell(1, tcDataName);
         f.F5->click();
         f.F12->click(); // does nothing in this mode
+        // F1 opens the mode's help page.
+        QString opened;
+        const auto savedOpener = HelpOpener;
+        HelpOpener = [&opened](const QUrl &url) {
+            opened = url.toString();
+            return true;
+        };
+        fwtest::release(g, Qt::Key_F1);
+        HelpOpener = savedOpener;
+        EXPECT_TRUE(opened.endsWith(QStringLiteral("/tsusin09.html"))) << opened.toStdString();
     });
     EXPECT_EQ(form.Execute(true), 0);
     const QList<QByteArray> requests = relay->requests();

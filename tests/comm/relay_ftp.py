@@ -73,6 +73,9 @@ def main():
 
 if __name__ == "__main__":
     import logging
-    logging.basicConfig(level=logging.CRITICAL)
+    # Nothing of the sessions (user names among it) is logged.
+    logging.getLogger("pyftpdlib").addHandler(logging.NullHandler())
+    logging.getLogger("pyftpdlib").setLevel(logging.CRITICAL)
+    logging.getLogger("pyftpdlib").propagate = False
     main()
     sys.exit(0)
