@@ -18,6 +18,7 @@ PACKAGES=(
   firebird-dev
   libboost-dev
   libfbclient2
+  libcurl4-openssl-dev
   firebird3.0-server-core
   firebird3.0-utils
   fonts-noto-cjk
@@ -28,11 +29,14 @@ SERVER_PACKAGES=(
   firebird3.0-server
 )
 # The window manager and the input of the whole-program test on a virtual screen;
-# the PDF readers that check the print engine's output.
+# the PDF readers that check the print engine's output; the FTP server (run by
+# Debian's own python3) and the OpenSSL tool that make the relay's test servers.
 TEST_PACKAGES=(
   xdotool
   jwm
   poppler-utils
+  python3-pyftpdlib
+  openssl
 )
 
 # The peak memory of a benchmark run (/usr/bin/time -v).

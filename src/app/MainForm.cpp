@@ -1,5 +1,6 @@
 #include "app/MainForm.h"
 
+#include "comm/z5DataTusin.h"
 #include "datasets/DataSentakuList.h"
 #include "datasets/Logon.h"
 #include "dbaccess/AccInfo.h"
@@ -231,6 +232,7 @@ bool TForm1::FormCreate(const QStringList &arguments, const QString &programPath
     MenuCallbackHook = [](int, const QString &) { return 0; };
     RunProcessHook = [](const QString &name, int mode, const QString &params) { return RunProcess(name, mode, params); };
     RegisterWebMenuL();
+    RegisterDataTusin();
     DataCheckHook = [this](const QString &host, const QString &dir, int quiet) { return QVariant(CheckDamagedData(host, dir, quiet != 0)); };
     ResultCode = 2;
     Wizard1->setCurrentIndex(0);

@@ -9,6 +9,7 @@
 #include "core/MojiBunkatu.h"
 #include "core/SjisText.h"
 #include "datasets/DataFolderCheck.h"
+#include "platform/Error.h"
 
 #include <QFileInfo>
 #include <QThread>
@@ -632,6 +633,103 @@ bool TDataSentakuListCtl::UpdateDataListRecord(const TDataListRec &row, bool nam
         return reportOrRethrow(show, e, kClass + QStringLiteral("UpdateDataListRecord"), kUpdateFailed);
     }
     return true;
+}
+
+namespace {
+
+const QStringList kTransferredSetLines = {
+    QStringLiteral("SET ENTTEXT=:ENTTEXT,"),     QStringLiteral("NENDO=:NENDO,"),
+    QStringLiteral("KISHU=:KISHU,"),             QStringLiteral("KIMATU=:KIMATU,"),
+    QStringLiteral("VER_MAJOR=:VER_MAJOR,"),     QStringLiteral("VER_MINOR1=:VER_MINOR1,"),
+    QStringLiteral("VER_MINOR2=:VER_MINOR2,"),   QStringLiteral("VER_TEXT=:VER_TEXT")};
+
+const QString kBadFolder = QStringLiteral("データフォルダパスが不正です。\r処理を中止します。");
+
+// The number written in four characters of a folder name; raises when they are no number.
+int folderNumber(const QString &digits)
+{
+    bool ok = false;
+    const int n = digits.toInt(&ok);
+    if (!ok || digits.size() != 4) throw platform::Error(kBadFolder);
+    return n;
+}
+
+void setTransferredParams(FbQuery &q, const TDataListRec &row)
+{
+    q.paramByName(QStringLiteral("ENTTEXT")).setString(row.ENTTEXT);
+    q.paramByName(QStringLiteral("NENDO")).setInteger(row.NENDO);
+    q.paramByName(QStringLiteral("KISHU")).setDate(storedDate(row.KISHU));
+    q.paramByName(QStringLiteral("KIMATU")).setDate(storedDate(row.KIMATU));
+    q.paramByName(QStringLiteral("VER_MAJOR")).setInteger(row.VER_MAJOR);
+    q.paramByName(QStringLiteral("VER_MINOR1")).setInteger(row.VER_MINOR1);
+    q.paramByName(QStringLiteral("VER_MINOR2")).setInteger(row.VER_MINOR2);
+    q.paramByName(QStringLiteral("VER_TEXT")).setString(row.VER_TEXT);
+}
+
+} // namespace
+
+void TDataSentakuListCtl::UpdateTransferredDataRecord(const TDataListRec &row, const QString &selectedFolder,
+                                                      bool distributed)
+{
+    const QString folder = TrimZen(row.PASNAME);
+    if (folder.isEmpty()) throw platform::Error(kBadFolder);
+    const QString context = QStringLiteral("TDataSentakuBox.UpdateDataListRecord");
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        FbQuery q(&DM->IBDatabaseDEF, &DM->IBTransactionDEF);
+        if (ConnectMode == 1 || ConnectMode == 2) {
+            QStringList sql{QStringLiteral("UPDATE ") + DataListTableOf(selectedFolder)};
+            sql << kTransferredSetLines << QStringLiteral("WHERE PASNAME=:PASNAME");
+            q.setSql(sql);
+            q.paramByName(QStringLiteral("PASNAME")).setString(folder);
+        } else if (!distributed) {
+            QStringList sql{QStringLiteral("UPDATE DATALIST")};
+            sql << kTransferredSetLines << QStringLiteral("WHERE REC=:REC");
+            q.setSql(sql);
+            q.paramByName(QStringLiteral("REC")).setInteger(folderNumber(folder.right(4)));
+        } else {
+            // A distributed data set lives in a child folder of its parent:
+            // ".../NNNN/cc" or ".../NNNN/ccc".
+            QString child;
+            int rec = 0;
+            if (folder.size() >= 7 && folder.at(folder.size() - 3) == u'/') {
+                child = folder.right(2);
+                rec = folderNumber(folder.right(7).left(4));
+            } else if (folder.size() >= 8 && folder.at(folder.size() - 4) == u'/') {
+                child = folder.right(3);
+                rec = folderNumber(folder.right(8).left(4));
+            } else {
+                ShowErrorMessage(QStringLiteral("C_DATALISTが更新出来ません。(1)"), QString());
+                g.commit();
+                return;
+            }
+            q.setSql(QStringList{QStringLiteral("SELECT * FROM Child_DATALIST"),
+                                 QStringLiteral("WHERE (REC=:REC) and (PASNAME LIKE :PASNAME)")});
+            q.paramByName(QStringLiteral("REC")).setInteger(rec);
+            q.paramByName(QStringLiteral("PASNAME")).setString(QStringLiteral("%") + child);
+            q.open();
+            const bool found = !q.eof();
+            const int rowNo = found ? q.fieldByName(QStringLiteral("ROWNO")).asInteger() : 0;
+            q.close();
+            if (!found) {
+                ShowErrorMessage(QStringLiteral("C_DATALISTが更新出来ません。(2)"), QString());
+                g.commit();
+                return;
+            }
+            QStringList sql{QStringLiteral("UPDATE Child_DATALIST")};
+            sql << kTransferredSetLines << QStringLiteral("WHERE (REC=:REC) and (ROWNO=:ROWNO) and (GROUPID=:GROUPID)");
+            q.setSql(sql);
+            q.paramByName(QStringLiteral("REC")).setInteger(rec);
+            q.paramByName(QStringLiteral("ROWNO")).setInteger(rowNo);
+            q.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        }
+        setTransferredParams(q, row);
+        q.execSQL();
+        g.commit();
+    } catch (const FbError &e) {
+        ShowIBError(e, context, kUpdateFailed);
+        throw;
+    }
 }
 
 bool TDataSentakuListCtl::DeleteDataListRecord(const TDataListRec &row, bool show)

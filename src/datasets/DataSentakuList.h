@@ -100,6 +100,15 @@ public:
     bool InsertDataListRecord(TDataListRec &row, bool show);
     bool UpdateDataListRecord(const TDataListRec &row, bool names, bool show);
     bool DeleteDataListRecord(const TDataListRec &row, bool show);
+    // The row of a data set that a transfer replaced: writes its list name,
+    // fiscal year, period and version. In the server modes the row is found by
+    // its folder in the table the selected folder belongs to; locally by the
+    // number its folder ends in, and for distributed data (`distributed`) the
+    // child row by the parent's number and the child folder's name. A blank
+    // folder or one without its number raises platform::Error; a child row
+    // that cannot be found is reported and nothing is written. Database
+    // errors are reported and raised again.
+    void UpdateTransferredDataRecord(const TDataListRec &row, const QString &selectedFolder, bool distributed);
     void RenumberDataListRecord();
     void GetDataListChildRecord(TDataSentakuRec &rec, bool show);
     bool UpdateDataListChildRecord(const TDataListRec &child, bool show);

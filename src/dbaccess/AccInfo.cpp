@@ -438,61 +438,78 @@ void TDM::GetSisetuColor(const QString &text, const QString &name, QVariant &val
     }
 }
 
-void TDM::GetOpeDefSisetu(QString &name)
+bool TDM::readOpeDefSisetu(QString &name)
 {
     name.clear();
-    const QString text = QStringLiteral("通常使用するデータ（本・支店）の取得に失敗しました。");
-    try {
-        TransactionGuard g(IBTransactionDAT, TransactionGuard::Exit::Commit);
-        const bool medical = AccInf.Medical;
-        QStringList sql;
-        bool bound = false;
-        if (IsUnrestrictedOperator()) {
-            if (!medical && AccInf.SITEN != 0)
-                sql = {QStringLiteral("SELECT SCODE,SNAME,1 AS JIGYOKBN,XSTR FROM SISETUMST"),
-                       QStringLiteral("WHERE SCODE=(SELECT MIN(SCODE) FROM SISETUMST WHERE SCODE<>'')")};
-            else if (!medical)
-                sql = {QStringLiteral("SELECT ' ' AS SCODE,SHOUGOU AS SNAME,1 AS JIGYOKBN,0 AS XSTR FROM ACCDEF1")};
-            else if (AccInf.SITEN == 0)
-                throw platform::Error(QStringLiteral("このデータは医療法人データですが、施設管理がおこなわれていません。\r"
-                                                     "データが損傷している可能性があります。"));
-            else
-                sql = {QStringLiteral("SELECT SCODE,SNAME,MB_JIGYOU AS JIGYOKBN,XSTR FROM SISETUMST"),
-                       QStringLiteral("WHERE SCODE=(SELECT MIN(SCODE) FROM SISETUMST WHERE (SCODE<>'') AND (SCODE<>'00'))")};
-        } else {
-            bound = true;
-            sql = {medical ? QStringLiteral("SELECT O.SCODE,S.SNAME,S.MB_JIGYOU AS JIGYOKBN,S.XSTR FROM OPDEFSISETU O")
-                           : QStringLiteral("SELECT O.SCODE,S.SNAME,1 AS JIGYOKBN,S.XSTR FROM OPDEFSISETU O"),
-                   QStringLiteral("INNER JOIN SISETUMST S ON (O.SCODE=S.SCODE)"), QStringLiteral("WHERE OPCODE=:OPCODE")};
-        }
-        bool any = false;
-        auto readRows = [&](FbQuery &q) {
-            for (q.open(); !q.eof(); q.next()) {
-                any = true;
-                QString code = q.fieldByName(QStringLiteral("SCODE")).asString();
-                if (code.isEmpty()) code = QStringLiteral(" ");
-                SystemDef.SisetuCode = code;
-                SystemDef.DefSisetuCode = code;
-                SystemDef.SisetuKind = q.fieldByName(QStringLiteral("JIGYOKBN")).asInteger();
-                QVariant color;
-                GetSisetuColor(q.fieldByName(QStringLiteral("XSTR")).asString(), QStringLiteral("COLOR"), color);
-                SystemDef.SysDef.SisetuColor = color.toInt();
-                name = q.fieldByName(QStringLiteral("SNAME")).asString();
-            }
-            q.close();
-        };
-        FbQuery q(&IBDatabaseDAT, &IBTransactionDAT);
-        q.setSql(sql);
-        if (bound) q.paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
-        readRows(q);
-        if (medical && !any) {
-            q.setSql(QStringList{QStringLiteral("SELECT SCODE,SNAME,MB_JIGYOU AS JIGYOKBN,XSTR FROM SISETUMST"),
-                                 QStringLiteral("WHERE SCODE='00'")});
-            readRows(q);
-        }
-    } catch (const std::exception &e) {
-        reportError(e, QStringLiteral("TDM.GetOpeDefSisetu"), text);
+    TransactionGuard g(IBTransactionDAT, TransactionGuard::Exit::Commit);
+    const bool medical = AccInf.Medical;
+    QStringList sql;
+    bool bound = false;
+    if (IsUnrestrictedOperator()) {
+        if (!medical && AccInf.SITEN != 0)
+            sql = {QStringLiteral("SELECT SCODE,SNAME,1 AS JIGYOKBN,XSTR FROM SISETUMST"),
+                   QStringLiteral("WHERE SCODE=(SELECT MIN(SCODE) FROM SISETUMST WHERE SCODE<>'')")};
+        else if (!medical)
+            sql = {QStringLiteral("SELECT ' ' AS SCODE,SHOUGOU AS SNAME,1 AS JIGYOKBN,0 AS XSTR FROM ACCDEF1")};
+        else if (AccInf.SITEN == 0)
+            throw platform::Error(QStringLiteral("このデータは医療法人データですが、施設管理がおこなわれていません。\r"
+                                                 "データが損傷している可能性があります。"));
+        else
+            sql = {QStringLiteral("SELECT SCODE,SNAME,MB_JIGYOU AS JIGYOKBN,XSTR FROM SISETUMST"),
+                   QStringLiteral("WHERE SCODE=(SELECT MIN(SCODE) FROM SISETUMST WHERE (SCODE<>'') AND (SCODE<>'00'))")};
+    } else {
+        bound = true;
+        sql = {medical ? QStringLiteral("SELECT O.SCODE,S.SNAME,S.MB_JIGYOU AS JIGYOKBN,S.XSTR FROM OPDEFSISETU O")
+                       : QStringLiteral("SELECT O.SCODE,S.SNAME,1 AS JIGYOKBN,S.XSTR FROM OPDEFSISETU O"),
+               QStringLiteral("INNER JOIN SISETUMST S ON (O.SCODE=S.SCODE)"), QStringLiteral("WHERE OPCODE=:OPCODE")};
     }
+    bool any = false;
+    auto readRows = [&](FbQuery &q) {
+        for (q.open(); !q.eof(); q.next()) {
+            any = true;
+            QString code = q.fieldByName(QStringLiteral("SCODE")).asString();
+            if (code.isEmpty()) code = QStringLiteral(" ");
+            SystemDef.SisetuCode = code;
+            SystemDef.DefSisetuCode = code;
+            SystemDef.SisetuKind = q.fieldByName(QStringLiteral("JIGYOKBN")).asInteger();
+            QVariant color;
+            GetSisetuColor(q.fieldByName(QStringLiteral("XSTR")).asString(), QStringLiteral("COLOR"), color);
+            SystemDef.SysDef.SisetuColor = color.toInt();
+            name = q.fieldByName(QStringLiteral("SNAME")).asString();
+        }
+        q.close();
+    };
+    FbQuery q(&IBDatabaseDAT, &IBTransactionDAT);
+    q.setSql(sql);
+    if (bound) q.paramByName(QStringLiteral("OPCODE")).setInteger(SystemDef.OpCode);
+    readRows(q);
+    if (medical && !any) {
+        q.setSql(QStringList{QStringLiteral("SELECT SCODE,SNAME,MB_JIGYOU AS JIGYOKBN,XSTR FROM SISETUMST"),
+                             QStringLiteral("WHERE SCODE='00'")});
+        readRows(q);
+    }
+    return any;
+}
+
+void TDM::GetOpeDefSisetu(QString &name)
+{
+    try {
+        readOpeDefSisetu(name);
+    } catch (const std::exception &e) {
+        name.clear();
+        reportError(e, QStringLiteral("TDM.GetOpeDefSisetu"), QStringLiteral("通常使用するデータ（本・支店）の取得に失敗しました。"));
+    }
+}
+
+bool TDM::GetOpeDefSisetuCode()
+{
+    try {
+        QString name;
+        return readOpeDefSisetu(name);
+    } catch (const std::exception &e) {
+        reportError(e, QStringLiteral("TDM.GetOpeDefSisetuCode"), QStringLiteral("通常使用するデータ（本・支店）の取得に失敗しました。"));
+    }
+    return false;
 }
 
 // ---------------------------------------------------------------- data paths and eras

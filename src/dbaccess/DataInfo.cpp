@@ -198,7 +198,7 @@ int TDataInfomation::ReadIniFile(const QString &host, const QString &dataDir, TD
         return 1;
     }
     if (ConnectMode == 1 || ConnectMode == 2) {
-        const QString table = dataDir.toUpper().contains(QStringLiteral("/DATA/")) ? QStringLiteral("DATALIST") : QStringLiteral("DATALIST_EX");
+        const QString table = DataListTableOf(dataDir);
         const bool opened = !DM->IBDatabaseDEF.connected();
         // A system database that cannot be opened was reported there; the
         // company database is still asked below.
@@ -477,3 +477,8 @@ void InstallDataInfoHooks()
 }
 
 std::function<void(const QString &dataDir, const TDataInfomationRec &rec)> DataListRowUpdater;
+
+QString DataListTableOf(const QString &dataDir)
+{
+    return dataDir.toUpper().contains(QStringLiteral("/DATA/")) ? QStringLiteral("DATALIST") : QStringLiteral("DATALIST_EX");
+}

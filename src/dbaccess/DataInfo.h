@@ -39,6 +39,10 @@ struct TDataInfomationRec {
     int UseMyNumber = 0;
 };
 
+// The list table of a data folder in the server modes: "DATALIST" for a folder
+// of the server's data folder, "DATALIST_EX" for one of another data place.
+QString DataListTableOf(const QString &dataDir);
+
 // The display texts of the statuses 0 to 10.
 QString DataStatusText(int status);
 

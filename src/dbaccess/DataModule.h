@@ -143,6 +143,9 @@ public:
     bool IsUnrestrictedOperator();
     bool fnGetExistsOpeDefSisetu();
     void GetOpeDefSisetu(QString &name);
+    // Reads the operator's default facility (branch) code into the system
+    // record; false when it cannot be read (an error, reported, or none set).
+    bool GetOpeDefSisetuCode();
     static void GetSisetuColor(const QString &text, const QString &name, QVariant &value);
     static void GetTextValue(const QString &text, const QString &name, QString &value);
 
@@ -175,6 +178,9 @@ public:
     std::function<void(const QString &dataDir, bool writeInfo, bool updateList)> OnDataSetClosing;
 
 private:
+    // The default facility: code and kind into the system record, its name out;
+    // true when a row was found. Errors are raised.
+    bool readOpeDefSisetu(QString &name);
     void connectTo(FbDatabase &db, const QString &host, const QString &folder, const QString &file);
 };
 

@@ -41,6 +41,9 @@ std::function<void(bool, int)> FormActivateHook;
 std::function<int(int, const QString &)> MenuCallbackHook;
 int MenuCallbackAnswer = 0;
 bool ProcHistoryOpened = false;
+std::function<void(int)> DataResetProc;
+std::function<void(int, const QString &, int, const QString &)> DataInfoProc;
+std::function<void(int, int)> DataCountProc;
 
 namespace {
 int screenPpi()

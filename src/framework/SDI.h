@@ -49,6 +49,13 @@ extern std::function<int(int command, const QString &text)> MenuCallbackHook;
 extern int MenuCallbackAnswer;
 // Set when a form wrote its opening row of the operation log.
 extern bool ProcHistoryOpened;
+// A host program's notices of a changed company data set, called only when
+// installed (this program installs none): a reset (one number); a data line
+// (kind 0 company, 1 branch; a text, the company's branch-management value and
+// a second text); a count (kind 0 or 1 and a number).
+extern std::function<void(int value)> DataResetProc;
+extern std::function<void(int kind, const QString &text, int branchValue, const QString &text2)> DataInfoProc;
+extern std::function<void(int kind, int number)> DataCountProc;
 
 class QTableWidget;
 
