@@ -4,6 +4,7 @@
 #include "support/TestEnv.h"
 
 #include "SchemaMetadata.h"
+#include "dbaccess/AppInfo.h"
 #include "dbaccess/FbClient.h"
 #include "dbaccess/Globals.h"
 #include "dbupdate/z5DbUpdate.h"
@@ -336,4 +337,58 @@ TEST(SystemDbUpdateRules, ThePlaceStatementsDoubleApostrophes)
     EXPECT_EQ(sql[7], QStringLiteral("INSERT INTO DATAPLACEMAN(REC,ORDERKBN,NAME,PATH) VALUES(07,08,'','/srv/o''hara07');"));
     EXPECT_EQ(sql[99], QStringLiteral("INSERT INTO DATAPLACEMAN(REC,ORDERKBN,NAME,PATH) VALUES(99,100,'','/srv/o''hara99');"));
     EXPECT_EQ(sql[100], QStringLiteral("COMMIT;"));
+}
+
+// The federation editions' step 5.0.0 imports their code-system templates
+// before its script, up to the first that cannot be imported, and sets the
+// trial-balance output setting of every operator.
+TEST_F(SystemDbUpdateTest, FederationEditionsImportTheirCodeSystems)
+{
+    const TAppInfoRec saved = AppInfo;
+    AppInfo.Application.OEM = QStringLiteral("Corvena");
+    AppInfo.Application.ZeqAlias = QStringLiteral("Z");
+    Edition = 1;
+    SystemDef.SqlDir = testenv::freshDir(QStringLiteral("sql"));
+    QDir().mkpath(SystemDef.SqlDir + QStringLiteral("/500"));
+    const auto definition = [](const char16_t *file, const char16_t *name) {
+        testenv::writeFile(SystemDef.SqlDir + QStringLiteral("/500/") + text(file),
+                           platform::toCp932(QStringLiteral("1,%1,1,1,v,CorvenaZ\r\n2,1101,現金\r\n").arg(text(name))));
+    };
+    definition(u"販売業.txt", u"販売業");
+    definition(u"製造業.txt", u"製造業");
+    definition(u"運送業.txt", u"運送業"); // after the missing 建設業.txt: not imported
+    run(QStringLiteral("INSERT INTO SYSREG (OPCODE, SCODE, STYPE, STEXT) VALUES (100010, '試算表集計出力区分', '整数', '0')"));
+
+    ScriptedMessages boxes;
+    boxes.answer(mrOk);
+    ASSERT_TRUE(step(SystemDbUpdate031));
+    ASSERT_TRUE(step(SystemDbUpdate500));
+    AppInfo = saved;
+    EXPECT_TRUE(boxes.allAnswered());
+    EXPECT_EQ(value(QStringLiteral("SELECT LIST(RECNO || ':' || NAME, ' ') FROM (SELECT * FROM USERCODE WHERE NAME > '' ORDER BY RECNO)")),
+              QStringLiteral("1:販売業 2:製造業"));
+    EXPECT_EQ(value(QStringLiteral("SELECT STEXT FROM SYSREG WHERE OPCODE = 100010 AND SCODE = '試算表集計出力区分'")), QStringLiteral("1"));
+    EXPECT_EQ(value(QStringLiteral("SELECT COUNT(*) FROM DATAPLACEMAN")), QStringLiteral("100"));
+    EXPECT_FALSE(dm->IBDatabaseDEF.connected());
+}
+
+// The tool opens the database by a file name, which it reads in UTF-8; the
+// statements stay in the database's character set.
+TEST(SystemDbUpdateScript, TheConnectLineNamesTheFileInUtf8)
+{
+    const TSystemDef saved = SystemDef;
+    SystemDef.SysDir = QStringLiteral("/srv/基本");
+    SystemDef.DbUser = QStringLiteral("DORVEL");
+    SystemDef.DbPassword = QStringLiteral("zoltup");
+    TDbUpdateScript script(TDbUpdateTarget::System, 5, 0, 0);
+    script.BeginStampLast(true);
+    script.Add(QStringLiteral("UPDATE SYSREG SET STEXT='1' WHERE SCODE='試算表集計出力区分';"));
+    script.EndStampLast();
+    const QString path = testenv::freshDir(QStringLiteral("script")) + QStringLiteral("/vqzdataup.sql");
+    script.Save(path);
+    SystemDef = saved;
+    const QList<QByteArray> lines = testenv::readFile(path).split('\n');
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines[2], QStringLiteral("CONNECT '/srv/基本/vqaccdef.fdb' USER 'DORVEL' PASSWORD 'zoltup';\r").toUtf8());
+    EXPECT_EQ(lines[4], platform::toCp932(u"UPDATE SYSREG SET STEXT='1' WHERE SCODE='試算表集計出力区分';") + '\r');
 }
