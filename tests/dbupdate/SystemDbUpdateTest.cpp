@@ -16,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QTableWidget>
@@ -27,6 +28,13 @@ using Rows = QList<QStringList>;
 QString text(const char16_t *s)
 {
     return QString::fromUtf16(s);
+}
+
+void screenshot(QWidget &w, const QString &name)
+{
+    const QString dir = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    QDir().mkpath(dir);
+    EXPECT_TRUE(w.grab().save(dir + u'/' + name + QStringLiteral(".png"))) << name.toStdString();
 }
 
 // A fresh base system database of version 0.3.0 in a folder whose name holds
@@ -76,7 +84,10 @@ protected:
         box.SetUpdateList(0, QString());
         ASSERT_EQ(box.DbVersion(), TDbVersionRec({0, 3, 0}));
         ASSERT_EQ(box.ListView1->rowCount(), 16);
+        box.show();
+        screenshot(box, QStringLiteral("dbupdate-system-steps"));
         box.btnOkClick();
+        screenshot(box, QStringLiteral("dbupdate-system-done"));
         QStringList statuses;
         for (int i = 0; i < box.ListView1->rowCount(); ++i) statuses << box.RowStatus(i);
         ASSERT_EQ(statuses, QStringList(16, QStringLiteral("完了"))) << LastIsqlOutput().join(u'\n').toStdString();
