@@ -310,11 +310,13 @@ CREATE TABLE USERCODE (
    ======================================================================== */
 
 /* Data places (folders on the data server, 0 = standard place), the
-   program fills the 100 rows itself on first use. */
+   program fills the 100 rows itself on first use.  The standard place is
+   named after the system folder when that takes at most 40 bytes, so NAME
+   holds 40 characters (a name typed by the operator has at most 20). */
 CREATE TABLE DATAPLACEMAN (
   REC        INTEGER NOT NULL,
   ORDERKBN   INTEGER DEFAULT 0,
-  NAME       VARCHAR(20) DEFAULT '',
+  NAME       VARCHAR(40) DEFAULT '',
   PATH       VARCHAR(127) DEFAULT '',
   YOBI1      VARCHAR(10) CHARACTER SET ASCII DEFAULT '',
   YOBI2      VARCHAR(10) CHARACTER SET ASCII DEFAULT '',
@@ -656,10 +658,12 @@ BEGIN
   END
 END^
 
-/* Brings the data-folder names of the lists to upper case.
-   SYSDIR: the system folder (upper case). Only rows whose folder lies in
-   it are changed (an empty SYSDIR changes every row).  Output: one row with
-   the number of changed rows of DATALIST and CHILD_DATALIST. */
+/* Answers how many rows of the local list have their data folder in the
+   folder SYSDIR (compared without regard to letter case; an empty SYSDIR
+   counts every row).  The folder names themselves are kept as they are:
+   on a file system that tells letter cases apart another case names
+   another folder, and the list is looked up by the upper-case form of its
+   names anyway (IX_DATALIST_UPASNAME).  Output: one row RECCNT. */
 CREATE OR ALTER PROCEDURE SP_DATALIST_UPDATE (
   SYSDIR     VARCHAR(254))
 RETURNS (
@@ -668,18 +672,9 @@ AS
 DECLARE VARIABLE W_DIR VARCHAR(254);
 BEGIN
   W_DIR = UPPER(TRIM(COALESCE(SYSDIR, '')));
-  RECCNT = 0;
-
-  UPDATE DATALIST D SET D.PASNAME = UPPER(D.PASNAME)
-   WHERE D.PASNAME <> UPPER(D.PASNAME)
-     AND UPPER(D.PASNAME) STARTING WITH :W_DIR;
-  RECCNT = RECCNT + ROW_COUNT;
-
-  UPDATE CHILD_DATALIST C SET C.PASNAME = UPPER(C.PASNAME)
-   WHERE C.PASNAME <> UPPER(C.PASNAME)
-     AND UPPER(C.PASNAME) STARTING WITH :W_DIR;
-  RECCNT = RECCNT + ROW_COUNT;
-
+  SELECT COUNT(*) FROM DATALIST D
+   WHERE UPPER(D.PASNAME) STARTING WITH :W_DIR
+    INTO :RECCNT;
   SUSPEND;
 END^
 

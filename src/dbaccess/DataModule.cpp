@@ -601,66 +601,74 @@ bool toRegText(const QString &kind, const QVariant &v, bool sysreg, QString &out
 
 // ---------------------------------------------------------------- system settings stores
 
+QVariant TDM::readSysReg(const QString &key, const QString &kind, int opCode, const QString &def)
+{
+    TransactionGuard g(IBTransactionDEF);
+    QueryDef.setSql(QStringLiteral("SELECT STEXT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE "));
+    QueryDef.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
+    QueryDef.paramByName(QStringLiteral("SCODE")).setString(key);
+    QueryDef.open();
+    QString stored;
+    if (!QueryDef.eof()) {
+        stored = QueryDef.field(0).asString();
+        QueryDef.close();
+    } else {
+        QueryDef.close();
+        IBSQLDEF.setSql(QStringLiteral("INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )"));
+        IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
+        IBSQLDEF.paramByName(QStringLiteral("SCODE")).setString(key);
+        IBSQLDEF.paramByName(QStringLiteral("STYPE")).setString(kind);
+        IBSQLDEF.paramByName(QStringLiteral("STEXT")).setString(def);
+        IBSQLDEF.execSQL();
+        stored = def;
+    }
+    if (stored.isEmpty()) stored = QStringLiteral(" ");
+    const QVariant converted = fromRegText(kind, stored, true);
+    g.commit();
+    return converted;
+}
+
+void TDM::writeSysReg(const QString &key, const QString &kind, int opCode, const QVariant &value)
+{
+    TransactionGuard g(IBTransactionDEF);
+    QueryDef.setSql(QStringLiteral("SELECT COUNT(OPCODE) AS RECCNT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE"));
+    QueryDef.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
+    QueryDef.paramByName(QStringLiteral("SCODE")).setString(key);
+    QueryDef.open();
+    const bool exists = QueryDef.field(0).asInteger() > 0;
+    QueryDef.close();
+    if (exists) {
+        IBSQLDEF.setSql(QStringLiteral("UPDATE SYSREG SET STEXT=:STEXT WHERE OPCODE=:OPCODE AND SCODE=:SCODE "));
+    } else {
+        IBSQLDEF.setSql(QStringLiteral("INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )"));
+        IBSQLDEF.paramByName(QStringLiteral("STYPE")).setString(kind);
+    }
+    IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
+    IBSQLDEF.paramByName(QStringLiteral("SCODE")).setString(key);
+    QString stext;
+    if (toRegText(kind, value, true, stext))
+        IBSQLDEF.paramByName(QStringLiteral("STEXT")).setString(stext);
+    else
+        IBSQLDEF.paramByName(QStringLiteral("STEXT")).clear();
+    IBSQLDEF.execSQL();
+    g.commit();
+}
+
 void TDM::funcGetSysReg(const QString &key, const QString &kind, QVariant &value, int opCode, const QString &def)
 {
-    const QString text = QStringLiteral("システム共通変数の取得に失敗しました。");
     try {
-        TransactionGuard g(IBTransactionDEF);
-        QueryDef.setSql(QStringLiteral("SELECT STEXT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE "));
-        QueryDef.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
-        QueryDef.paramByName(QStringLiteral("SCODE")).setString(key);
-        QueryDef.open();
-        QString stored;
-        if (!QueryDef.eof()) {
-            stored = QueryDef.field(0).asString();
-            QueryDef.close();
-        } else {
-            QueryDef.close();
-            IBSQLDEF.setSql(QStringLiteral("INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )"));
-            IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
-            IBSQLDEF.paramByName(QStringLiteral("SCODE")).setString(key);
-            IBSQLDEF.paramByName(QStringLiteral("STYPE")).setString(kind);
-            IBSQLDEF.paramByName(QStringLiteral("STEXT")).setString(def);
-            IBSQLDEF.execSQL();
-            stored = def;
-        }
-        if (stored.isEmpty()) stored = QStringLiteral(" ");
-        const QVariant converted = fromRegText(kind, stored, true);
-        g.commit();
-        value = converted;
+        value = readSysReg(key, kind, opCode, def);
     } catch (const std::exception &e) {
-        reportError(e, QStringLiteral("TDM.funcGetSysReg"), text);
+        reportError(e, QStringLiteral("TDM.funcGetSysReg"), QStringLiteral("システム共通変数の取得に失敗しました。"));
     }
 }
 
 void TDM::funcPutSysReg(const QString &key, const QString &kind, int opCode, const QVariant &value)
 {
-    const QString text = QStringLiteral("システム共通変数の保存に失敗しました。");
     try {
-        TransactionGuard g(IBTransactionDEF);
-        QueryDef.setSql(QStringLiteral("SELECT COUNT(OPCODE) AS RECCNT FROM SYSREG WHERE OPCODE=:OPCODE AND SCODE=:SCODE"));
-        QueryDef.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
-        QueryDef.paramByName(QStringLiteral("SCODE")).setString(key);
-        QueryDef.open();
-        const bool exists = QueryDef.field(0).asInteger() > 0;
-        QueryDef.close();
-        if (exists) {
-            IBSQLDEF.setSql(QStringLiteral("UPDATE SYSREG SET STEXT=:STEXT WHERE OPCODE=:OPCODE AND SCODE=:SCODE "));
-        } else {
-            IBSQLDEF.setSql(QStringLiteral("INSERT INTO SYSREG(OPCODE,SCODE,STYPE,STEXT) VALUES(:OPCODE,:SCODE,:STYPE,:STEXT )"));
-            IBSQLDEF.paramByName(QStringLiteral("STYPE")).setString(kind);
-        }
-        IBSQLDEF.paramByName(QStringLiteral("OPCODE")).setInteger(opCode);
-        IBSQLDEF.paramByName(QStringLiteral("SCODE")).setString(key);
-        QString stext;
-        if (toRegText(kind, value, true, stext))
-            IBSQLDEF.paramByName(QStringLiteral("STEXT")).setString(stext);
-        else
-            IBSQLDEF.paramByName(QStringLiteral("STEXT")).clear();
-        IBSQLDEF.execSQL();
-        g.commit();
+        writeSysReg(key, kind, opCode, value);
     } catch (const std::exception &e) {
-        reportError(e, QStringLiteral("TDM.funcPutSysReg"), text);
+        reportError(e, QStringLiteral("TDM.funcPutSysReg"), QStringLiteral("システム共通変数の保存に失敗しました。"));
     }
 }
 

@@ -111,6 +111,9 @@ public:
     // System settings stores.
     void funcGetSysReg(const QString &key, const QString &kind, QVariant &value, int opCode, const QString &def);
     void funcPutSysReg(const QString &key, const QString &kind, int opCode, const QVariant &value);
+    // The same passing database errors on to the caller.
+    QVariant readSysReg(const QString &key, const QString &kind, int opCode, const QString &def);
+    void writeSysReg(const QString &key, const QString &kind, int opCode, const QVariant &value);
     void GetSysReg(const QString &key, const QString &kind, QVariant &value, const QString &def);
     void PutSysReg(const QString &key, const QString &kind, const QVariant &value);
     bool GetSysIni(TSystemIniRec &rec);

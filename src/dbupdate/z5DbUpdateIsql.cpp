@@ -110,6 +110,10 @@ int RunIsqlScript(const QString &versionText)
             tool.setProgram(program);
             tool.setArguments({QStringLiteral("-q"), QStringLiteral("-i"), script, QStringLiteral("-e"), QStringLiteral("-m"),
                                QStringLiteral("-o"), output});
+            // The database name of the script's CONNECT statement is in UTF-8.
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+            tool.setProcessEnvironment(env);
             tool.setStandardInputFile(QProcess::nullDevice());
             tool.setStandardOutputFile(QProcess::nullDevice());
             tool.setStandardErrorFile(QProcess::nullDevice());

@@ -141,6 +141,13 @@ void TDbUpdateScript::Save(const QString &path) const
 {
     QByteArray bytes;
     for (const QString &line : Lines) {
+        // The tool opens the database of the CONNECT statement by a file name,
+        // which it takes in UTF-8 (RunIsqlScript gives it that locale); the
+        // rest of the script is in the database's character set.
+        if (line.startsWith(QLatin1String("CONNECT "))) {
+            bytes += line.toUtf8() + "\r\n";
+            continue;
+        }
         bool ok = true;
         bytes += platform::toCp932(line, &ok);
         if (!ok)
