@@ -1,6 +1,7 @@
 // The demonstration set-up cut short (killed after a step) is completed by
 // its next run, which leaves a root the program logs into; a complete root is
 // kept as it is.
+#include "support/KilledChildLock.h"
 #include "support/SchemaTemplates.h"
 #include "support/TestEnv.h"
 
@@ -37,6 +38,7 @@ protected:
     // the step after which it is killed.
     static SetupRun runSetup(const QString &common, const QString &stopAfter = QString())
     {
+        KilledChildLock lock;
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("SOLTEA_COMMON_APPDATA"), common);

@@ -6,6 +6,7 @@
 #include "dbaccess/Globals.h"
 #include "support/CompanyRows.h"
 #include "support/DbFixture.h"
+#include "support/KilledChildLock.h"
 #include "support/SchemaTemplates.h"
 #include "support/TestEnv.h"
 #include "support/TmpfsMount.h"
@@ -88,6 +89,7 @@ public:
     }
 
 private:
+    KilledChildLock m_lock;
     std::thread m_thread;
 };
 
