@@ -1,0 +1,1 @@
+#include "dbupdate/CompanyStepDb.h"
