@@ -6,6 +6,7 @@
 
 #include "dbupdate/z5DbUpdate.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QTableWidget>
 
@@ -158,6 +159,10 @@ TEST_F(UserStepsRunTest, TheRunnerTakesTheBaseThroughEveryStepInOrder)
     EXPECT_EQ(statuses, QStringList(8, kDone));
     EXPECT_TRUE(boxes.shown.isEmpty());
     EXPECT_EQ(box.DbVersion(), TDbVersionRec({0, 2, 2}));
+    box.show();
+    const QString shots = QCoreApplication::applicationDirPath() + QStringLiteral("/screenshots");
+    QDir().mkpath(shots);
+    EXPECT_TRUE(box.grab().save(shots + QStringLiteral("/dbupdate-company-010-to-022.png")));
 
     Db db(dir);
     expectLayoutOf022(db);
