@@ -68,6 +68,13 @@ int DbUpdateScriptUnavailable();
 
 // The company steps whose scripts this build carries.
 int UserDbUpdate011();
+int UserDbUpdate012();
+int UserDbUpdate013();
+int UserDbUpdate014();
+int UserDbUpdate015();
+int UserDbUpdate020();
+int UserDbUpdate021();
+int UserDbUpdate022();
 int UserDbUpdate402();
 
 // The schema-upgrade dialog. It registers every step when it is created;

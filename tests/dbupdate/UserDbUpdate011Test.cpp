@@ -3,7 +3,7 @@
 #include "dbaccess/FbClient.h"
 #include "dbaccess/Globals.h"
 #include "dbupdate/z5DbUpdate.h"
-#include "support/DbFixture.h"
+#include "dbupdate/CompanyStepDb.h"
 
 #include <gtest/gtest.h>
 
@@ -11,56 +11,9 @@
 #include <QFile>
 #include <QRegularExpression>
 
+using namespace stepdb;
+
 namespace {
-
-QStringList connectionParams()
-{
-    return {QStringLiteral("user_name=DORVEL"), QStringLiteral("password=zoltup"), QStringLiteral("lc_ctype=SJIS_0208")};
-}
-
-// A database of its own for reading, closed again when it goes out of scope, so
-// that the SQL tool can open the file afterwards.
-class Db
-{
-public:
-    explicit Db(const QString &folder)
-    {
-        db.DatabaseName = folder + QStringLiteral("/vqacc.fdb");
-        db.Params = connectionParams();
-        db.open();
-        tr.setDatabase(&db);
-    }
-    ~Db() { db.close(); }
-
-    QList<QStringList> rows(const QString &sql, const QList<QPair<QString, QString>> &params = {})
-    {
-        TransactionGuard g(tr);
-        FbQuery q(&db, &tr);
-        q.setSql(sql);
-        for (const auto &p : params) q.paramByName(p.first).setString(p.second);
-        QList<QStringList> out;
-        for (q.open(); !q.eof(); q.next()) {
-            QStringList row;
-            for (int i = 0; i < q.fieldCount(); ++i) row << (q.field(i).isNull() ? QStringLiteral("<null>") : q.field(i).asString());
-            out << row;
-        }
-        q.close();
-        g.commit();
-        return out;
-    }
-    QString scalar(const QString &sql) { return rows(sql).value(0).value(0); }
-    void exec(const QString &sql)
-    {
-        TransactionGuard g(tr);
-        FbQuery q(&db, &tr);
-        q.setSql(sql);
-        q.execSQL();
-        g.commit();
-    }
-
-    FbDatabase db;
-    FbTransaction tr{nullptr, {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")}};
-};
 
 // Name, domain, type, length, scale, precision, character length and set,
 // nullability and default of every column of a table, in column order.
@@ -132,53 +85,11 @@ QStringList accdef1Columns(Db &db)
     return out;
 }
 
-QString readFixture(const QString &name)
-{
-    QFile f(QStringLiteral(DBUPDATE_FIXTURES_DIR "/") + name);
-    return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-}
-
-// A company database of version 0.1.0 in a folder of the sandbox, ready for
-// step 0.1.1, with the frame values pointing at it.
-class UserDbUpdate011Test : public DbFixture
+// A company database of version 0.1.0, ready for step 0.1.1.
+class UserDbUpdate011Test : public CompanyStepTest
 {
 protected:
-    void SetUp() override
-    {
-        DbFixture::SetUp();
-        oldDir = testenv::freshDir(QStringLiteral("old010"));
-        makeFixture(oldDir, {});
-        SystemDef.DataDir = oldDir;
-        SystemDef.HostName.clear();
-        SystemDef.SqlDir = QStringLiteral(PROJECT_RESOURCES_DIR "/sqlsteps");
-        SystemDef.OpCode = 10001;
-    }
-
-    static void makeFixture(const QString &folder, const QStringList &extra)
-    {
-        const QString path = folder + QStringLiteral("/vqacc.fdb");
-        FbDatabase::createDatabase(path, QStringLiteral("DORVEL"), QStringLiteral("zoltup"));
-        FbDatabase db;
-        db.DatabaseName = path;
-        db.Params = connectionParams();
-        db.open();
-        ExecuteSqlScript(db, readFixture(QStringLiteral("company_0_1_0.sql")));
-        for (const QString &sql : extra) ExecuteSqlScript(db, sql);
-        db.close();
-    }
-
-    // Runs the step through the SQL tool; false (with the tool's output) when it reported an error.
-    ::testing::AssertionResult runStep011()
-    {
-        const int rc = UserDbUpdate011();
-        const QString out = LastIsqlOutput().join(u'\n');
-        if (rc != DbUpdateDone) return ::testing::AssertionFailure() << "result " << rc << "\n" << out.toStdString();
-        if (out.isEmpty() || out.contains(QStringLiteral("Error")) || out.contains(QStringLiteral("failed")))
-            return ::testing::AssertionFailure() << out.toStdString();
-        return ::testing::AssertionSuccess();
-    }
-
-    QString oldDir;
+    ::testing::AssertionResult runStep011() { return runStep(UserDbUpdate011); }
 };
 
 } // namespace
@@ -187,7 +98,7 @@ TEST_F(UserDbUpdate011Test, BringsA010DatabaseTo011)
 {
     if (FindIsqlTool().isEmpty()) GTEST_SKIP() << "the Firebird SQL tool (isql-fb) is not installed";
     ASSERT_TRUE(runStep011());
-    Db db(oldDir);
+    Db db(dir);
 
     EXPECT_EQ(db.rows(QStringLiteral("SELECT REC, MAJOR, MINOR1, MINOR2 FROM ACCVERSION")),
               QList<QStringList>({{QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("1")}}));
@@ -208,24 +119,21 @@ TEST_F(UserDbUpdate011Test, BringsA010DatabaseTo011)
                                    QStringLiteral("1608"), QStringLiteral("2205"), QStringLiteral("売却")}}));
 
     // Every procedure and trigger of the step, none of the dropped ones, no one-time procedure.
-    QStringList procedures;
-    for (const QStringList &r : db.rows(QStringLiteral("SELECT TRIM(RDB$PROCEDURE_NAME) FROM RDB$PROCEDURES "
-                                                        "WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1")))
-        procedures << r[0];
-    EXPECT_EQ(procedures, QStringList({QStringLiteral("SP_HOJO_EXIST"), QStringLiteral("SP_KAMOKU_TAX_INSERT"),
-                                       QStringLiteral("SP_KS_BUMONHB_ADD"), QStringLiteral("SP_KS_BUMONHB_REC_ADD"),
+    const QStringList procedures = db.names(QStringLiteral("SELECT TRIM(RDB$PROCEDURE_NAME) FROM RDB$PROCEDURES "
+                                                           "WHERE RDB$SYSTEM_FLAG = 0 AND (RDB$PROCEDURE_NAME STARTING WITH 'SP_KS_' "
+                                                           "OR RDB$PROCEDURE_NAME IN ('SP_MB_SELECT_SYUGYOU', 'ONE_TIME_PROC')) ORDER BY 1"));
+    EXPECT_EQ(procedures, QStringList({QStringLiteral("SP_KS_BUMONHB_ADD"), QStringLiteral("SP_KS_BUMONHB_REC_ADD"),
                                        QStringLiteral("SP_KS_DAICHO_UPDATE"), QStringLiteral("SP_KS_INSSETSWK"),
                                        QStringLiteral("SP_KS_INSSETSWK_CALL_KAMOKU"), QStringLiteral("SP_KS_INSSETSWK_CALL_SISETU"),
                                        QStringLiteral("SP_KS_SISAN_SYUFUKU_HAIBUNRITU"), QStringLiteral("SP_MB_SELECT_SYUGYOU")}));
-    QStringList triggers;
-    for (const QStringList &r : db.rows(QStringLiteral("SELECT TRIM(RDB$TRIGGER_NAME) || ':' || RDB$TRIGGER_TYPE || ':' || "
-                                                        "RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS "
-                                                        "WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 ORDER BY 1")))
-        triggers << r[0];
+    const QStringList triggers = db.names(QStringLiteral("SELECT TRIM(RDB$TRIGGER_NAME) || ':' || RDB$TRIGGER_TYPE || ':' || "
+                                                         "RDB$TRIGGER_INACTIVE FROM RDB$TRIGGERS WHERE COALESCE(RDB$SYSTEM_FLAG, 0) = 0 "
+                                                         "AND RDB$TRIGGER_NAME IN ('KAMOKUMST_AFTER_INSERT', 'KSSETSWKINIT_BEFORE_INSERT', "
+                                                         "'KSSETSWK_BEFORE_INSERT', 'SISETUMST_AFTER_INSERT', 'SIWAKE_AFTER_INSERT', "
+                                                         "'SIWAKE_AFTER_UPDATE') ORDER BY 1"));
     EXPECT_EQ(triggers, QStringList({QStringLiteral("KAMOKUMST_AFTER_INSERT:2:0"), QStringLiteral("KSSETSWKINIT_BEFORE_INSERT:1:0"),
                                      QStringLiteral("KSSETSWK_BEFORE_INSERT:1:0"), QStringLiteral("SISETUMST_AFTER_INSERT:2:0"),
-                                     QStringLiteral("SIWAKE_AFTER_INSERT:2:0"), QStringLiteral("SIWAKE_AFTER_UPDATE:4:0"),
-                                     QStringLiteral("TEKDIC_BEFORE_INSERT:1:0")}));
+                                     QStringLiteral("SIWAKE_AFTER_INSERT:2:0"), QStringLiteral("SIWAKE_AFTER_UPDATE:4:0")}));
     // The staff-number query has its three years of twelve months.
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT COUNT(*) FROM RDB$PROCEDURE_PARAMETERS "
                                        "WHERE RDB$PROCEDURE_NAME = 'SP_MB_SELECT_SYUGYOU' AND RDB$PARAMETER_TYPE = 1")),
@@ -252,7 +160,7 @@ TEST_F(UserDbUpdate011Test, FixedAssetTablesEqualThoseOfANewCompanyDatabase)
 
     QStringList upgradedTables, upgradedColumns, upgradedKeys, upgradedAccdef1;
     {
-        Db upgraded(oldDir);
+        Db upgraded(dir);
         upgradedTables = fixedAssetTables(upgraded);
         for (const QString &t : upgradedTables) upgradedColumns << columnsOf(upgraded, t);
         upgradedKeys = keysOf(upgraded, upgradedTables);
@@ -278,14 +186,14 @@ TEST_F(UserDbUpdate011Test, ConditionalColumnsAndVersionRepair)
     if (FindIsqlTool().isEmpty()) GTEST_SKIP() << "the Firebird SQL tool (isql-fb) is not installed";
     // SDAI_HASUU3 is there already (adding it again would fail), and the
     // version table lacks the 0.1.0 row.
-    const QString dir = testenv::freshDir(QStringLiteral("old010b"));
-    makeFixture(dir, {QStringLiteral("ALTER TABLE ACCDEF1 ADD SDAI_HASUU3 INTEGER DEFAULT 7;"),
+    const QString other = testenv::freshDir(QStringLiteral("old010b"));
+    makeBase(other, {QStringLiteral("ALTER TABLE ACCDEF1 ADD SDAI_HASUU3 INTEGER DEFAULT 7;"),
                       QStringLiteral("UPDATE ACCDEF1 SET SDAI_HASUU3 = 7;"),
                       QStringLiteral("DELETE FROM ACCVERSION;"),
                       QStringLiteral("INSERT INTO ACCVERSION (REC, MAJOR, MINOR1, MINOR2) VALUES (3, 0, 0, 9);")});
-    SystemDef.DataDir = dir;
+    SystemDef.DataDir = other;
     ASSERT_TRUE(runStep011());
-    Db db(dir);
+    Db db(other);
     EXPECT_EQ(db.rows(QStringLiteral("SELECT REC, MAJOR, MINOR1, MINOR2 FROM ACCVERSION")),
               QList<QStringList>({{QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("1")}}));
     EXPECT_EQ(db.rows(QStringLiteral("SELECT SDAI_HASUU3, KESSAN_KIKAN FROM ACCDEF1")),
@@ -307,7 +215,7 @@ protected:
 
 TEST_F(UpgradedCompanyTest, JournalRowsMoveTheRunningTotals)
 {
-    Db db(oldDir);
+    Db db(dir);
     for (const char *k : {"1101", "4101"})
         db.exec(QStringLiteral("INSERT INTO KAMOKU_MS (SCODE, KCODE, HCODE, BCODE, MNUM) VALUES (' ', '%1', ' ', ' ', 5)")
                     .arg(QLatin1String(k)));
@@ -371,7 +279,7 @@ TEST_F(UpgradedCompanyTest, JournalRowsMoveTheRunningTotals)
 
 TEST_F(UpgradedCompanyTest, LinkedJournalRowsMarkTheAsset)
 {
-    Db db(oldDir);
+    Db db(dir);
     db.exec(QStringLiteral("UPDATE HOJOMST SET REC = 501 WHERE KCODE = '1401' AND HCODE = ' '"));
     db.exec(QStringLiteral("INSERT INTO KS_SISAN (REC, SCODE, KANRI, KCODE, MEISYOU, TRANSKBN, SIHAKCODE, SIHAHCODE, SYUNYUKCODE, SYUNYUHCODE) "
                            "VALUES (7, ' ', 'A1', '1401', '本社', 0, NULL, NULL, NULL, NULL)"));
@@ -392,7 +300,7 @@ TEST_F(UpgradedCompanyTest, LinkedJournalRowsMarkTheAsset)
 
 TEST_F(UpgradedCompanyTest, NewFacilitiesAndAccountsGetTheirSettings)
 {
-    Db db(oldDir);
+    Db db(dir);
     db.exec(QStringLiteral("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('01', '営業')"));
     db.exec(QStringLiteral("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('02', '製造')"));
     db.exec(QStringLiteral("INSERT INTO SISETUMST (SCODE, SNAME, BUMEX) VALUES ('S1', '支店', 1)"));
@@ -402,7 +310,9 @@ TEST_F(UpgradedCompanyTest, NewFacilitiesAndAccountsGetTheirSettings)
         return db.scalar(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE %2").arg(table, where)).toInt();
     };
     EXPECT_EQ(count(QStringLiteral("KS_SETSWK"), QStringLiteral("SCODE = 'S1'")), 31);
-    EXPECT_EQ(count(QStringLiteral("KAMOKU_SZ"), QStringLiteral("SCODE = 'S1'")), 39); // every account in use
+    // every account in use, with its own sub-account row
+    EXPECT_EQ(count(QStringLiteral("KAMOKU_SZ"), QStringLiteral("SCODE = 'S1'")),
+              count(QStringLiteral("KAMOKUMST"), QStringLiteral("USE = 1")));
     EXPECT_EQ(count(QStringLiteral("KAMOKU_TAX"), QStringLiteral("SCODE = 'S1'")), 48);
     EXPECT_EQ(count(QStringLiteral("TORDICTI"), QStringLiteral("SCODE = 'S1'")), 50);
     EXPECT_EQ(count(QStringLiteral("SWKDICTI"), QStringLiteral("SCODE = 'S1'")), 50);
@@ -415,8 +325,8 @@ TEST_F(UpgradedCompanyTest, NewFacilitiesAndAccountsGetTheirSettings)
     // A new tangible account without a row of its own takes its group's default
     // row, in every facility; an account outside 1400 to 1800 gets nothing.
     db.exec(QStringLiteral("INSERT INTO KAMOKUMST (KCODE, GROUPM1, KNAME, BPFLG) VALUES ('1413', '1400', '美術品', 'B')"));
-    db.exec(QStringLiteral("INSERT INTO KAMOKUMST (KCODE, GROUPM1, KNAME, BPFLG) VALUES ('2101', '2100', '買掛金', 'B')"));
-    EXPECT_EQ(count(QStringLiteral("HOJOMST"), QStringLiteral("KCODE IN ('1413', '2101') AND HCODE = ' '")), 2);
+    db.exec(QStringLiteral("INSERT INTO KAMOKUMST (KCODE, GROUPM1, KNAME, BPFLG) VALUES ('2199', '2100', '雑負債', 'B')"));
+    EXPECT_EQ(count(QStringLiteral("HOJOMST"), QStringLiteral("KCODE IN ('1413', '2199') AND HCODE = ' '")), 2);
     EXPECT_EQ(db.rows(QStringLiteral("SELECT SCODE, GSKEIJYO, GSKAHI, RUIKEIKCODE, BAISONKCODE FROM KS_SETSWK "
                                      "WHERE KCODE = '1413' ORDER BY SCODE")),
               QList<QStringList>({{QStringLiteral(" "), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1416"),
@@ -425,12 +335,12 @@ TEST_F(UpgradedCompanyTest, NewFacilitiesAndAccountsGetTheirSettings)
                                    QStringLiteral("8201")},
                                   {QStringLiteral("S2"), QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1416"),
                                    QStringLiteral("8201")}}));
-    EXPECT_EQ(count(QStringLiteral("KS_SETSWK"), QStringLiteral("KCODE = '2101'")), 0);
+    EXPECT_EQ(count(QStringLiteral("KS_SETSWK"), QStringLiteral("KCODE = '2199'")), 0);
 }
 
 TEST_F(UpgradedCompanyTest, AllocationRepairAndLedgerLines)
 {
-    Db db(oldDir);
+    Db db(dir);
     db.exec(QStringLiteral("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('00', '共通')"));
     db.exec(QStringLiteral("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('01', '営業')"));
     db.exec(QStringLiteral("INSERT INTO SISETUMST (SCODE, SNAME, BUMEX) VALUES ('S1', '支店', 1)"));
@@ -461,7 +371,7 @@ TEST_F(UpgradedCompanyTest, AllocationRepairAndLedgerLines)
 
 TEST_F(UpgradedCompanyTest, StaffNumbersOfThreeYears)
 {
-    Db db(oldDir);
+    Db db(dir);
     db.exec(QStringLiteral("INSERT INTO SISETUMST (SCODE, SNAME, BUMEX) VALUES ('S1', '支店', 0)"));
     db.exec(QStringLiteral("INSERT INTO SISETUMST (SCODE, SNAME, BUMEX) VALUES ('S2', '工場', 0)"));
     db.exec(QStringLiteral("UPDATE ACCDEF5 SET NUM1 = 3 WHERE MNUM IN (1, 16, -15, -31, -17)"));

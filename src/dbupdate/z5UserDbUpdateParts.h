@@ -1,0 +1,20 @@
+#pragma once
+// What the company steps share: their statements kept as resources, the
+// question about an existing column that steers a step while it writes its
+// script, and the groups of settings columns of ACCDEF1 that several steps
+// add when they are missing.
+#include <QString>
+#include <QStringList>
+
+// The lines of a statement resource of the company steps (":/dbupdate/<name>").
+// Throws platform::Error when the build does not carry it.
+QStringList UserStepStatements(const QString &name);
+
+// One question to the company database of the data set: it is opened for the
+// question alone and closed again; a failed question counts as a missing column.
+bool CompanyHasColumn(const QString &table, const QString &column);
+
+// The lines that add ACCDEF1.SDAI_HASUU3, and those that add KESSAN_KIKAN with
+// the two cash-flow period columns, each group closed by "COMMIT;".
+QStringList Accdef1Hasuu3Lines();
+QStringList Accdef1KessanKikanLines();
