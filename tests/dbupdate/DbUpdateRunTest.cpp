@@ -242,7 +242,9 @@ TEST_P(DbUpdateFailTest, AFailedStepStopsTheRunAndTheBackupIsPutBack)
     EXPECT_TRUE(stepTables().isEmpty());
     EXPECT_FALSE(QFileInfo::exists(backupPath()));
     ASSERT_EQ(boxes.shown.size(), c.firstBox.isEmpty() ? 1 : 2);
-    if (!c.firstBox.isEmpty()) EXPECT_TRUE(boxes.shown[0].text.contains(c.firstBox)) << boxes.shown[0].text.toStdString();
+    if (!c.firstBox.isEmpty()) {
+        EXPECT_TRUE(boxes.shown[0].text.contains(c.firstBox)) << boxes.shown[0].text.toStdString();
+    }
     EXPECT_EQ(boxes.shown.last().text, QStringLiteral("会計データの更新に失敗しました。"));
     EXPECT_EQ(boxes.shown.last().kind, TMsgDlgType::mtError);
     EXPECT_TRUE(boxes.allAnswered());

@@ -43,13 +43,6 @@ QString ints(const QStringList &columns)
     return out.join(QStringLiteral(", "));
 }
 
-QStringList periodColumns(const QString &prefix, int from, int to, int width = 2)
-{
-    QStringList out;
-    for (int i = from; i <= to; ++i) out << prefix + QStringLiteral("%1").arg(i, width, 10, QChar(u'0'));
-    return out;
-}
-
 // A journal row of the reconciliation examples: cash at the bank (1103).
 QString bankRow(int rec, int swkno, int taishaku, const char *date, int mnum, int kessan, int nuk, int zei, int fusen2,
                 int delflg = 0, const char *kcode = "1103")
