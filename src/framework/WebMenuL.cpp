@@ -11,19 +11,6 @@
 #include <QTableWidget>
 #include <QTimer>
 
-namespace {
-
-TxPlButton *makeButton(QWidget *parent, const QString &name, const QString &text, const QRect &geo)
-{
-    auto *b = new TxPlButton(parent);
-    b->setObjectName(name);
-    b->CaptionA().setCaption(text);
-    b->setGeometry(geo);
-    return b;
-}
-
-} // namespace
-
 QString TfmWebMenuL::HintText()
 {
     return QStringLiteral("他のオペレーターがドルベル財務を利用中のため、バ\n"
@@ -60,11 +47,11 @@ TfmWebMenuL::TfmWebMenuL(QWidget *parent) : TBSDI(parent)
     HintArea->setReadOnly(true);
     HintArea->setFocusPolicy(Qt::NoFocus);
     HintArea->setPlainText(HintText());
-    F1 = makeButton(pnlBottom, QStringLiteral("F1"), QStringLiteral("F1:ヘルプ"), QRect(8, 90, 90, 26));
+    F1 = NewPlButton(pnlBottom, QStringLiteral("F1"), QStringLiteral("F1:ヘルプ"), QRect(8, 90, 90, 26));
     F1->hide();
-    ESC = makeButton(pnlBottom, QStringLiteral("ESC"), QStringLiteral("ESC:ｷｬﾝｾﾙ"), QRect(160, 90, 90, 26));
+    ESC = NewPlButton(pnlBottom, QStringLiteral("ESC"), QStringLiteral("ESC:ｷｬﾝｾﾙ"), QRect(160, 90, 90, 26));
     ESC->hide();
-    F12 = makeButton(pnlBottom, QStringLiteral("F12"), QStringLiteral("F12:閉じる"), QRect(259, 90, 90, 26));
+    F12 = NewPlButton(pnlBottom, QStringLiteral("F12"), QStringLiteral("F12:閉じる"), QRect(259, 90, 90, 26));
     connect(F12, &TxPlButton::clicked, this, [this] { done(1); });
     EndButton = F12;
 

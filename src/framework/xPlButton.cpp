@@ -504,3 +504,12 @@ void TxPlButton::drawCaption(QPainter &p, const TxPlBtnCaption &c, int y, bool e
         draw(off, off, palette().color(QPalette::ButtonText));
     }
 }
+
+TxPlButton *NewPlButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry)
+{
+    auto *b = new TxPlButton(parent);
+    b->setObjectName(name);
+    b->CaptionA().setCaption(caption);
+    b->setGeometry(geometry);
+    return b;
+}

@@ -207,3 +207,6 @@ private:
     bool m_pressed = false;
     bool m_namedCaption = false;
 };
+
+// A button of a dialog laid out by hand: its control name, caption and place.
+TxPlButton *NewPlButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geometry);

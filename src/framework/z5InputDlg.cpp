@@ -26,17 +26,6 @@ bool InputKeyFilterAccepts(int filter, QChar c)
     }
 }
 
-namespace {
-TxPlButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const QRect &r)
-{
-    auto *b = new TxPlButton(parent);
-    b->setObjectName(name);
-    b->CaptionA().setCaption(caption);
-    b->setGeometry(r);
-    return b;
-}
-} // namespace
-
 TInputDlgBox::TInputDlgBox(QWidget *parent) : TBSDI(parent, TFormBorderStyle::bsDialog)
 {
     setObjectName(QStringLiteral("InputDlgBox"));
@@ -109,10 +98,10 @@ TInputDlgBox::TInputDlgBox(QWidget *parent) : TBSDI(parent, TFormBorderStyle::bs
     HintArea->setGeometry(0, 0, 411, 28);
     HintArea->setReadOnly(true);
     HintArea->setFocusPolicy(Qt::NoFocus);
-    F1 = makeButton(pnlBottom, QStringLiteral("F1"), QStringLiteral("F1:ヘルプ"), QRect(8, 38, 90, 26));
+    F1 = NewPlButton(pnlBottom, QStringLiteral("F1"), QStringLiteral("F1:ヘルプ"), QRect(8, 38, 90, 26));
     F1->hide();
-    btnOK = makeButton(pnlBottom, QStringLiteral("btnOK"), QStringLiteral("OK"), QRect(245, 38, 84, 26));
-    btnCancel = makeButton(pnlBottom, QStringLiteral("btnCancel"), QStringLiteral("キャンセル"), QRect(335, 38, 84, 26));
+    btnOK = NewPlButton(pnlBottom, QStringLiteral("btnOK"), QStringLiteral("OK"), QRect(245, 38, 84, 26));
+    btnCancel = NewPlButton(pnlBottom, QStringLiteral("btnCancel"), QStringLiteral("キャンセル"), QRect(335, 38, 84, 26));
     btnCancel->setModalResult(2);
     btnCancel->setCancel(true);
     connect(btnOK, &TxPlButton::clicked, this, &TInputDlgBox::btnOKClick);

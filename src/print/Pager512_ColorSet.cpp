@@ -24,15 +24,6 @@ TColor toTColor(const QColor &c)
     return TColor(c.red() | (c.green() << 8) | (c.blue() << 16));
 }
 
-TxPlButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const QRect &r)
-{
-    auto *b = new TxPlButton(parent);
-    b->setObjectName(name);
-    b->CaptionA().setCaption(caption);
-    b->setGeometry(r);
-    return b;
-}
-
 } // namespace
 
 std::function<bool(QColor &, QWidget *)> TPrnColorSetBox::PickColorHook = [](QColor &color, QWidget *parent) {
@@ -63,7 +54,7 @@ TPrnColorSetBox::TPrnColorSetBox(QWidget *parent) : TBSDI(parent)
         panel->setFrameShadow(QFrame::Sunken);
         panel->setAutoFillBackground(true);
         m_panels[size_t(i)] = panel;
-        TxPlButton *change = makeButton(this, QString::fromLatin1(buttons[size_t(i)]), QStringLiteral("変更"),
+        TxPlButton *change = NewPlButton(this, QString::fromLatin1(buttons[size_t(i)]), QStringLiteral("変更"),
                                         QRect(200, y, 76, 26));
         change->setProperty("tag", i);
         connect(change, &TxPlButton::clicked, this, [this, i] { btnLineColor1Click(i); });
@@ -75,8 +66,8 @@ TPrnColorSetBox::TPrnColorSetBox(QWidget *parent) : TBSDI(parent)
     lblKankyoColor->setCursor(Qt::PointingHandCursor);
     lblKankyoColor->installEventFilter(this);
 
-    btnOK = makeButton(this, QStringLiteral("btnOK"), QStringLiteral("OK"), QRect(110, 182, 84, 26));
-    btnCancel = makeButton(this, QStringLiteral("btnCancel"), QStringLiteral("キャンセル"), QRect(200, 182, 84, 26));
+    btnOK = NewPlButton(this, QStringLiteral("btnOK"), QStringLiteral("OK"), QRect(110, 182, 84, 26));
+    btnCancel = NewPlButton(this, QStringLiteral("btnCancel"), QStringLiteral("キャンセル"), QRect(200, 182, 84, 26));
     btnCancel->setModalResult(2);
     btnCancel->setCancel(true);
     connect(btnOK, &TxPlButton::clicked, this, &TPrnColorSetBox::btnOKClick);

@@ -20,15 +20,6 @@
 
 namespace {
 
-TxPlButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const QRect &r)
-{
-    auto *b = new TxPlButton(parent);
-    b->setObjectName(name);
-    b->CaptionA().setCaption(caption);
-    b->setGeometry(r);
-    return b;
-}
-
 constexpr int kWidth = 400;
 constexpr int kDesignHeight = 200;
 constexpr int kBottomHeight = 86;
@@ -71,7 +62,7 @@ TPrintDlgBox::TPrintDlgBox(QWidget *parent) : TBSDI(parent, TFormBorderStyle::bs
     btnColor = new TxRadioButton(QStringLiteral("カラー印刷"), grpColor);
     btnColor->setObjectName(QStringLiteral("btnColor"));
     btnColor->setGeometry(10, 30, 150, 22);
-    btnColorSelect = makeButton(grpColor, QStringLiteral("btnColorSelect"), QStringLiteral("色選択"), QRect(190, 16, 84, 26));
+    btnColorSelect = NewPlButton(grpColor, QStringLiteral("btnColorSelect"), QStringLiteral("色選択"), QRect(190, 16, 84, 26));
 
     lblStartPage = new QLabel(QStringLiteral("開始ﾍﾟｰｼﾞ:"), this);
     lblStartPage->setObjectName(QStringLiteral("lblStartPage"));
@@ -97,10 +88,10 @@ TPrintDlgBox::TPrintDlgBox(QWidget *parent) : TBSDI(parent, TFormBorderStyle::bs
     HintArea->setGeometry(0, 0, kWidth - 16, 40);
     HintArea->setReadOnly(true);
     HintArea->setFocusPolicy(Qt::NoFocus);
-    btnPreview = makeButton(m_bottom, QStringLiteral("btnPreview"), QStringLiteral("プレビュー"), QRect(8, 52, 96, 26));
-    btnCopy = makeButton(m_bottom, QStringLiteral("btnCopy"), QStringLiteral("コピー"), QRect(110, 52, 84, 26));
-    btnOK = makeButton(m_bottom, QStringLiteral("btnOK"), QStringLiteral("OK"), QRect(216, 52, 84, 26));
-    btnCancel = makeButton(m_bottom, QStringLiteral("btnCancel"), QStringLiteral("キャンセル"), QRect(306, 52, 86, 26));
+    btnPreview = NewPlButton(m_bottom, QStringLiteral("btnPreview"), QStringLiteral("プレビュー"), QRect(8, 52, 96, 26));
+    btnCopy = NewPlButton(m_bottom, QStringLiteral("btnCopy"), QStringLiteral("コピー"), QRect(110, 52, 84, 26));
+    btnOK = NewPlButton(m_bottom, QStringLiteral("btnOK"), QStringLiteral("OK"), QRect(216, 52, 84, 26));
+    btnCancel = NewPlButton(m_bottom, QStringLiteral("btnCancel"), QStringLiteral("キャンセル"), QRect(306, 52, 86, 26));
     btnCancel->setModalResult(2);
     btnCancel->setCancel(true);
     m_bottom->setGeometry(0, kDesignHeight - kBottomHeight, kWidth, kBottomHeight);
