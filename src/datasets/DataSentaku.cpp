@@ -2,7 +2,10 @@
 
 #include "datasets/DataFolderCheck.h"
 #include "datasets/DataListKensakuBox.h"
+#include "datasets/z5ComDataSentaku.h"
+#include "datasets/z5DataSentakuPrintDlg.h"
 #include "dbaccess/DataModule.h"
+#include "dbaccess/ErrorHandler.h"
 #include "dbaccess/Globals.h"
 #include "core/Messages.h"
 #include "core/SjisText.h"
@@ -276,6 +279,7 @@ void TDataSentakuBox::buildControls()
     }
     KeyCommands[dkF1] = [] { OpenHtmlManual(QStringLiteral("file01.html")); };
     buildRefreshControls();
+    KeyCommands[dkF8] = [this] { PrintDataList(); };
 }
 
 void TDataSentakuBox::setupGrid()
@@ -754,6 +758,41 @@ void TDataSentakuBox::F1Click(TxPlButton *button)
     if (k < dkF1 || k > dkF8 || IsBareKeyCaption(button->CaptionA().Caption()) || !button->isEnabled()) return;
     if (KeyCommands[k]) KeyCommands[k]();
     UpdateFunctionKeys();
+}
+
+void TDataSentakuBox::PrintDataList()
+{
+    if (PerfectGrid1->rowCount() == 0) {
+        MessageDlg(QStringLiteral("データリストが絞り込みにより表示されていません。\r"), TMsgDlgType::mtInformation, mbOK);
+        return;
+    }
+    TDefaultPrintRec rec;
+    TDataSentakuPrintDlg dlg(this);
+    TPrintDlgBox::InitDefaultPrintRec(rec);
+    rec.StyleName = QStringLiteral("DataSentakuList");
+    dlg.PrintRec = &rec;
+    dlg.StoredColors = false;
+    dlg.Caption = QStringLiteral("データリストの印刷");
+    dlg.MainText = QStringLiteral("データリストを印刷します。");
+    dlg.MainTextColor = palette().color(QPalette::WindowText);
+    const QString hint = QStringLiteral(
+        "［OK］を押すとﾃﾞｰﾀ選択ﾘｽﾄの印刷を実行します。印刷ｲﾒｰｼﾞを確認する場合は［ﾌﾟﾚﾋﾞｭｰ］を押します。");
+    dlg.setToolTip(hint + u'|' + hint);
+    dlg.ShowPreview = true;
+    dlg.ShowCopy = false;
+    dlg.Prepare(1);
+    if (ModalRunner(dlg) != 1 || (dlg.Result != 1 && dlg.Result != 2)) return;
+    try {
+        TPrDataList printer;
+        printer.PrintRec = rec;
+        printer.ListKind = 0;
+        printer.Recs = m_recs;
+        printer.Disp = m_disp;
+        printer.Orientation = dlg.Orientation;
+        printer.Execute(dlg.Result == 1);
+    } catch (const std::exception &e) {
+        reportError(e, QStringLiteral("TDataSentakuBox.PrintDataList"), QStringLiteral("データリストの印刷に失敗しました。"));
+    }
 }
 
 void TDataSentakuBox::ESCClick()

@@ -127,6 +127,8 @@ public:
     void ESCClick();
     void F12Click();
     int KeyState() const { return m_keyState; }
+    // F8: the print options of the list, then its printout or preview.
+    void PrintDataList();
     // The commands of F2 to F8 that this build carries; a key without one stays disabled.
     std::array<std::function<void()>, dkCount> KeyCommands;
 

@@ -75,7 +75,7 @@ public:
     void GetStyleColorRec();
     void SaveStyleColorRec();
 
-    void btnOKClick(int result);
+    virtual void btnOKClick(int result);
     void btnCancelClick();
     void btnColorSelectClick();
 

@@ -2,6 +2,7 @@
 
 #include "datasets/DataListKensakuBox.h"
 #include "datasets/DataSentaku.h"
+#include "datasets/z5DataSentakuPrintDlg.h"
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DataInfo.h"
 #include "dbaccess/DataRoot.h"
@@ -11,7 +12,9 @@
 #include "framework/ProcessForm.h"
 #include "framework/xCheckedComboBox.h"
 #include "framework/xPlButton.h"
+#include "platform/Cp932.h"
 #include "platform/Error.h"
+#include "print/Pager512_Class.h"
 #include "support/DbFixture.h"
 #include "../framework/FrameworkTestUtil.h"
 
@@ -23,6 +26,7 @@
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QPointer>
 #include <QTableWidget>
 
@@ -286,9 +290,10 @@ TEST_F(DataSentakuBoxTest, HeaderClicksSortAndMarkTheColumn)
     EXPECT_EQ(box.SortCol(), 0);
     // All commands are offered here, but only those this build carries are live.
     box.UpdateFunctionKeys();
-    EXPECT_EQ(captions(box), expected({2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(captions(box), expected({2, 3, 4, 5, 6, 7}));
     EXPECT_FALSE(box.F3->isEnabled());
     EXPECT_TRUE(box.F1->isEnabled());
+    EXPECT_TRUE(box.F8->isEnabled());
     box.KeepOnClose = true;
 }
 
@@ -433,4 +438,99 @@ TEST_F(DataSentakuBoxTest, SearchConditionsNarrowTheListAndAreStored)
     box.btnSearchCancel->click();
     EXPECT_EQ(box.PerfectGrid1->rowCount(), 120);
     EXPECT_FALSE(box.btnSearchCancel->isEnabled());
+}
+
+TEST_F(DataSentakuBoxTest, F8PrintsOrPreviewsTheListShownInTheChosenOrientation)
+{
+    const auto savedPreview = pager512::StartPreviewHook;
+    const auto savedPrint = pager512::StartPrintHook;
+    SystemDef.WinTempDir = testenv::freshDir(QStringLiteral("print-temp"));
+    QString printed;
+    int previews = 0, prints = 0, orientation = -1;
+    pager512::StartPreviewHook = [&](TP512DEF &d) {
+        ++previews;
+        printed = platform::fromCp932(testenv::readFile(d.DataFile));
+        orientation = d.Orientation;
+        return 1;
+    };
+    pager512::StartPrintHook = [&](TP512DEF &d) {
+        ++prints;
+        printed = platform::fromCp932(testenv::readFile(d.DataFile));
+        orientation = d.Orientation;
+        return true;
+    };
+    // The dialog is answered with the orientation and the button given.
+    bool landscape = false;
+    int button = 2;
+    QString caption, mainText, hint;
+    ModalRunner = [&](QDialog &d) {
+        auto *dlg = qobject_cast<TDataSentakuPrintDlg *>(&d);
+        EXPECT_NE(dlg, nullptr);
+        if (!dlg) return 2;
+        caption = dlg->windowTitle();
+        mainText = dlg->lblMain->text();
+        hint = dlg->toolTip();
+        EXPECT_TRUE(dlg->btnPreview->isVisibleTo(dlg));
+        EXPECT_FALSE(dlg->btnCopy->isVisibleTo(dlg));
+        (landscape ? dlg->btnYousiYoko : dlg->btnYousiTate)->setChecked(true);
+        (button == 1 ? dlg->btnOK : button == 2 ? dlg->btnPreview : dlg->btnCancel)->click();
+        return dlg->result();
+    };
+    {
+        TDataSentakuBox box;
+        box.KeepOnClose = true;
+        box.SetParams({QStringLiteral("SyoriType=0"), QStringLiteral("JyokenSet=1"), QStringLiteral("DataType=-13"),
+                       QStringLiteral("DataVerMajor=11")});
+        box.Prepare(true);
+        box.UpdateFunctionKeys();
+        ASSERT_EQ(box.F8->CaptionA().Caption(), QStringLiteral("F8:印刷"));
+        ASSERT_TRUE(box.F8->isEnabled());
+
+        landscape = true;
+        box.F8->click();
+        EXPECT_EQ(caption, QStringLiteral("データリストの印刷"));
+        EXPECT_EQ(mainText, QStringLiteral("データリストを印刷します。"));
+        EXPECT_TRUE(hint.startsWith(QStringLiteral("［OK］を押すとﾃﾞｰﾀ選択ﾘｽﾄの印刷を実行します。")));
+        EXPECT_EQ(previews, 1);
+        EXPECT_EQ(orientation, 1);
+        // The two data sets shown, with their codes (landscape), under the data root.
+        EXPECT_TRUE(printed.contains(QStringLiteral("TEXT;250;405;A001;")));
+        EXPECT_TRUE(printed.contains(QStringLiteral("TEXT;450;405;サンプル株式会社;")));
+        EXPECT_TRUE(printed.contains(QStringLiteral("TEXT;450;449;医療法人さくら会;")));
+        EXPECT_TRUE(printed.contains(QStringLiteral("TEXT;1800;449;~/data/0002;")));
+        EXPECT_FALSE(printed.contains(QStringLiteral("旧版商事")));
+
+        landscape = false;
+        button = 1;
+        box.F8->click();
+        EXPECT_EQ(prints, 1);
+        EXPECT_EQ(orientation, 0);
+        EXPECT_FALSE(printed.contains(QStringLiteral("A001")));
+        EXPECT_TRUE(printed.contains(QStringLiteral("TEXT;250;405;サンプル株式会社;")));
+
+        button = 3;
+        box.F8->click();
+        EXPECT_EQ(previews + prints, 2);
+        EXPECT_TRUE(box.F8->isEnabled());
+    }
+    {
+        // A filter that leaves no row: refused with a message, no dialog.
+        TDataSentakuBox box;
+        box.KeepOnClose = true;
+        box.SetParams({QStringLiteral("SyoriType=0"), QStringLiteral("JyokenSet=1"), QStringLiteral("DataVerMajor=99")});
+        box.Prepare(true);
+        ASSERT_EQ(box.PerfectGrid1->rowCount(), 0);
+        ModalRunner = [](QDialog &) {
+            ADD_FAILURE() << "no dialog expected";
+            return 2;
+        };
+        ScriptedMessages boxes;
+        boxes.answer(mrOk);
+        box.PrintDataList();
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].text, QStringLiteral("データリストが絞り込みにより表示されていません。\r"));
+    }
+    EXPECT_EQ(previews + prints, 2);
+    pager512::StartPreviewHook = savedPreview;
+    pager512::StartPrintHook = savedPrint;
 }
