@@ -248,22 +248,8 @@ void TDbUpdateBox::SetDbVersion()
         ShowErrorMessage(kText, QString());
         return;
     }
-    FbDatabase &db = FDbKind == 0 ? DM->IBDatabaseDEF : DM->IBDatabaseDAT;
-    FbTransaction tr(&db, {QStringLiteral("read_committed"), QStringLiteral("rec_version"), QStringLiteral("nowait")});
-    FbQuery q(&db, &tr);
     try {
-        // The read is committed on every path.
-        TransactionGuard g(tr, TransactionGuard::Exit::Commit);
-        q.setSql(QStringList{FDbKind == 0 ? QStringLiteral("SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM VERSION")
-                                          : QStringLiteral("SELECT MAJOR,MINOR1 AS MINOR,MINOR2 AS REV FROM ACCVERSION"),
-                             QStringLiteral("ORDER BY MAJOR DESC,MINOR1 DESC,MINOR2 DESC")});
-        q.open();
-        if (!q.eof()) {
-            FDbVersion.Major = q.fieldByName(QStringLiteral("MAJOR")).asInteger();
-            FDbVersion.Minor = q.fieldByName(QStringLiteral("MINOR")).asInteger();
-            FDbVersion.Rev = q.fieldByName(QStringLiteral("REV")).asInteger();
-        }
-        q.close();
+        FDbVersion = ReadNewestDbVersion(FDbKind == 0 ? DM->IBDatabaseDEF : DM->IBDatabaseDAT, FDbKind);
     } catch (const std::exception &e) {
         reportError(e, kOperation, kText, false);
     }

@@ -3,6 +3,7 @@
 // company databases, the version test that tells whether a database still needs
 // steps, and the runner that hands a step's script to the Firebird SQL tool.
 #include "dbaccess/BackupRestoreThread.h"
+#include "dbupdate/DbVersionStore.h"
 #include "framework/MessageDlg2.h"
 
 #include <QDateTime>
@@ -50,12 +51,6 @@ struct TDbUpdateListRec {
 using TArrayDbUpdateListRec = std::vector<TDbUpdateListRec>;
 
 // A database version: major, minor, revision, ordered field by field.
-struct TDbVersionRec {
-    int Major = 0;
-    int Minor = 0;
-    int Rev = 0;
-    friend auto operator<=>(const TDbVersionRec &, const TDbVersionRec &) = default;
-};
 
 // The registered steps in version order, described with the edition and the
 // product title in force: 16 of the system database, 55 of a company database.
