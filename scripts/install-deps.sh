@@ -19,6 +19,8 @@ PACKAGES=(
   libboost-dev
   libfbclient2
   libcurl4-openssl-dev
+  libssl-dev
+  libzip-dev
   firebird3.0-server-core
   firebird3.0-utils
   fonts-noto-cjk

@@ -1,6 +1,7 @@
 #include "app/MainForm.h"
 
 #include "comm/z5DataTusin.h"
+#include "comm/DataTransfer.h"
 #include "datasets/DataSentakuList.h"
 #include "datasets/Logon.h"
 #include "dbaccess/AccInfo.h"
@@ -233,6 +234,7 @@ bool TForm1::FormCreate(const QStringList &arguments, const QString &programPath
     RunProcessHook = [](const QString &name, int mode, const QString &params) { return RunProcess(name, mode, params); };
     RegisterWebMenuL();
     RegisterDataTusin();
+    InstallDataTransferPipelines();
     DataCheckHook = [this](const QString &host, const QString &dir, int quiet) { return QVariant(CheckDamagedData(host, dir, quiet != 0)); };
     ResultCode = 2;
     Wizard1->setCurrentIndex(0);
