@@ -509,6 +509,8 @@ bool CheckSourceTargetPaths(const QString &word, const QString &host, const QStr
     if (!DM->FExist(ExcludePathDelim(targetFolder) + u'/' + Product.DataFile, ConnectMode)) return true;
     TDataInfomation info;
     info.UpdateIniFile(targetFolder, QStringLiteral("DATAINFO"));
+    // The source (a check database) has no information file of its own yet.
+    info.UpdateIniFile(sourceFolder, QStringLiteral("DATAINFO"));
     TDataInfomationRec target, source;
     info.ReadIniInfo(targetFolder, target);
     info.ReadIniFile(host, sourceFolder, source);
