@@ -70,6 +70,16 @@ int UserDbUpdate015();
 int UserDbUpdate020();
 int UserDbUpdate021();
 int UserDbUpdate022();
+int UserDbUpdate030();
+int UserDbUpdate031();
+int UserDbUpdate032();
+int UserDbUpdate033();
+int UserDbUpdate034();
+int UserDbUpdate040();
+int UserDbUpdate041();
+int UserDbUpdate100();
+int UserDbUpdate101();
+int UserDbUpdate105();
 int UserDbUpdate402();
 
 // The schema-upgrade dialog. It registers every step when it is created;
