@@ -79,6 +79,7 @@ int UserDbUpdate040();
 int UserDbUpdate041();
 int UserDbUpdate100();
 int UserDbUpdate101();
+int UserDbUpdate102();
 int UserDbUpdate105();
 int UserDbUpdate402();
 
