@@ -80,6 +80,7 @@ int UserDbUpdate041();
 int UserDbUpdate100();
 int UserDbUpdate101();
 int UserDbUpdate102();
+int UserDbUpdate103();
 int UserDbUpdate105();
 int UserDbUpdate402();
 
