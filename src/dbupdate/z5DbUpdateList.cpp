@@ -136,7 +136,7 @@ const TStepText kUserSteps[] = {
     {1, 0, 5, UserDbUpdate105, 1,
      u"合計残高試算表の集計項目名称の変更機能を追加",
      u"１）合計残高試算表の集計項目名称の変更機能を追加します。"},
-    {2, 0, 0, DbUpdateScriptUnavailable, 1,
+    {2, 0, 0, UserDbUpdate200, 1,
      u"ドルベル財務１０のデータ形式に変換",
      u"１）ドルベル財務１０のデータ形式に変換します。"},
     {2, 0, 4, DbUpdateScriptUnavailable, 1,
