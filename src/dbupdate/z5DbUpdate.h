@@ -83,6 +83,7 @@ int UserDbUpdate102();
 int UserDbUpdate103();
 int UserDbUpdate105();
 int UserDbUpdate200();
+int UserDbUpdate204();
 int UserDbUpdate402();
 
 // The schema-upgrade dialog. It registers every step when it is created;

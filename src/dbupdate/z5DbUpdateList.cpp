@@ -139,7 +139,7 @@ const TStepText kUserSteps[] = {
     {2, 0, 0, UserDbUpdate200, 1,
      u"ドルベル財務１０のデータ形式に変換",
      u"１）ドルベル財務１０のデータ形式に変換します。"},
-    {2, 0, 4, DbUpdateScriptUnavailable, 1,
+    {2, 0, 4, UserDbUpdate204, 1,
      u"出納帳アルテ機能の追加",
      u"１）出納帳アルテ機能を追加します。"},
     {3, 0, 0, DbUpdateScriptUnavailable, 1,

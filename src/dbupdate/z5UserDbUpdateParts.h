@@ -28,3 +28,7 @@ class QDate;
 // the profit-and-loss accounts and, for an individual business, the owner's
 // accounts). Runs in the caller's transaction.
 void RepairPriorYearBalances(FbQuery &q, int dataType, const QDate &kishu, const QDate &kaisi, int kaisino);
+
+// Company step 2.0.4: the default fixed-asset settings of individual
+// real-estate businesses written anew, then those of every listed facility.
+QStringList KsSetSwkRebuildLines(const QStringList &facilities);
