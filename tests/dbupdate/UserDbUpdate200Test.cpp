@@ -6,6 +6,7 @@
 
 #include "dbaccess/AccInfo.h"
 #include "dbupdate/z5DbUpdate.h"
+#include "dbupdate/z5UserDbUpdateParts.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -177,4 +178,79 @@ TEST_F(To204Test, TheRunnerTakesTheBaseTo204InOneRun)
     EXPECT_EQ(db.count(QStringLiteral("KAMOKU_SZ"), QStringLiteral("KCODE = '6101' AND KAISIZAN <> 0")), 0);
     EXPECT_EQ(db.scalar(QStringLiteral("SELECT CAST(KAISIZAN AS INTEGER) FROM KAMOKU_SZ WHERE SCODE = ' ' AND KCODE = '1102' AND HCODE = ' ' AND BCODE = ' '")),
               QStringLiteral("260"));
+}
+
+// An individual real-estate business kept by head office and branches, with
+// departments for profit-and-loss accounts only.
+TEST_F(To204Test, IndividualRealEstateWithBranches)
+{
+    ASSERT_TRUE(runSteps(QStringLiteral("0.1.0"), QStringLiteral("1.0.2")));
+    AccInf.DATATYPE = 2;
+    AccInf.CODETYPE = 2;
+    AccInf.SITEN = 1;
+    {
+        Db db(dir);
+        db.exec({QStringLiteral("UPDATE ACCDEF1 SET DATATYPE = 2, CODETYPE = 2, SITEN = 1, BUMON = 1"),
+                 QStringLiteral("INSERT INTO SISETUMST (SCODE, SNAME) VALUES ('01', '本店')"),
+                 QStringLiteral("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE) VALUES ('01', '1101', ' ', ' ')"),
+                 QStringLiteral("INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM, NUKIZAN) VALUES (' ', '1101', ' ', ' ', 0, 9)"),
+                 QStringLiteral("INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM, NUKIZAN) VALUES ('01', '1101', ' ', ' ', 0, 9)")});
+    }
+    ASSERT_TRUE(runSteps(QStringLiteral("1.0.2"), QStringLiteral("2.0.0")));
+    {
+        Db db(dir);
+        // Branch-managed data: the company-wide balances are cleared, the branch's kept.
+        EXPECT_EQ(db.rows(QStringLiteral("SELECT SCODE, CAST(NUKIZAN AS INTEGER) FROM KAMOKU_PZ WHERE KCODE = '1101' AND MNUM = 0 ORDER BY SCODE")),
+                  Rows({{" ", "0"}, {"01", "9"}}));
+        // Individual businesses book no depreciation of group 2 and use account 6202.
+        EXPECT_EQ(db.count(QStringLiteral("KS_SETSWK_INIT"), QStringLiteral("ACCGROUP = 2 AND (GSKEIJYO <> 0 OR SYOKYAKU1_KCODE = '6204')")), 0);
+        // Without settings for account 1401 the step rebuilds them.
+        db.exec(QStringLiteral("DELETE FROM KS_SETSWK_INIT WHERE KCODE = '1401'"));
+    }
+    ASSERT_TRUE(runSteps(QStringLiteral("2.0.0"), QStringLiteral("2.0.4")));
+    {
+        Db db(dir);
+        EXPECT_EQ(db.rows(QStringLiteral("SELECT COUNT(*), MIN(ACCGROUP), MAX(ACCGROUP), MIN(REC), MAX(REC) FROM KS_SETSWK_INIT")),
+                  Rows({{"35", "2", "2", "1", "35"}}));
+        EXPECT_EQ(db.rows(QStringLiteral("SELECT KGROUP, KCODE, GSKEIJYO, RUIKEIKCODE, SYOKYAKU1_KCODE, BAIEKIKCODE FROM KS_SETSWK_INIT "
+                                         "WHERE REC IN (1, 14, 35) ORDER BY REC")),
+                  Rows({{"0", "1401", "0", "1416", "6202", "2205"}, {"0", "<null>", "1", "1416", "6202", "2205"},
+                        {"3", "<null>", "0", "<null>", "6202", "2205"}}));
+        EXPECT_GT(db.count(QStringLiteral("KS_SETSWK"), QStringLiteral("SCODE = ' '")), 0);
+        EXPECT_GT(db.count(QStringLiteral("KS_SETSWK"), QStringLiteral("SCODE = '01'")), 0);
+        db.exec(QStringLiteral("UPDATE KS_SETSWK_INIT SET TEKIYO = '手入力' WHERE REC = 1"));
+
+        // Departments for profit-and-loss accounts only: a new sub-account of
+        // 6101 gets its department rows, one of 1101 the department " " alone.
+        db.exec({QStringLiteral("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('00', '共通')"),
+                 QStringLiteral("INSERT INTO BUMONMST (BCODE, BNAME) VALUES ('01', '営業')"),
+                 QStringLiteral("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE) VALUES (' ', '6101', ' ', '00')"),
+                 QStringLiteral("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE) VALUES (' ', '6101', ' ', '01')"),
+                 QStringLiteral("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE) VALUES (' ', '1101', ' ', '01')"),
+                 QStringLiteral("INSERT INTO HOJOMST (KCODE, HCODE, HNAME, BPFLG) VALUES ('6101', 'S1', '役員A', 'P')"),
+                 QStringLiteral("INSERT INTO HOJOMST (KCODE, HCODE, HNAME, BPFLG) VALUES ('1101', 'S1', '金庫', 'B')")});
+        EXPECT_EQ(db.rows(QStringLiteral("SELECT OUT_SCODE, OUT_KCODE, OUT_HCODE FROM SP_HOJO_KAMOKUSZ_INS(' ', '6101', 'S1')")),
+                  Rows({{" ", "6101", "S1"}}));
+        db.rows(QStringLiteral("SELECT * FROM SP_HOJO_KAMOKUSZ_INS(' ', '1101', 'S1')"));
+        EXPECT_EQ(db.rows(QStringLiteral("SELECT KCODE, SCODE, BCODE, CAST(HAIBUN01 AS INTEGER), CAST(HAIBUN16 AS INTEGER) FROM KAMOKU_SZ "
+                                         "WHERE HCODE = 'S1' ORDER BY KCODE, SCODE, BCODE")),
+                  Rows({{"1101", " ", " ", "0", "0"}, {"1101", "01", " ", "0", "0"},
+                        {"6101", " ", " ", "0", "0"}, {"6101", " ", "00", "100", "100"}, {"6101", " ", "01", "0", "0"}}));
+    }
+    // Settings that exist are kept when the step runs again.
+    ASSERT_TRUE(runStep(UserDbUpdate204));
+    Db db(dir);
+    EXPECT_EQ(db.scalar(QStringLiteral("SELECT TEKIYO FROM KS_SETSWK_INIT WHERE REC = 1")), QStringLiteral("手入力"));
+}
+
+// The facility code is a quoted literal of the script.
+TEST(KsSetSwkRebuild, FacilityCodesAreQuoted)
+{
+    const QStringList lines = KsSetSwkRebuildLines({QStringLiteral(" "), QStringLiteral("A'1")});
+    ASSERT_GE(lines.size(), 40);
+    EXPECT_EQ(lines.first(), QStringLiteral("SET GENERATOR KSSETSWKINIT_GEN TO 0;"));
+    EXPECT_EQ(lines.mid(lines.size() - 3),
+              QStringList({"EXECUTE PROCEDURE SP_KS_INSSETSWK_CALL_SISETU(' ');", "EXECUTE PROCEDURE SP_KS_INSSETSWK_CALL_SISETU('A''1');",
+                           "COMMIT;"}));
+    EXPECT_EQ(lines.filter(QStringLiteral("INSERT INTO KS_SETSWK_INIT")).size(), 35);
 }
