@@ -71,7 +71,7 @@ TEST_F(RepairTest, AFailedRepairChangesNothingAndReportsSixteen)
         Db db(dir);
         db.exec(QStringLiteral("CREATE EXCEPTION E_REFUSED 'refused'"));
         db.exec(QStringLiteral("CREATE TRIGGER PZ_REFUSE FOR KAMOKU_PZ ACTIVE BEFORE UPDATE POSITION 0 AS "
-                               "BEGIN IF (NEW.KCODE = '4101') THEN EXCEPTION E_REFUSED; END"));
+                               "BEGIN IF (NEW.KCODE = '3101') THEN EXCEPTION E_REFUSED; END"));
     }
     AccInf.DATATYPE = 1;
     AccInf.KISHU = AccInf.KAISI = QDate(2024, 4, 1);

@@ -10,6 +10,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QTableWidget>
 
 using namespace stepdb;
 
@@ -192,9 +193,10 @@ TEST_F(To204Test, IndividualRealEstateWithBranches)
         Db db(dir);
         db.exec({QStringLiteral("UPDATE ACCDEF1 SET DATATYPE = 2, CODETYPE = 2, SITEN = 1, BUMON = 1"),
                  QStringLiteral("INSERT INTO SISETUMST (SCODE, SNAME) VALUES ('01', '本店')"),
-                 QStringLiteral("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE) VALUES ('01', '1101', ' ', ' ')"),
-                 QStringLiteral("INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM, NUKIZAN) VALUES (' ', '1101', ' ', ' ', 0, 9)"),
-                 QStringLiteral("INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM, NUKIZAN) VALUES ('01', '1101', ' ', ' ', 0, 9)")});
+                 QStringLiteral("UPDATE OR INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM, NUKIZAN) VALUES (' ', '1101', ' ', ' ', 0, 9) "
+                                "MATCHING (SCODE, KCODE, HCODE, BCODE, MNUM)"),
+                 QStringLiteral("UPDATE OR INSERT INTO KAMOKU_PZ (SCODE, KCODE, HCODE, BCODE, MNUM, NUKIZAN) VALUES ('01', '1101', ' ', ' ', 0, 9) "
+                                "MATCHING (SCODE, KCODE, HCODE, BCODE, MNUM)")});
     }
     ASSERT_TRUE(runSteps(QStringLiteral("1.0.2"), QStringLiteral("2.0.0")));
     {
@@ -235,7 +237,8 @@ TEST_F(To204Test, IndividualRealEstateWithBranches)
         EXPECT_EQ(db.rows(QStringLiteral("SELECT KCODE, SCODE, BCODE, CAST(HAIBUN01 AS INTEGER), CAST(HAIBUN16 AS INTEGER) FROM KAMOKU_SZ "
                                          "WHERE HCODE = 'S1' ORDER BY KCODE, SCODE, BCODE")),
                   Rows({{"1101", " ", " ", "0", "0"}, {"1101", "01", " ", "0", "0"},
-                        {"6101", " ", " ", "0", "0"}, {"6101", " ", "00", "100", "100"}, {"6101", " ", "01", "0", "0"}}));
+                        {"6101", " ", " ", "0", "0"}, {"6101", " ", "00", "100", "100"}, {"6101", " ", "01", "0", "0"},
+                        {"6101", "01", " ", "0", "0"}}));
     }
     // Settings that exist are kept when the step runs again.
     ASSERT_TRUE(runStep(UserDbUpdate204));
