@@ -32,13 +32,15 @@ SERVER_PACKAGES=(
 )
 # The window manager and the input of the whole-program test on a virtual screen;
 # the PDF readers that check the print engine's output; the FTP server (run by
-# Debian's own python3) and the OpenSSL tool that make the relay's test servers.
+# Debian's own python3) and the OpenSSL tool that make the relay's test servers;
+# the MySQL-compatible server that loads the SQL dump of the analysis service.
 TEST_PACKAGES=(
   xdotool
   jwm
   poppler-utils
   python3-pyftpdlib
   openssl
+  mariadb-server
 )
 
 # The peak memory of a benchmark run (/usr/bin/time -v).
