@@ -218,10 +218,8 @@ void TCashBookLoaderBox::btnOkClick()
     pnlProgress->show();
     m_loader->Run();
     if (ListView1->topLevelItemCount() > 0) ListView1->setCurrentItem(ListView1->topLevelItem(0));
-    // The end of every run.
-    SetAutoStart(false);
-    btnOk->setEnabled(false);
-    btnCancel->CaptionA().setCaption(QStringLiteral("閉じる"));
+    // The end of every run: only "閉じる" and the log export are left.
+    m_autoStart = false;
     ShowResultTitles();
     Animate1->play(false);
     pnlProgress->hide();

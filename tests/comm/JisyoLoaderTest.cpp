@@ -165,10 +165,15 @@ TEST_F(JisyoLoaderTest, HeaderChecks)
         importer.SetDatabase(&dst.db);
         importer.SetTransaction(&dst.tr);
         importer.CheckVer = c.checkVer;
+        dst.exec(QStringLiteral("UPDATE TEKDICTI SET TEXT='古い分類' WHERE CREC=7"));
+        const QStringList before = dst.rows(QStringLiteral("SELECT TEXT FROM TEKDICTI ORDER BY CREC"));
         EXPECT_EQ(importer.ImportFromFile(file), c.accepted) << c.kindLine << " " << (c.verLine ? c.verLine : "-");
         // A refused file leaves the database as it was.
         if (!c.accepted) {
-            EXPECT_EQ(dst.rows(QStringLiteral("SELECT TEXT FROM TEKDICTI WHERE CREC=7")), QStringList{QStringLiteral("古い分類")});
+            EXPECT_EQ(dst.rows(QStringLiteral("SELECT TEXT FROM TEKDICTI ORDER BY CREC")), before);
+        } else {
+            EXPECT_EQ(dst.rows(QStringLiteral("SELECT TEXT FROM TEKDICTI ORDER BY CREC")),
+                      (QStringList{QStringLiteral("新"), QString()}));
         }
     }
     // No records of the chosen dictionary: nothing is done.
