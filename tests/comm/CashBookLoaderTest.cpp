@@ -216,8 +216,8 @@ protected:
             r.exec(QStringLiteral("INSERT INTO OPINF (OPCODE, JOBNAME) VALUES (10, 'x')"));
             r.exec(QStringLiteral("INSERT INTO OPHIST (OPCODE, JOBNAME) VALUES (10, 'x')"));
             r.exec(QStringLiteral("INSERT INTO OPLICENSE (OPCODE, SCODE) VALUES (10, ' ')"));
-            r.exec(QStringLiteral("INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '合算データ区分', '整数', '1')"));
-            r.exec(QStringLiteral("INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '合算データ数', '整数', '2')"));
+            r.exec(QStringLiteral("UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '合算データ区分', '整数', '1')"));
+            r.exec(QStringLiteral("UPDATE OR INSERT INTO ACCREG (AGROUP, ACODE, ATYPE, ATEXT) VALUES ('基本設定', '合算データ数', '整数', '2')"));
         }
         openCompany();
     }
@@ -252,8 +252,11 @@ TEST_F(DataImportTest, InstallsTheReceivedDatabaseWithTheCompanysDictionaries)
     for (const char *table : {"OPINF", "OPHIST", "OPLICENSE", "OPDEFSISETU"})
         EXPECT_EQ(c.rows(QStringLiteral("SELECT COUNT(*) FROM ") + QString::fromLatin1(table)), QStringList{QStringLiteral("0")})
             << table;
-    EXPECT_EQ(c.rows(QStringLiteral("SELECT COUNT(*) FROM ACCREG WHERE AGROUP='基本設定' AND ACODE LIKE '合算データ%'")),
-              QStringList{QStringLiteral("0")});
+    // The merged-data settings of the sender are gone (reading the company information
+    // afterwards writes the defaults of missing settings).
+    EXPECT_EQ(c.rows(QStringLiteral("SELECT ACODE, ATEXT FROM ACCREG WHERE AGROUP='基本設定' AND ACODE LIKE '合算データ%' "
+                                    "ORDER BY ACODE")),
+              (QStringList{QStringLiteral("合算データ区分|0"), QStringLiteral("合算データ数|0")}));
 }
 
 TEST_F(DataImportTest, AFailedReplacementIsAFailureAndKeepsTheCompanyDatabase)
