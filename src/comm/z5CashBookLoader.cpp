@@ -56,7 +56,6 @@ TCashBookLoaderBox::TCashBookLoaderBox(TDM *dm, QWidget *parent)
     ListView1->setSelectionBehavior(QAbstractItemView::SelectRows);
     ListView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ListView1->setAlternatingRowColors(false);
-    ListView1->setStyleSheet(QStringLiteral("QTreeView::item { border-bottom: 1px solid #d0d0d0; border-right: 1px solid #d0d0d0; }"));
     connect(ListView1, &QTreeWidget::itemSelectionChanged, this, &TCashBookLoaderBox::selectItem);
 
     RichEdit1 = new QTextEdit(this);
