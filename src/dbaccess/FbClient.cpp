@@ -278,7 +278,8 @@ FbDatabase::~FbDatabase()
         close();
     } catch (...) {
     }
-    for (FbTransaction *t : m_transactions) t->forget();
+    const auto transactions = m_transactions;
+    for (FbTransaction *t : transactions) t->forget(this);
 }
 
 QString FbDatabase::paramValue(const QString &name) const
@@ -388,18 +389,38 @@ FbTransaction::~FbTransaction()
         }
     }
     if (m_db) m_db->m_transactions.erase(this);
+    for (FbDatabase *db : m_others) db->m_transactions.erase(this);
 }
 
 void FbTransaction::setDatabase(FbDatabase *db)
 {
-    if (m_db) m_db->m_transactions.erase(this);
+    if (m_db && std::find(m_others.begin(), m_others.end(), m_db) == m_others.end())
+        m_db->m_transactions.erase(this);
     m_db = db;
     if (m_db) m_db->m_transactions.insert(this);
 }
 
-void FbTransaction::forget()
+void FbTransaction::addDatabase(FbDatabase *db)
 {
-    m_db = nullptr;
+    if (!db || db == m_db || std::find(m_others.begin(), m_others.end(), db) != m_others.end()) return;
+    if (m_handle) throw FbError(QStringLiteral("トランザクションは既に開始されています。"), 0, 0);
+    m_others.push_back(db);
+    db->m_transactions.insert(this);
+}
+
+void FbTransaction::removeDatabase(FbDatabase *db)
+{
+    const auto it = std::find(m_others.begin(), m_others.end(), db);
+    if (it == m_others.end()) return;
+    if (m_handle) throw FbError(QStringLiteral("トランザクションは既に開始されています。"), 0, 0);
+    m_others.erase(it);
+    if (db != m_db) db->m_transactions.erase(this);
+}
+
+void FbTransaction::forget(FbDatabase *db)
+{
+    if (db == m_db) m_db = nullptr;
+    m_others.erase(std::remove(m_others.begin(), m_others.end(), db), m_others.end());
     m_handle.reset();
 }
 
@@ -407,6 +428,36 @@ void FbTransaction::startTransaction()
 {
     if (m_handle) throw FbError(QStringLiteral("トランザクションは既に開始されています。"), 0, 0);
     if (!m_db || !m_db->connected()) throw FbError(QStringLiteral("データベースに接続していません。"), 0, 0);
+    for (FbDatabase *db : m_others)
+        if (!db->connected()) throw FbError(QStringLiteral("データベースに接続していません。"), 0, 0);
+    const std::vector<unsigned char> params = tpb();
+    if (m_others.empty()) {
+        call([&] {
+            Status st;
+            m_handle.reset(m_db->attachment()->startTransaction(&st, unsigned(params.size()), params.data()));
+        });
+        return;
+    }
+    // One transaction over several attachments: the distributed transaction
+    // coordinator of the client library starts a part on each and commits
+    // them in two phases.
+    call([&] {
+        Status st;
+        IDtcStart *start = master()->getDtc()->startBuilder(&st);
+        try {
+            start->addWithTpb(&st, m_db->attachment(), unsigned(params.size()), params.data());
+            for (FbDatabase *db : m_others)
+                if (db != m_db) start->addWithTpb(&st, db->attachment(), unsigned(params.size()), params.data());
+            m_handle.reset(start->start(&st)); // the builder disposes itself when it succeeds
+        } catch (...) {
+            start->dispose();
+            throw;
+        }
+    });
+}
+
+std::vector<unsigned char> FbTransaction::tpb() const
+{
     std::vector<unsigned char> tpb{isc_tpb_version3};
     bool access = false, isolation = false, lock = false;
     for (const QString &p : Params) {
@@ -434,10 +485,7 @@ void FbTransaction::startTransaction()
     if (!isolation) tpb.push_back(isc_tpb_concurrency);
     if (!lock) tpb.push_back(isc_tpb_wait);
     if (!access) tpb.push_back(isc_tpb_write);
-    call([&] {
-        Status st;
-        m_handle.reset(m_db->attachment()->startTransaction(&st, unsigned(tpb.size()), tpb.data()));
-    });
+    return tpb;
 }
 
 void FbTransaction::endQueries()

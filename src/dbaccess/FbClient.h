@@ -176,6 +176,12 @@ public:
 
     void setDatabase(FbDatabase *db);
     FbDatabase *database() const { return m_db; }
+    // Further databases the transaction spans: started with them, it is one
+    // distributed transaction that commits on all (two-phase) or on none.
+    // Closing any of its databases rolls it back.
+    void addDatabase(FbDatabase *db);
+    void removeDatabase(FbDatabase *db);
+    const std::vector<FbDatabase *> &otherDatabases() const { return m_others; }
     // "read_committed", "rec_version", "nowait", "concurrency", "consistency", "write", "read", "wait".
     QStringList Params;
 
@@ -191,9 +197,11 @@ private:
     friend class FbQuery;
     friend class FbDatabase;
     void endQueries();
-    void forget(); // the database went away
+    void forget(FbDatabase *db); // the database went away
+    std::vector<unsigned char> tpb() const;
 
     FbDatabase *m_db = nullptr;
+    std::vector<FbDatabase *> m_others;
     FbRef<Firebird::ITransaction> m_handle;
     std::set<FbQuery *> m_openQueries;
 };
