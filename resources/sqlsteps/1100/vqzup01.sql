@@ -1,10 +1,4 @@
-/* Fixed assets: record numbers, the look-up by method and the repair of department allocation rates. */
-CREATE GENERATOR KSSISAN_GEN;
-
-CREATE INDEX KS_SISAN_GSHOUHOU ON KS_SISAN (GSHOUHOU, KANRI);
-
-COMMIT;
-
+/* Fixed assets: the repair of the department allocation rates, as a new company database has it. */
 SET TERM ^ ;
 CREATE OR ALTER PROCEDURE SP_KS_SISAN_SYUFUKU_HAIBUNRITU (
   PSCODE VARCHAR(12) CHARACTER SET SJIS_0208)
