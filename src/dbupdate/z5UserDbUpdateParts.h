@@ -18,3 +18,17 @@ bool CompanyHasColumn(const QString &table, const QString &column);
 // the two cash-flow period columns, each group closed by "COMMIT;".
 QStringList Accdef1Hasuu3Lines();
 QStringList Accdef1KessanKikanLines();
+
+class FbQuery;
+class QDate;
+
+// Company step 1.0.2 before its script: the opening balance of every
+// combination written as the prior-year balance of the period before the data
+// starts (period 0 for data from the first day of the year, which leaves out
+// the profit-and-loss accounts and, for an individual business, the owner's
+// accounts). Runs in the caller's transaction.
+void RepairPriorYearBalances(FbQuery &q, int dataType, const QDate &kishu, const QDate &kaisi, int kaisino);
+
+// Company step 2.0.4: the default fixed-asset settings of individual
+// real-estate businesses written anew, then those of every listed facility.
+QStringList KsSetSwkRebuildLines(const QStringList &facilities);
