@@ -243,13 +243,15 @@ TEST_P(TotalNameTest, StandardRowsOfTheDataKind)
     EXPECT_EQ(db.count(QStringLiteral("JOBCONTROL")), 0);
     // Dictionary rows without a group take their own number; the others keep theirs.
     EXPECT_EQ(db.rows(QStringLiteral("SELECT REC, CREC FROM ORGDIC_1 ORDER BY REC")), Rows({{"1", "1"}, {"2", "5"}, {"3", "3"}}));
-    if (GetParam().rows == 38)
+    if (GetParam().rows == 38) {
         EXPECT_EQ(db.rows(QStringLiteral("SELECT KGROUP, KOUMOKU, PLUSNAME, MINUSNAME, MODIFY, LAYOUT_TEXT, LAYOUT_MAX, KESSAN_TEXT, KESSAN_USE "
                                          "FROM ACCTOTALNAME WHERE REC IN (21, 29) ORDER BY REC")),
                   Rows({{"3900", "負債純資産の部合", "負債純資産の部合計", "", "0", "負債・純資産の部", "16", "負債・純資産の部", "1"},
                         {"5900", "売上総利益", "売上総利益", "売上総損失", "1", "", "0", "", "0"}}));
-    if (GetParam().rows == 24)
+    }
+    if (GetParam().rows == 24) {
         EXPECT_EQ(db.scalar(QStringLiteral("SELECT KOUMOKU FROM ACCTOTALNAME WHERE REC = 24")), QStringLiteral("青色申告特別控除前"));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Kinds, TotalNameTest,

@@ -1,5 +1,7 @@
-/* Company master: second and third company codes, mail address, officers' titles and the era settings of the printouts. */
+/* Company master: the staff in charge, the data password of the relay, second and third company codes, mail address, officers' titles and the era settings of the printouts. */
 ALTER TABLE ACCDEF1
+  ADD TANTOU INTEGER DEFAULT 0,
+  ADD PASWORD VARCHAR(16) CHARACTER SET ASCII DEFAULT '',
   ADD SCODE1 VARCHAR(20) DEFAULT '',
   ADD SCODE2 VARCHAR(20) DEFAULT '',
   ADD MAIL VARCHAR(80) DEFAULT '',
