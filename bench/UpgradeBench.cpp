@@ -65,9 +65,29 @@ bool copyBase(const QString &base, const QString &folder)
 // Runs every company step on the data set of the folder; -1 when one fails.
 double runChain(const QString &folder)
 {
+    // The company values the steps read (a database of 0.1.0 lacks columns
+    // of the program's company record, so they come from their tables).
     SystemDef.DataDir = folder;
-    if (!DM->fnAccDatConnected(QString(), folder, false) || !DM->fnGetAccInfo()) return -1;
-    DM->fnAccDatDisConnected(folder, false, false);
+    {
+        FbDatabase db;
+        db.DatabaseName = folder + QStringLiteral("/vqacc.fdb");
+        db.Params = {QStringLiteral("user_name=") + kUser, QStringLiteral("password=") + kPassword,
+                     QStringLiteral("lc_ctype=SJIS_0208")};
+        db.open();
+        FbTransaction tr(&db);
+        FbQuery q(&db, &tr);
+        tr.startTransaction();
+        q.setSql(QStringLiteral("SELECT A.DATATYPE, A.CODETYPE, (SELECT KCODE FROM ACCDEF2 WHERE KNAME = '諸口') FROM ACCDEF1 A WHERE A.REC = 1"));
+        q.open();
+        AccInf = TACCINF();
+        AccInf.DATATYPE = q.field(0).asInteger();
+        AccInf.CODETYPE = q.field(1).asInteger();
+        AccInf.Medical = AccInf.DATATYPE == 3 && AccInf.CODETYPE == 1;
+        AccInf.SysKCode[saSyokuti] = q.field(2).asString();
+        q.close();
+        tr.commit();
+        db.close();
+    }
     QElapsedTimer t;
     t.start();
     for (const TDbUpdateListRec &r : UserDbUpdateSteps()) {
