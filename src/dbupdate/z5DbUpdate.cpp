@@ -394,6 +394,24 @@ bool TDbUpdateBox::runJob(int mode, const QString &caption, const QString &info,
     return success;
 }
 
+namespace {
+QString &stepMessage()
+{
+    static QString text;
+    return text;
+}
+} // namespace
+
+void SetDbUpdateStepMessage(const QString &text)
+{
+    stepMessage() = text;
+}
+
+QString DbUpdateStepMessage()
+{
+    return stepMessage();
+}
+
 int TDbUpdateBox::ExecuteUpdate()
 {
     int result = -1;
@@ -401,6 +419,7 @@ int TDbUpdateBox::ExecuteUpdate()
     FBackupFile = ExcludePathDelim(SystemDef.TempDir) + QStringLiteral("/dataup.fbk");
     FUpdateOk = false;
     FJobResult = TErrInfomation();
+    SetDbUpdateStepMessage(QString());
 
     if (!FUpdateNeeded || FFirstIndex < 0 || FLastIndex < FFirstIndex) return -1;
 
@@ -429,6 +448,7 @@ int TDbUpdateBox::ExecuteUpdate()
         const TDbUpdateListRec &rec = (*FCurrentList)[size_t(index)];
         const int row = index - FFirstIndex;
         int stepResult = DbUpdateFileMissing;
+        SetDbUpdateStepMessage(QString());
         try {
             if (rec.UpdateProc) stepResult = rec.UpdateProc();
         } catch (const std::exception &e) {
@@ -497,7 +517,13 @@ void TDbUpdateBox::showFailureBox()
     InitMessage2InfoRec(1, FErrorBox);
     FErrorBox.Lines[0].Caption =
         FDbKind == 0 ? QStringLiteral("システムデータの更新に失敗しました。") : QStringLiteral("会計データの更新に失敗しました。");
-    if (!FJobResult.Message.isEmpty()) {
+    const QStringList stepMessage = DbUpdateStepMessage().split(u'\r', Qt::SkipEmptyParts);
+    if (!stepMessage.isEmpty()) {
+        // What the failed step asks of the operator.
+        FErrorBox.Lines[1].Caption = QStringLiteral("[エラー内容]");
+        FErrorBox.Lines[2].Caption = stepMessage.value(0);
+        FErrorBox.Lines[3].Caption = stepMessage.value(1);
+    } else if (!FJobResult.Message.isEmpty()) {
         FErrorBox.Lines[1].Caption = QStringLiteral("[エラー内容]");
         FErrorBox.Lines[2].Caption = FJobResult.Message;
         FErrorBox.Lines[3].Caption = FJobResult.Message2;

@@ -84,7 +84,44 @@ int UserDbUpdate103();
 int UserDbUpdate105();
 int UserDbUpdate200();
 int UserDbUpdate204();
+int UserDbUpdate300();
+int UserDbUpdate301();
+int UserDbUpdate303();
+int UserDbUpdate304();
+int UserDbUpdate306();
+int UserDbUpdate307();
+int UserDbUpdate400();
 int UserDbUpdate402();
+int UserDbUpdate500();
+int UserDbUpdate502();
+int UserDbUpdate505();
+int UserDbUpdate600();
+int UserDbUpdate610();
+int UserDbUpdate613();
+int UserDbUpdate700();
+int UserDbUpdate702();
+int UserDbUpdate703();
+int UserDbUpdate704();
+int UserDbUpdate800();
+int UserDbUpdate802();
+int UserDbUpdate803();
+int UserDbUpdate900();
+int UserDbUpdate901();
+int UserDbUpdate902();
+int UserDbUpdate903();
+int UserDbUpdate904();
+int UserDbUpdate905();
+int UserDbUpdate1000();
+int UserDbUpdate1001();
+int UserDbUpdate1003();
+int UserDbUpdate1004();
+int UserDbUpdate1005();
+int UserDbUpdate1100();
+
+// A step that fails for a reason the operator can mend names it here; the
+// dialog shows it in its failure box. The runner clears it before every step.
+void SetDbUpdateStepMessage(const QString &text);
+QString DbUpdateStepMessage();
 
 // The schema-upgrade dialog. It registers every step when it is created;
 // SetUpdateList prepares it for one database and tells whether that database

@@ -95,7 +95,9 @@ TEST_F(DbUpdateListTest, BothListsAreCompleteAndStrictlyAscending)
     // The steps carried by this build.
     EXPECT_EQ(step(box.DataList(), QStringLiteral("0.1.1")).UpdateProc, &UserDbUpdate011);
     EXPECT_EQ(step(box.DataList(), QStringLiteral("4.0.2")).UpdateProc, &UserDbUpdate402);
-    EXPECT_EQ(step(box.DataList(), QStringLiteral("3.0.0")).UpdateProc, &DbUpdateScriptUnavailable);
+    EXPECT_EQ(step(box.DataList(), QStringLiteral("3.0.0")).UpdateProc, &UserDbUpdate300);
+    EXPECT_EQ(step(box.DataList(), QStringLiteral("7.0.0")).UpdateProc, &UserDbUpdate700);
+    EXPECT_EQ(step(box.DataList(), QStringLiteral("11.0.0")).UpdateProc, &UserDbUpdate1100);
     EXPECT_EQ(DbUpdateScriptUnavailable(), DbUpdateFileMissing);
 }
 

@@ -8,6 +8,7 @@
 #include "dbupdate/z5DbUpdate.h"
 #include "dbupdate/z5UserDbUpdateParts.h"
 
+#include <QTableWidget>
 #include <QCoreApplication>
 #include <QDir>
 #include <QTableWidget>

@@ -1,0 +1,5 @@
+/* Dictionary look-ups by branch and by parent entry. */
+CREATE INDEX TEKDICTI_SCODE ON TEKDICTI (SCODE, SORTCODE);
+
+CREATE INDEX TEKDIC_CREC ON TEKDIC (CREC);
+COMMIT;

@@ -1,0 +1,8 @@
+/* Monthly entry counts: five more counters per branch, department and period. */
+ALTER TABLE ACCDEF5
+  ADD NUM4 INTEGER DEFAULT 0,
+  ADD NUM5 INTEGER DEFAULT 0,
+  ADD NUM6 INTEGER DEFAULT 0,
+  ADD NUM7 INTEGER DEFAULT 0,
+  ADD NUM8 INTEGER DEFAULT 0;
+COMMIT;

@@ -1,0 +1,1 @@
+/* Medical-corporation data: nothing to change in the schema of this program. */

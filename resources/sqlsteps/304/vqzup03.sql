@@ -1,0 +1,1 @@
+/* Cash-book exchange: nothing to change in the schema of this program. */

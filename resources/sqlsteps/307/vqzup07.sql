@@ -1,0 +1,1 @@
+/* Facility-group totals of medical data: nothing to change in the schema of this program. */

@@ -1,0 +1,7 @@
+/* Account groups of the medical business report. */
+CREATE TABLE MB_KMKGROUP (
+  GCODE  AC_CODE NOT NULL,
+  KCODE  AC_CODE NOT NULL,
+  CONSTRAINT PK_MB_KMKGROUP PRIMARY KEY (GCODE, KCODE)
+);
+COMMIT;

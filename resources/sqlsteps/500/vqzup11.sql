@@ -1,0 +1,4 @@
+/* Accounts: the class of the cash-flow plan. */
+ALTER TABLE KAMOKUMST
+  ADD SIKINGURIKUBUN VARCHAR(4) CHARACTER SET ASCII DEFAULT '';
+COMMIT;

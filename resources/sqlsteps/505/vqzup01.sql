@@ -1,0 +1,5 @@
+/* Financial statements: the bill set-off switch. */
+ALTER TABLE KESSAN ADD TEGATASOSAI INTEGER DEFAULT 0;
+
+UPDATE KESSAN SET TEGATASOSAI=0;
+COMMIT;

@@ -1,0 +1,1 @@
+/* Nothing to change in the schema of this program at this step. */

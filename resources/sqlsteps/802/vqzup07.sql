@@ -1,0 +1,5 @@
+/* Monthly totals: the second and third budget. */
+ALTER TABLE KAMOKU_MS
+  ADD BYOSAN2 CURRENCY DEFAULT 0,
+  ADD BYOSAN3 CURRENCY DEFAULT 0;
+COMMIT;

@@ -1,0 +1,5 @@
+/* Journal look-ups by entry number and by link. */
+CREATE INDEX SIWAKE_SWKNO ON SIWAKE (SWKNO);
+
+CREATE INDEX SIWAKE_LINK ON SIWAKE (LINKKUB, LINKREC);
+COMMIT;
