@@ -10,6 +10,8 @@
 #include "dbaccess/DataInfo.h"
 #include "dbaccess/DataRoot.h"
 #include "dbaccess/Globals.h"
+#include "core/SjisText.h"
+#include "framework/FrameworkMessages.h"
 #include "framework/ProcessForm.h"
 #include "framework/xPlButton.h"
 #include "framework/z5InputDlg.h"
@@ -161,6 +163,7 @@ protected:
         SystemDef.TempDir = testenv::freshDir(QStringLiteral("datatemp"));
         ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
         ASSERT_TRUE(dm->fnGetSysDef());
+        SystemDef.OpLevel = 9; // the administrator: every data set is his to use
         InstallDataInfoHooks();
         m_runner = ModalRunner;
         m_copier = DataFolderCopier;
@@ -222,6 +225,18 @@ protected:
         dm->PutAccReg(QStringLiteral("基本設定"), QStringLiteral("合算データ区分"), QStringLiteral("整数"), 1);
         dm->fnAccDatDisConnected(slot(rec), false, false);
         exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET GASSAN=1 WHERE REC=%1").arg(rec));
+    }
+    // Runs an insert on the system database for N = first..last in one transaction.
+    void insertRows(const QString &sql, int first, int last)
+    {
+        auto q = dm->CreateAccQuery(QStringLiteral("ACCDEF"), false);
+        TransactionGuard g(*q->Transaction);
+        q->setSql(sql);
+        for (int n = first; n <= last; ++n) {
+            q->paramByName(QStringLiteral("N")).setInteger(n);
+            q->execSQL();
+        }
+        g.commit();
     }
     QString companyScalar(const QString &folder, const QString &sql)
     {
@@ -294,6 +309,10 @@ TEST_F(DataSetCommandsTest, CopyThenEscLeavesTheSourceFree)
 
 TEST_F(DataSetCommandsTest, APasteOntoDataAsksToCompareAndKeepsTheTargetWhenNotAgreed)
 {
+    // The target is another company.
+    ASSERT_TRUE(dm->fnAccDatConnected(QString(), slot(2), false));
+    exec(QStringLiteral("ACCDAT"), QStringLiteral("UPDATE ACCDEF1 SET SHOUGOU='医療法人さくら会' WHERE REC=1"));
+    dm->fnAccDatDisConnected(slot(2), false, false);
     const QString before = digest(2);
     auto box = screen();
     focus(*box, rowOf(*box, slot(1)));
@@ -304,7 +323,8 @@ TEST_F(DataSetCommandsTest, APasteOntoDataAsksToCompareAndKeepsTheTargetWhenNotA
     box->F2->click();
     ASSERT_EQ(boxes.shown.size(), 1);
     EXPECT_EQ(boxes.shown[0].title, QStringLiteral("データ照合チェックの結果"));
-    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("会社名に違いがありました。")));
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("会社名に違いがありました。\r　【貼り付け元】：")));
+    EXPECT_TRUE(boxes.shown[0].text.contains(QStringLiteral("　【貼り付け先】：医療法人さくら会")));
     EXPECT_EQ(digest(2), before);
     EXPECT_EQ(status(slot(1)), QStringLiteral("1"));
     EXPECT_EQ(status(slot(2)), QStringLiteral("1"));
@@ -367,7 +387,7 @@ TEST_F(DataSetCommandsTest, AFailedServerCopySetsTheStatusesBackAndRenamesNothin
     SystemDef.HostName = QStringLiteral("127.0.0.1"); // this machine: the databases open without a server
     SystemDef.OpCode = 10000 * 10000 + 10;
     int ran = 0;
-    PasteJobRunner = [&ran](TBackupRestoreThread &job) {
+    PasteJobRunner = [&ran, this](TBackupRestoreThread &job) {
         ++ran;
         EXPECT_EQ(job.Mode, 2);
         EXPECT_TRUE(job.TargetPath.endsWith(QStringLiteral("/0004/vqacc.fdb")));
@@ -426,8 +446,7 @@ TEST_F(DataSetCommandsTest, AFullListRefusesAnotherAreaAndOneLessTakesIt)
     ConnectMode = 1;
     SystemDef.HostName = QStringLiteral("127.0.0.1");
     SystemDef.OpCode = 10000 * 10000 + 10;
-    exec(QStringLiteral("ACCDEF"), QStringLiteral("EXECUTE BLOCK AS DECLARE I INTEGER = 121; BEGIN WHILE (I <= 1999) DO BEGIN "
-                                                  "INSERT INTO DATALIST (REC, GROUPID, PASNAME) VALUES (:I, 10000, 'x' || :I); I = I + 1; END END"));
+    insertRows(QStringLiteral("INSERT INTO DATALIST (REC, GROUPID, PASNAME) VALUES (:N, 10000, 'x' || :N)"), 121, 1999);
     QString asked;
     ModalRunner = [&asked](QDialog &d) {
         auto &in = dynamic_cast<TInputDlgBox &>(d);
@@ -533,9 +552,7 @@ TEST_F(DataSetCommandsTest, ADistributedInputCopyHasNoJournalsNoBalancesAndItsSe
 TEST_F(DataSetCommandsTest, TheHundredthDistributedInputCopyIsRefused)
 {
     makeMerged(5);
-    exec(QStringLiteral("ACCDEF"), QStringLiteral("EXECUTE BLOCK AS DECLARE I INTEGER = 1; BEGIN WHILE (I <= 99) DO BEGIN "
-                                                  "INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, PASNAME, GASSAN) "
-                                                  "VALUES (5, :I, 10000, 'c' || :I, 10); I = I + 1; END END"));
+    insertRows(QStringLiteral("INSERT INTO CHILD_DATALIST (REC, ROWNO, GROUPID, PASNAME, GASSAN) VALUES (5, :N, 10000, 'c' || :N, 10)"), 1, 99);
     auto box = screen();
     focus(*box, rowOf(*box, slot(5)));
     ScriptedMessages boxes;
