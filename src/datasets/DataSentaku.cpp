@@ -280,6 +280,7 @@ void TDataSentakuBox::buildControls()
     KeyCommands[dkF1] = [] { OpenHtmlManual(QStringLiteral("file01.html")); };
     buildRefreshControls();
     KeyCommands[dkF8] = [this] { PrintDataList(); };
+    installDataSetCommands();
 }
 
 void TDataSentakuBox::setupGrid()
@@ -746,7 +747,7 @@ void TDataSentakuBox::ApplyKeyState(const TDataKeyState &s)
         // A key whose command this build does not carry, or that this kind of
         // run switches off, shows its bare label and stays disabled rather
         // than doing nothing.
-        const bool built = k == dkESC || k == dkF12 || bool(KeyCommands[k]);
+        const bool built = k == dkESC || k == dkF12 || (bool(KeyCommands[k]) && keyCarried(k, s.Captions[k]));
         Keys[k]->CaptionA().setCaption(built ? s.Captions[k] : DataSentakuBareKey(k));
         Keys[k]->setEnabled(built && !IsBareKeyCaption(Keys[k]->CaptionA().Caption()));
     }
@@ -877,7 +878,19 @@ void TDataSentakuBox::F12Click()
         if (m_syoriType == 5 && m_backupMode == 0)
             MessageDlg(QStringLiteral("この場所にはデータがありません。他の場所を選んで下さい。"),
                        TMsgDlgType::mtInformation, mbOK);
-        // Creating a data set here and restoring into it are not part of this build.
+        // Reached when the database vanished after the status check: offer a new
+        // data set, and choose the folder only when one was made.
+        if (m_syoriType != 5 && NewDataAvailable() &&
+            MessageDlg(QStringLiteral("選択したパスにはデータが存在しません。\r新規にデータを作成しますか？"),
+                       TMsgDlgType::mtConfirmation, TMsgDlgButtons(mbYes | mbNo)) == mrYes) {
+            const QString folder = m_selFolder, key = m_selKey;
+            if (NewData() == 1) {
+                SystemDef.DataDir = folder;
+                DataSentakuSelectedKey = key;
+                setResult(1);
+                return;
+            }
+        }
         return clearSelection();
     }
     if ((m_syoriType == 0 || m_syoriType == 1) && PerfectGrid1->item(row, dcUpdate)->text().toInt() != 0) {

@@ -27,6 +27,7 @@ class QTableWidget;
 class QWidget;
 class TDataFolderCheck;
 class TDbUpdateBox;
+class TGassanDataCtl;
 class TxAnimeProgressDialog;
 class TxPlButton;
 
@@ -118,6 +119,29 @@ public:
     QTimer *IncSerchTimer = nullptr;
     TxAnimeProgressDialog *xAnimeProgressDialog1 = nullptr;
 
+    // The data-set commands: copy and paste (F2), new data and distributed-input
+    // copies (F3), data areas (F4 in the server modes) and delete (F5).
+    bool CopyPasteData(TxPlButton *button);
+    int NewData(); // the new-data process's answer: 1 made, 2 cancelled, else not run
+    bool DeleteData(bool report);
+    bool AddDataArea();
+    bool AddDistributedData();
+    void DeleteChildData(int row, bool all);
+    void CopyChildList(int row);
+    void WriteRowGassanSettings(int row);
+    void NumberChildRows(int row);
+    bool CopyPending() const { return m_copyPending; }
+    QString CopySource() const { return m_copySource; }
+    QString CopyListNameOfSource() const { return m_copyListName; }
+    // Whether the new-data process is registered (else "F3:新規作成" stays off).
+    static bool NewDataAvailable();
+    // Stores a shared data set held here back to the shared server after a
+    // paste or new data and takes its share lock again; true when stored.
+    // Not installed: the data set stays held here.
+    std::function<bool(int row)> StoreSharedAfterChange;
+    // The take-out and bring-back of F3 in server mode 1; without it that key stays off.
+    std::function<void()> TakeOutCommand;
+
     // Keys.
     void UpdateFunctionKeys();
     // Shows a computed key state on the keys and the shared-data buttons.
@@ -170,6 +194,16 @@ private:
     void cellFocusChanged();
     void buildRefreshControls();
     bool incSearchKey(int key, Qt::KeyboardModifiers modifiers);
+    // The data-set commands (DataSentakuCommands.cpp).
+    void installDataSetCommands();
+    bool copyStep(int row);
+    bool pasteStep(int row);
+    bool pasteOnServer(const QString &s, const QString &t, TDataListRec &rec, QString &why);
+    bool checkPastePattern(const QString &name, const TDataInfomationRec &source, const QString &t);
+    void markRowDamaged(int row);
+    void showProgress(const QString &caption, const QString &text, bool animation);
+    void setRowDataLock(TDataListRec &rec, bool on);
+    bool keyCarried(int key, const QString &caption) const;
 
     QStringList m_params;
     bool m_modal = false;
@@ -203,6 +237,12 @@ private:
     std::unique_ptr<TDataInfomation> m_info;
     std::unique_ptr<TDataFolderCheck> m_check;
     std::unique_ptr<TDbUpdateBox> m_dbUpdate;
+    // The copy waiting for its paste target.
+    TDataSentakuRec m_copyRec;
+    QString m_copyListName;
+    int m_copyRecIndex = -1;
+    int m_copyGassan = 0;
+    std::shared_ptr<TGassanDataCtl> m_gassan; // made on first use
 };
 
 // Registers the screen with the process registry under "QmDataSenkaku".
