@@ -26,6 +26,7 @@ class QTimer;
 class QTableWidget;
 class QWidget;
 class TDataFolderCheck;
+class TDataSaveRestore;
 class TDbUpdateBox;
 class TxAnimeProgressDialog;
 class TxPlButton;
@@ -129,6 +130,12 @@ public:
     int KeyState() const { return m_keyState; }
     // F8: the print options of the list, then its printout or preview.
     void PrintDataList();
+    // F6 and F7: save the focused data set into a backup file, restore one
+    // into the focused row (an empty folder lets the operator choose).
+    int SaveData(const QString &folder);
+    int RestoreData(const QString &folder);
+    TDataSaveRestore &SaveRestore();
+    int DataPlace() const { return m_dataPlace; }
     // The commands of F2 to F8 that this build carries; a key without one stays disabled.
     std::array<std::function<void()>, dkCount> KeyCommands;
 
@@ -170,6 +177,8 @@ private:
     void cellFocusChanged();
     void buildRefreshControls();
     bool incSearchKey(int key, Qt::KeyboardModifiers modifiers);
+    // The automatic fetch (or store) of a shared row; true when nothing stops the run.
+    bool autoSharedTransfer(int row, bool upload);
 
     QStringList m_params;
     bool m_modal = false;
@@ -203,6 +212,7 @@ private:
     std::unique_ptr<TDataInfomation> m_info;
     std::unique_ptr<TDataFolderCheck> m_check;
     std::unique_ptr<TDbUpdateBox> m_dbUpdate;
+    std::unique_ptr<TDataSaveRestore> m_saveRestore;
 };
 
 // Registers the screen with the process registry under "QmDataSenkaku".
