@@ -25,6 +25,7 @@ protected:
     {
         DbFixture::SetUp();
         ASSERT_TRUE(dm->fnAccDefConnected(QString(), true));
+        ASSERT_TRUE(dm->fnGetSysDef()); // the operator's colours, as after a login
         m_runner = ModalRunner;
         SystemDef.SysDef.DataPlace = 0;
     }
