@@ -2,6 +2,7 @@
 
 #include "datasets/DataFolderCheck.h"
 #include "datasets/DataListKensakuBox.h"
+#include "datasets/DataSaveRestore.h"
 #include "datasets/z5ComDataSentaku.h"
 #include "datasets/z5DataSentakuPrintDlg.h"
 #include "dbaccess/DataModule.h"
@@ -281,7 +282,19 @@ void TDataSentakuBox::buildControls()
     buildRefreshControls();
     KeyCommands[dkF8] = [this] { PrintDataList(); };
     installDataSetCommands();
+    KeyCommands[dkF6] = [this] { SaveData(QString()); };
+    KeyCommands[dkF7] = [this] { RestoreData(QString()); };
 }
+
+TDataSaveRestore &TDataSentakuBox::SaveRestore()
+{
+    if (!m_saveRestore) m_saveRestore = std::make_unique<TDataSaveRestore>(*this);
+    return *m_saveRestore;
+}
+
+int TDataSentakuBox::SaveData(const QString &folder) { return SaveRestore().SaveData(folder); }
+
+int TDataSentakuBox::RestoreData(const QString &folder) { return SaveRestore().RestoreData(folder); }
 
 void TDataSentakuBox::setupGrid()
 {
@@ -878,6 +891,13 @@ void TDataSentakuBox::F12Click()
         if (m_syoriType == 5 && m_backupMode == 0)
             MessageDlg(QStringLiteral("この場所にはデータがありません。他の場所を選んで下さい。"),
                        TMsgDlgType::mtInformation, mbOK);
+        if (m_syoriType == 5 && m_backupMode == 1) {
+            SystemDef.DataDir = m_selFolder;
+            DataSentakuSelectedKey = m_selKey;
+            if (!autoSharedTransfer(row, false) || RestoreData(m_backupPath) == -1) return clearSelection();
+            setResult(1);
+            return;
+        }
         // Reached when the database vanished after the status check: offer a new
         // data set, and choose the folder only when one was made.
         if (m_syoriType != 5 && NewDataAvailable() &&
@@ -899,11 +919,32 @@ void TDataSentakuBox::F12Click()
         ShowMessageBox2(box);
         return clearSelection();
     }
-    if (m_syoriType == 5) // the take-out and bring-back jobs are not part of this build
-        return clearSelection();
+    if (m_syoriType == 5) {
+        SystemDef.DataDir = m_selFolder;
+        DataSentakuSelectedKey = m_selKey;
+        if (!autoSharedTransfer(row, false)) return clearSelection();
+        if (m_backupMode == 0) {
+            int r = SaveData(m_backupPath);
+            if (r == 1 && !autoSharedTransfer(row, true)) r = 0;
+            if (r < 1) return clearSelection();
+        } else if (RestoreData(m_backupPath) == -1) {
+            return clearSelection();
+        }
+        setResult(1);
+        return;
+    }
     SystemDef.DataDir = m_selFolder;
     DataSentakuSelectedKey = m_selKey;
     setResult(1);
+}
+
+bool TDataSentakuBox::autoSharedTransfer(int row, bool upload)
+{
+    if (!m_kyoyuAuto) return true;
+    auto *r = static_cast<TDataSentakuRec *>(const_cast<TDataListRec *>(RowRecord(ParentRowOf(row))));
+    if (!r || r->NETDRIVE != 1) return true;
+    if (upload ? r->KYOYULOCK != 1 : r->KYOYULOCK != 0) return true;
+    return (upload ? m_listCtl->KyoyuDataUp(*r, true) : m_listCtl->KyoyuDataDown(*r, true)) == 1;
 }
 
 bool TDataSentakuBox::FormKeyUp(int key, Qt::KeyboardModifiers modifiers)

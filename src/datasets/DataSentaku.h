@@ -26,6 +26,7 @@ class QTimer;
 class QTableWidget;
 class QWidget;
 class TDataFolderCheck;
+class TDataSaveRestore;
 class TDbUpdateBox;
 class TGassanDataCtl;
 class TxAnimeProgressDialog;
@@ -153,6 +154,12 @@ public:
     int KeyState() const { return m_keyState; }
     // F8: the print options of the list, then its printout or preview.
     void PrintDataList();
+    // F6 and F7: save the focused data set into a backup file, restore one
+    // into the focused row (an empty folder lets the operator choose).
+    int SaveData(const QString &folder);
+    int RestoreData(const QString &folder);
+    TDataSaveRestore &SaveRestore();
+    int DataPlace() const { return m_dataPlace; }
     // The commands of F2 to F8 that this build carries; a key without one stays disabled.
     std::array<std::function<void()>, dkCount> KeyCommands;
 
@@ -204,6 +211,8 @@ private:
     void showProgress(const QString &caption, const QString &text, bool animation);
     void setRowDataLock(TDataListRec &rec, bool on);
     bool keyCarried(int key, const QString &caption) const;
+    // The automatic fetch (or store) of a shared row; true when nothing stops the run.
+    bool autoSharedTransfer(int row, bool upload);
 
     QStringList m_params;
     bool m_modal = false;
@@ -243,6 +252,7 @@ private:
     int m_copyRecIndex = -1;
     int m_copyGassan = 0;
     std::shared_ptr<TGassanDataCtl> m_gassan; // made on first use
+    std::unique_ptr<TDataSaveRestore> m_saveRestore;
 };
 
 // Registers the screen with the process registry under "QmDataSenkaku".
