@@ -247,9 +247,6 @@ TEST_F(DataSentakuRefreshTest, NoKeyOrButtonIsEnabledWithoutACommandBehindIt)
                 const bool enabled = b->isEnabled();
                 const QString caption = b->CaptionA().Caption();
                 ran = -1;
-                // The click recomputes the keys for the screen's own row: judge by the state before it.
-                const bool enabled = b->isEnabled();
-                const QString caption = b->CaptionA().Caption();
                 box->F1Click(b);
                 EXPECT_EQ(ran, enabled ? k : -1) << caption.toStdString();
             }
