@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QTableWidget>
 
 namespace {
@@ -45,8 +44,6 @@ int lockNumber()
     return groupBase != 0 ? SystemDef.OpCode % groupBase : SystemDef.OpCode;
 }
 
-QString countText(int n) { return QLocale(QLocale::English).toString(n); }
-
 QString dateText(const QString &text)
 {
     // The information keeps dates as "yyyy/mm/dd"; other forms are shown as they are.
@@ -69,49 +66,18 @@ TRestoreSourceInfo RestoreSourceOf(const TDataInfomationRec &info)
     return s;
 }
 
-bool IsForbiddenRestorePattern(int sourceKind, int targetKind)
-{
-    if ((sourceKind == 0 || sourceKind == 10) && isMerged(targetKind)) return true;
-    if (sourceKind == 1 && targetKind == 2) return true;
-    if (sourceKind == 2 && targetKind == 1) return true;
-    return false;
-}
-
-QStringList ForbiddenPatternLines()
-{
-    return {QStringLiteral("以下のパターンの復元（貼付）は禁止されています。"),
-            QStringLiteral(" ①通常データ       を 合算データ（合算本支店データ） へ"),
-            QStringLiteral(" ②分散データ       を 合算データ（合算本支店データ） へ"),
-            QStringLiteral(" ③合算データ       を 合算本支店データ へ"),
-            QStringLiteral(" ④合算本支店データ を 合算データ へ")};
-}
-
 QStringList RestoreDifferenceLines(const QString &name, const TRestoreSourceInfo &source, const TRestoreSourceInfo &target,
                                    bool mergedNote)
 {
-    QStringList lines;
-    auto pair = [&](const QString &title, const QString &from, const QString &to) {
-        lines << title << QStringLiteral("　【%1元】：%2").arg(name, from) << QStringLiteral("　【%1先】：%2").arg(name, to);
+    auto facts = [](const TRestoreSourceInfo &s) {
+        TDataInfomationRec r;
+        r.Shougou = s.Shougou;
+        r.Kishu = dateText(s.Kishu);
+        r.Kimatu = dateText(s.Kimatu);
+        r.TotalSiwake = s.TotalSiwake;
+        return r;
     };
-    if (source.Shougou != target.Shougou) {
-        pair(QStringLiteral("会社名に違いがありました。"), source.Shougou, target.Shougou);
-        if (mergedNote) lines << QStringLiteral("　注）") + name + QStringLiteral("を続行した場合は配下の分散データは削除されます。");
-        lines << QString();
-    }
-    if (dateText(source.Kishu) != dateText(target.Kishu)) {
-        pair(QStringLiteral("期首に違いがありました。"), dateText(source.Kishu), dateText(target.Kishu));
-        lines << QString();
-    }
-    if (dateText(source.Kimatu) != dateText(target.Kimatu)) {
-        pair(QStringLiteral("期末に違いがありました。"), dateText(source.Kimatu), dateText(target.Kimatu));
-        lines << QString();
-    }
-    if (source.TotalSiwake < target.TotalSiwake) {
-        lines << QStringLiteral("仕訳件数(修正・削除仕訳含む)が減っています。")
-              << QStringLiteral("　【%1元】：%2 件").arg(name, countText(source.TotalSiwake))
-              << QStringLiteral("　【%1先】：%2 件").arg(name, countText(target.TotalSiwake)) << QString();
-    }
-    return lines;
+    return CompareDataLines(name, facts(source), facts(target), mergedNote);
 }
 
 bool RestoredGassanSettings(int connectMode, int source, int row, int childCount, int &kubun, int &count)
@@ -352,7 +318,7 @@ bool TDataSaveRestore::CheckRestorePattern(const QString &name, const TRestoreSo
     TDataInfomationRec target;
     m_info->ReadIniInfo(t, target);
     bool ok;
-    if (IsForbiddenRestorePattern(source.Gassan, target.GassanKbn)) {
+    if (RestorePatternForbidden(source.Gassan, target.GassanKbn)) {
         closeProgress();
         TMessageInfoRec box;
         InitMessageInfoRec(box);
@@ -360,7 +326,7 @@ bool TDataSaveRestore::CheckRestorePattern(const QString &name, const TRestoreSo
         box.Caption = QStringLiteral("警告");
         box.Text = QStringLiteral("%1先の合算データ区分が妥当ではありません。\rデータリストの空行を選んで処理を行って下さい。").arg(name);
         box.Color = 255;
-        box.Lines = ForbiddenPatternLines();
+        box.Lines = RestorePatternLines();
         ShowMessageBox(box);
         ok = false;
     } else {

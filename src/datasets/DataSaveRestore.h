@@ -6,6 +6,7 @@
 // refusal of restores that would break a merged data set, and the comparison
 // of company name, period and journal count before existing data is replaced.
 #include "datasets/DataSentakuList.h"
+#include "datasets/DataSetCopy.h"
 #include "dbaccess/DataInfo.h"
 
 #include <QString>
@@ -33,13 +34,6 @@ struct TRestoreSourceInfo {
 };
 
 TRestoreSourceInfo RestoreSourceOf(const TDataInfomationRec &info);
-
-// The forbidden merge-kind pairs of a restore or paste (source kind onto
-// target kind): normal or distributed data onto merged data, and merged data
-// and merged branch data onto each other.
-bool IsForbiddenRestorePattern(int sourceKind, int targetKind);
-// The lines of the warning that lists the four forbidden patterns.
-QStringList ForbiddenPatternLines();
 
 // The difference lines of the comparison (empty: nothing differs). The name is
 // "復元" or "貼り付け"; mergedNote adds the note that a restore onto a merged

@@ -173,8 +173,8 @@ TEST(DataSaveRestoreRules, ForbiddenPatternsAndMergedSettings)
     const int patterns[][3] = {{0, 1, 1}, {0, 2, 1}, {10, 1, 1}, {10, 2, 1}, {1, 2, 1}, {2, 1, 1},
                                {0, 0, 0}, {1, 1, 0}, {2, 2, 0}, {1, 0, 0}, {10, 0, 0}, {0, 10, 0}};
     for (const auto &p : patterns)
-        EXPECT_EQ(IsForbiddenRestorePattern(p[0], p[1]), p[2] == 1) << p[0] << " onto " << p[1];
-    EXPECT_EQ(ForbiddenPatternLines().size(), 5);
+        EXPECT_EQ(RestorePatternForbidden(p[0], p[1]), p[2] == 1) << p[0] << " onto " << p[1];
+    EXPECT_EQ(RestorePatternLines().size(), 5);
 
     // mode, source, row, children -> written, kubun, count
     const int settings[][7] = {{1, 1, 1, 3, 1, 0, 0}, {0, 1, 2, 3, 1, 2, 3}, {0, 2, 10, 0, 1, 10, 0}, {0, 10, 0, 0, 1, 0, 0},
@@ -349,7 +349,7 @@ TEST_F(DataSaveRestoreTest, NormalDataOntoAMergedRowIsRefused)
     EXPECT_EQ(boxes.shown[0].title, QStringLiteral("警告"));
     const QString text = boxes.shown[0].text;
     EXPECT_TRUE(text.startsWith(QStringLiteral("復元先の合算データ区分が妥当ではありません。\rデータリストの空行を選んで処理を行って下さい。")));
-    for (const QString &line : ForbiddenPatternLines()) EXPECT_TRUE(text.contains(line)) << line.toStdString();
+    for (const QString &line : RestorePatternLines()) EXPECT_TRUE(text.contains(line)) << line.toStdString();
     EXPECT_EQ(digest(slot(1)), before);
     EXPECT_EQ(childRows(), 1);
     EXPECT_TRUE(QFileInfo::exists(slot(1) + QStringLiteral("/b001/vqacc.fdb")));
@@ -361,7 +361,7 @@ TEST_F(DataSaveRestoreTest, NormalDataOntoAMergedRowIsRefused)
     shown.Caption = QStringLiteral("警告");
     shown.MainText = QStringLiteral("復元先の合算データ区分が妥当ではありません。\rデータリストの空行を選んで処理を行って下さい。");
     shown.MainColor = Qt::red;
-    shown.SetMessageLines(ForbiddenPatternLines());
+    shown.SetMessageLines(RestorePatternLines());
     shown.Prepare(true);
     fwtest::showActive(&shown);
     EXPECT_FALSE(QImage(fwtest::screenshot(&shown, QStringLiteral("restore_forbidden_pattern"))).isNull());
