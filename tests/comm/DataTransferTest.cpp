@@ -222,7 +222,6 @@ protected:
                 if (steps) steps(form);
                 if (d.isVisible()) d.done(2);
             });
-            poll.start(20);
             QTimer deadline;
             deadline.setSingleShot(true);
             QObject::connect(&deadline, &QTimer::timeout, &d, [&d] {
@@ -230,7 +229,7 @@ protected:
                 d.done(0);
             });
             deadline.start(60000);
-            return d.exec();
+            return fwtest::execUntilDone(d, [&poll] { poll.start(20); });
         };
     }
 

@@ -1,9 +1,12 @@
 #include "FrameworkTestUtil.h"
 
 #include <QApplication>
+#include <QDialog>
+#include <QEventLoop>
 #include <QDir>
 #include <QKeyEvent>
 #include <QPixmap>
+#include <QTimer>
 #include <QWidget>
 
 namespace fwtest {
@@ -36,5 +39,25 @@ void showActive(QWidget *window)
     window->activateWindow();
     QApplication::setActiveWindow(window);
     QApplication::processEvents();
+}
+int execUntilDone(QDialog &dialog, const std::function<void()> &onShown)
+{
+    bool finished = false;
+    QEventLoop loop;
+    const auto link = QObject::connect(&dialog, &QDialog::finished, &loop, [&] {
+        finished = true;
+        loop.quit();
+    });
+    const bool wasModal = dialog.testAttribute(Qt::WA_ShowModal);
+    dialog.setAttribute(Qt::WA_ShowModal, true);
+    dialog.setResult(0);
+    dialog.show();
+    if (!finished) {
+        if (onShown) QTimer::singleShot(0, &loop, onShown);
+        loop.exec(QEventLoop::DialogExec);
+    }
+    QObject::disconnect(link);
+    dialog.setAttribute(Qt::WA_ShowModal, wasModal);
+    return dialog.result();
 }
 } // namespace fwtest

@@ -63,7 +63,6 @@ protected:
                     steps(static_cast<TfmWebMenuL &>(d));
                 }
             });
-            poll.start(20);
             QTimer deadline;
             deadline.setSingleShot(true);
             QObject::connect(&deadline, &QTimer::timeout, &d, [&d] {
@@ -71,7 +70,7 @@ protected:
                 d.done(0);
             });
             deadline.start(3000);
-            const int r = d.exec();
+            const int r = fwtest::execUntilDone(d, [&poll] { poll.start(20); });
             closedResult = d.result();
             return r;
         };
