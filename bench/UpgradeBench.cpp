@@ -1,12 +1,16 @@
 // Times the whole chain of company upgrade steps against the SQL tool alone.
-//   upgrade-bench [RUNS]   (2 by default)
-// Makes a company database of version 0.1.0 from the base schema, then, in
-// the same run and on copies of the same file: runs all 55 company steps
-// through the runner (each step writes its script, runs the tool and does its
-// work from the program before or after it; no backups), collects the scripts
-// the steps wrote, and times "isql-fb" running those scripts concatenated in
-// one go. Prints the best time of each and whether the runner took at most
-// 1.2 times the tool's time.
+//   upgrade-bench [ROUNDS]   (3 by default)
+// Makes a company database of version 0.1.0 from the base schema and collects
+// the scripts the 55 company steps write. Then, in rounds and each time on a
+// fresh copy of the same base file, it times:
+//   - the runner: the update dialog's run over all company steps (each step
+//     writes its script, runs the tool and does its work from the program
+//     before or after it), with the steps' safety backups switched off;
+//   - the tool once per script: "isql-fb" started for each collected script in
+//     turn, which is what any runner of one tool process per step must pay;
+//   - the tool on the scripts concatenated: one "isql-fb" for all of them.
+// Prints the best time of each over the rounds, the machine's cores and load,
+// and whether the runner took at most 1.2 times the concatenated run.
 #include "core/Messages.h"
 #include "dbaccess/AccInfo.h"
 #include "dbaccess/DataModule.h"
@@ -14,6 +18,8 @@
 #include "dbaccess/FbClient.h"
 #include "dbaccess/Globals.h"
 #include "dbupdate/z5DbUpdate.h"
+
+#include <QThread>
 
 #include <QApplication>
 #include <QDir>
@@ -62,43 +68,95 @@ bool copyBase(const QString &base, const QString &folder)
     return QFile::copy(base, folder + QStringLiteral("/vqacc.fdb"));
 }
 
-// Runs every company step on the data set of the folder; -1 when one fails.
-double runChain(const QString &folder)
+// Reads the company values the steps use (a database of 0.1.0 lacks columns
+// of the program's company record, so they come from their tables).
+void readCompany(const QString &folder)
 {
-    // The company values the steps read (a database of 0.1.0 lacks columns
-    // of the program's company record, so they come from their tables).
     SystemDef.DataDir = folder;
-    {
-        FbDatabase db;
-        db.DatabaseName = folder + QStringLiteral("/vqacc.fdb");
-        db.Params = {QStringLiteral("user_name=") + kUser, QStringLiteral("password=") + kPassword,
-                     QStringLiteral("lc_ctype=SJIS_0208")};
-        db.open();
-        FbTransaction tr(&db);
-        FbQuery q(&db, &tr);
-        tr.startTransaction();
-        q.setSql(QStringLiteral("SELECT A.DATATYPE, A.CODETYPE, (SELECT KCODE FROM ACCDEF2 WHERE KNAME = '諸口') FROM ACCDEF1 A WHERE A.REC = 1"));
-        q.open();
-        AccInf = TACCINF();
-        AccInf.DATATYPE = q.field(0).asInteger();
-        AccInf.CODETYPE = q.field(1).asInteger();
-        AccInf.Medical = AccInf.DATATYPE == 3 && AccInf.CODETYPE == 1;
-        AccInf.SysKCode[saSyokuti] = q.field(2).asString();
-        q.close();
-        tr.commit();
-        db.close();
-    }
-    QElapsedTimer t;
-    t.start();
+    FbDatabase db;
+    db.DatabaseName = folder + QStringLiteral("/vqacc.fdb");
+    db.Params = {QStringLiteral("user_name=") + kUser, QStringLiteral("password=") + kPassword,
+                 QStringLiteral("lc_ctype=SJIS_0208")};
+    db.open();
+    FbTransaction tr(&db);
+    FbQuery q(&db, &tr);
+    tr.startTransaction();
+    q.setSql(QStringLiteral("SELECT A.DATATYPE, A.CODETYPE, (SELECT KCODE FROM ACCDEF2 WHERE KNAME = '諸口') FROM ACCDEF1 A WHERE A.REC = 1"));
+    q.open();
+    AccInf = TACCINF();
+    AccInf.DATATYPE = q.field(0).asInteger();
+    AccInf.CODETYPE = q.field(1).asInteger();
+    AccInf.Medical = AccInf.DATATYPE == 3 && AccInf.CODETYPE == 1;
+    AccInf.SysKCode[saSyokuti] = q.field(2).asString();
+    q.close();
+    tr.commit();
+    db.close();
+}
+
+// Calls every company step in turn on the data set of the folder (to collect
+// the scripts they write); false when one fails.
+bool callSteps(const QString &folder)
+{
+    readCompany(folder);
     for (const TDbUpdateListRec &r : UserDbUpdateSteps()) {
         const int rc = r.UpdateProc();
         if (rc != DbUpdateDone) {
             std::fprintf(stderr, "step %d.%d.%d: result %d\n%s\n", r.Major, r.Minor1, r.Minor2, rc,
                          LastIsqlOutput().join(u'\n').toUtf8().constData());
-            return -1;
+            return false;
         }
     }
-    return t.nsecsElapsed() / 1e9;
+    return true;
+}
+
+// The update dialog's run over every company step of the data set of the
+// folder, without the steps' safety backups; seconds, or -1 when it failed.
+double runRunner(const QString &folder)
+{
+    readCompany(folder);
+    TArrayDbUpdateListRec steps = UserDbUpdateSteps();
+    for (TDbUpdateListRec &r : steps) r.NeedBackup = 0;
+    TDbUpdateBox box(SystemDbUpdateSteps(), steps);
+    box.SetUpdateList(1, QStringLiteral("0.1.0"));
+    if (!box.UpdateNeeded() || box.BackupCount() != 0 || box.LastIndex() - box.FirstIndex() + 1 != int(steps.size())) {
+        std::fprintf(stderr, "the dialog did not take the whole chain\n");
+        return -1;
+    }
+    QElapsedTimer t;
+    t.start();
+    const int rc = box.ExecuteUpdate();
+    const double s = t.nsecsElapsed() / 1e9;
+    if (rc != 1) {
+        std::fprintf(stderr, "the runner failed (%d)\n%s\n", rc, LastIsqlOutput().join(u'\n').toUtf8().constData());
+        return -1;
+    }
+    return s;
+}
+
+// Runs the tool on one script as the runner does; false when it failed.
+bool runTool(const QString &tool, const QString &script, const QString &log)
+{
+    QProcess p;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    p.setProcessEnvironment(env);
+    p.setStandardInputFile(QProcess::nullDevice());
+    QFile::remove(log);
+    p.start(tool, {QStringLiteral("-q"), QStringLiteral("-i"), script, QStringLiteral("-e"), QStringLiteral("-m"),
+                   QStringLiteral("-o"), log});
+    if (!p.waitForFinished(-1) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0) return false;
+    // The runner's own judgement: the tool's word on a failing statement.
+    QFile f(log);
+    if (!f.open(QIODevice::ReadOnly)) return false;
+    const QByteArray out = f.readAll();
+    return !out.contains("failed") && !out.contains("Error");
+}
+
+QString loadAverage()
+{
+    QFile f(QStringLiteral("/proc/loadavg"));
+    if (!f.open(QIODevice::ReadOnly)) return QStringLiteral("?");
+    return QString::fromLatin1(f.readAll()).section(u' ', 0, 2);
 }
 
 } // namespace
@@ -109,7 +167,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     PrintedMessages boxes;
     MessageService::install(&boxes);
-    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 2;
+    const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 3;
 
     for (const TDbUpdateListRec &r : UserDbUpdateSteps())
         if (r.UpdateProc == DbUpdateScriptUnavailable) {
@@ -155,57 +213,84 @@ int main(int argc, char *argv[])
         f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     }
     SetIsqlToolPath(keeper);
-    if (!copyBase(base, tmp.path() + QStringLiteral("/collect")) || runChain(tmp.path() + QStringLiteral("/collect")) < 0) return 1;
+    if (!copyBase(base, tmp.path() + QStringLiteral("/collect")) || !callSteps(tmp.path() + QStringLiteral("/collect"))) return 1;
     SetIsqlToolPath(tool);
 
-    // One script: every step's lines, the EXIT of all but the last left out.
+    // Each step's script for the per-script runs, and one script of every
+    // step's lines with the EXIT of all but the last left out, each naming
+    // the database copy its run works on.
+    const QByteArray collected = QFile::encodeName(tmp.path() + QStringLiteral("/collect/vqacc.fdb"));
+    const QString separateFolder = tmp.path() + QStringLiteral("/separate");
+    const QString toolFolder = tmp.path() + QStringLiteral("/tool");
     QByteArray all;
+    QStringList separate;
     const QStringList names = QDir(scripts).entryList({QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
+    if (names.size() != qsizetype(UserDbUpdateSteps().size())) {
+        std::fprintf(stderr, "%lld scripts collected for %d steps\n", static_cast<long long>(names.size()),
+                     int(UserDbUpdateSteps().size()));
+        return 1;
+    }
     for (int i = 0; i < names.size(); ++i) {
         QFile f(scripts + u'/' + names[i]);
         f.open(QIODevice::ReadOnly);
-        for (const QByteArray &line : f.readAll().split('\n')) {
+        QByteArray text = f.readAll();
+        for (const QByteArray &line : text.split('\n')) {
             if (i + 1 < names.size() && line.trimmed() == "EXIT;") continue;
             all += line + '\n';
         }
+        text.replace(collected, QFile::encodeName(separateFolder + QStringLiteral("/vqacc.fdb")));
+        const QString path = tmp.path() + QStringLiteral("/separate-") + names[i];
+        QFile o(path);
+        o.open(QIODevice::WriteOnly);
+        o.write(text);
+        separate << path;
     }
     const QString allPath = tmp.path() + QStringLiteral("/all.sql");
-    const QString toolFolder = tmp.path() + QStringLiteral("/tool");
-    all.replace(QFile::encodeName(tmp.path() + QStringLiteral("/collect/vqacc.fdb")),
-                QFile::encodeName(toolFolder + QStringLiteral("/vqacc.fdb")));
+    all.replace(collected, QFile::encodeName(toolFolder + QStringLiteral("/vqacc.fdb")));
     {
         QFile f(allPath);
         f.open(QIODevice::WriteOnly);
         f.write(all);
     }
 
-    double runner = 1e300, isql = 1e300;
+    const QString loadBefore = loadAverage();
+    double runner = 1e300, perScript = 1e300, isql = 1e300;
     for (int i = 0; i < runs; ++i) {
         const QString folder = tmp.path() + QStringLiteral("/runner");
         if (!copyBase(base, folder)) return 2;
-        const double s = runChain(folder);
+        const double s = runRunner(folder);
         if (s < 0) return 1;
         runner = std::min(runner, s);
 
-        if (!copyBase(base, toolFolder)) return 2;
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
-        p.setProcessEnvironment(env);
+        if (!copyBase(base, separateFolder)) return 2;
         QElapsedTimer t;
         t.start();
-        p.start(tool, {QStringLiteral("-q"), QStringLiteral("-i"), allPath, QStringLiteral("-e"), QStringLiteral("-m"), QStringLiteral("-o"),
-                       tmp.path() + QStringLiteral("/all.log")});
-        if (!p.waitForFinished(-1) || p.exitCode() != 0) {
+        for (const QString &script : separate)
+            if (!runTool(tool, script, tmp.path() + QStringLiteral("/separate.log"))) {
+                std::fprintf(stderr, "the tool failed on %s\n", qPrintable(script));
+                return 1;
+            }
+        const double sp = t.nsecsElapsed() / 1e9;
+        perScript = std::min(perScript, sp);
+
+        if (!copyBase(base, toolFolder)) return 2;
+        t.start();
+        if (!runTool(tool, allPath, tmp.path() + QStringLiteral("/all.log"))) {
             std::fprintf(stderr, "the tool failed on the concatenated scripts\n");
             return 1;
         }
-        isql = std::min(isql, t.nsecsElapsed() / 1e9);
+        const double sc = t.nsecsElapsed() / 1e9;
+        isql = std::min(isql, sc);
+        std::fprintf(stderr, "round %d: runner %.2f s, tool per script %.2f s, tool concatenated %.2f s\n", i + 1, s, sp, sc);
     }
-    std::printf("%d company steps, %lld script files, %lld script lines\n", int(UserDbUpdateSteps().size()),
-                static_cast<long long>(names.size()), static_cast<long long>(all.count('\n')));
-    std::printf("runner %.2f s, isql-fb on the concatenated scripts %.2f s, ratio %.2f %s\n", runner, isql, runner / isql,
-                runner <= 1.2 * isql ? "ok" : "OVER 1.2");
+    std::printf("%d company steps, %lld script files, %lld script lines; %d cores, load average %s before, %s after\n",
+                int(UserDbUpdateSteps().size()), static_cast<long long>(names.size()),
+                static_cast<long long>(all.count('\n')), QThread::idealThreadCount(), qPrintable(loadBefore),
+                qPrintable(loadAverage()));
+    std::printf("best of %d: runner %.2f s, isql-fb once per script %.2f s, isql-fb on the concatenated scripts %.2f s\n",
+                runs, runner, perScript, isql);
+    std::printf("runner / concatenated %.2f %s; once per script / concatenated %.2f; runner's own time %.2f s\n",
+                runner / isql, runner <= 1.2 * isql ? "ok" : "OVER 1.2", perScript / isql, runner - perScript);
     DM = nullptr;
     MessageService::install(nullptr);
     return runner <= 1.2 * isql ? 0 : 1;

@@ -6,8 +6,10 @@
 
 int UserDbUpdate013()
 {
-    const bool hasHasuu3 = CompanyHasColumn(QStringLiteral("ACCDEF1"), QStringLiteral("SDAI_HASUU3"));
-    const bool hasKessanKikan = CompanyHasColumn(QStringLiteral("ACCDEF1"), QStringLiteral("KESSAN_KIKAN"));
+    const QList<bool> has =
+        CompanyHasColumns(QStringLiteral("ACCDEF1"), {QStringLiteral("SDAI_HASUU3"), QStringLiteral("KESSAN_KIKAN")});
+    const bool hasHasuu3 = has[0];
+    const bool hasKessanKikan = has[1];
 
     TDbUpdateScript script(TDbUpdateTarget::Company, 0, 1, 3);
     script.BeginStampLast(false);

@@ -25,9 +25,14 @@ QStringList UserStepStatements(const QString &name)
 
 bool CompanyHasColumn(const QString &table, const QString &column)
 {
-    bool exists = false;
+    return CompanyHasColumns(table, {column}).value(0);
+}
+
+QList<bool> CompanyHasColumns(const QString &table, const QStringList &columns)
+{
+    QList<bool> exists(columns.size(), false);
     if (DM->fnAccDatConnected(SystemDef.HostName, SystemDef.DataDir, false))
-        exists = DM->fnExistence_Field(table, column);
+        for (qsizetype i = 0; i < columns.size(); ++i) exists[i] = DM->fnExistence_Field(table, columns[i]);
     DM->fnAccDatDisConnected(SystemDef.DataDir, false, false);
     return exists;
 }

@@ -13,6 +13,9 @@ QStringList UserStepStatements(const QString &name);
 // One question to the company database of the data set: it is opened for the
 // question alone and closed again; a failed question counts as a missing column.
 bool CompanyHasColumn(const QString &table, const QString &column);
+// The same question for several columns of a table, asked over one opening:
+// one answer per column, in order.
+QList<bool> CompanyHasColumns(const QString &table, const QStringList &columns);
 
 // The lines that add ACCDEF1.SDAI_HASUU3, and those that add KESSAN_KIKAN with
 // the two cash-flow period columns, each group closed by "COMMIT;".
