@@ -2,6 +2,7 @@
 
 #include "comm/z5DataTusin.h"
 #include "comm/DataTransfer.h"
+#include "comm/CashBookExchange.h"
 #include "datasets/DataSentakuList.h"
 #include "datasets/Logon.h"
 #include "dbaccess/AccInfo.h"
@@ -235,6 +236,7 @@ bool TForm1::FormCreate(const QStringList &arguments, const QString &programPath
     RegisterWebMenuL();
     RegisterDataTusin();
     InstallDataTransferPipelines();
+    InstallCashBookPipelines();
     DataCheckHook = [this](const QString &host, const QString &dir, int quiet) { return QVariant(CheckDamagedData(host, dir, quiet != 0)); };
     ResultCode = 2;
     Wizard1->setCurrentIndex(0);

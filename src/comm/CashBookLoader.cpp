@@ -58,6 +58,7 @@ TCashBookLoader::TCashBookLoader(TDM *dm) : m_dm(dm)
         q->Transaction = &ReceiveIBTransaction;
     }
     SiwakeWrite.MsgType = 1;
+    MergeCashEntries = [](TCashBookLoader &loader) { loader.ImportCashSiwake(); };
 }
 
 TCashBookLoader::~TCashBookLoader()

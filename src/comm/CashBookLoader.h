@@ -61,6 +61,10 @@ public:
     void ImportHojoKamoku();
     void ImportOpeningBalances();
     void CompareCashBalance();
+    // The fourth step of a cash-book import: the cash journal entries of the
+    // received database merged into the company database (the default of
+    // MergeCashEntries).
+    bool ImportCashSiwake();
     void TransferDictionaries();
     void TransferDataListName();
     void FinishImport();
@@ -103,13 +107,36 @@ public:
     std::function<void(const TCorvenaSyoriInfo &entry)> OnLogAdded;
     std::function<void()> OnLogCleared;
     // The merge of the cash journal entries (the fourth step of a cash-book
-    // import), installed where it is available.
+    // import): ImportCashSiwake unless a test puts another in.
     std::function<void(TCashBookLoader &loader)> MergeCashEntries;
     // The file copy and move of the replacement (source, target, connection
     // mode): the data module's by default; tests put failing ones in.
     std::function<bool(const QString &, const QString &, int)> CopyFile, MoveFile;
 
+    // The details of the entry a merge log line names.
+    struct TSiwakeInfo {
+        int SWKREC = 0;
+        QString Date;    // "yyyy/mm/dd"
+        QString Counter; // the counter account's name
+        QString Text;    // the description, "－" when empty
+        QString Amount;  // "#,##0"
+    };
+    TSWKREC SiwakeRec; // the writer's record of the merge
+
 private:
+    struct LocalEntry {
+        bool Found = false;
+        int REC = 0, SWKNO = 0, LINKREC = 0, RESERVE1 = 0, RESERVE2 = 0, DELFLG = 0;
+    };
+    LocalEntry findLocalEntry(FbQuery &received);
+    bool needsUpdate(const LocalEntry &local, FbQuery &received) const;
+    void fillFromReceived(FbQuery &received, TSiwakeInfo &info);
+    int writeEntry(QString &error);
+    void restoreLinkedEntry(const LocalEntry &local, int receivedReserve1);
+    void setLinkReserve(const LocalEntry &local, FbQuery &received);
+    void logEntry(qint32 code, const TSiwakeInfo &info, const QString &text);
+    QString accountCodeOf(const QString &userCode);
+
     void label(const QString &text);
     void step();
     void resetRun();

@@ -3,6 +3,7 @@
 #include "core/FileUtils.h"
 #include "core/Messages.h"
 #include "dbaccess/Globals.h"
+#include "framework/FrameworkMessages.h"
 #include "framework/WindowUtils.h"
 #include "framework/xAnimeProgressDialog.h"
 #include "framework/xPlButton.h"
@@ -229,7 +230,7 @@ void TCashBookLoaderBox::btnOkClick()
         btnCancel->setFocus();
     } else if (m_loader->ResultValue < 0) {
         m_shownAfterError = true;
-        exec();
+        ModalRunner(*this);
     }
 }
 
