@@ -165,6 +165,7 @@ void TServerSentakuBox::buildControls()
     cmbDrive->setObjectName(QStringLiteral("cmbDrive"));
     cmbDrive->setGeometry(118, 8, 300, 26);
     cmbDrive->setMaxVisibleItems(10);
+    connect(cmbDrive, &QComboBox::currentIndexChanged, this, [this] { cmbDriveChange(); });
     cboxDataListUpdate = new QCheckBox(QStringLiteral("データリストを自動更新する"), pnlClient);
     cboxDataListUpdate->setObjectName(QStringLiteral("cboxDataListUpdate"));
     cboxDataListUpdate->setGeometry(16, 38, 260, 22);
@@ -338,7 +339,6 @@ void TServerSentakuBox::ListServerDrives()
         ShareDrive.clear();
         SharePath.clear();
     }
-    connect(cmbDrive, &QComboBox::currentIndexChanged, this, [this] { cmbDriveChange(); }, Qt::UniqueConnection);
 }
 
 void TServerSentakuBox::cmbDriveChange()
