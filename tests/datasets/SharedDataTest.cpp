@@ -423,3 +423,178 @@ TEST_F(SharedDataTest, TakeOutChoiceOffersOnlyTheBringBackForATakenOutRow)
         EXPECT_EQ(AskTakeOutOrBringBack(nullptr, c.takenOut), c.answer) << c.takenOut << c.chooseBack << c.modal;
     }
 }
+
+namespace {
+
+int rowOfFolder(const TDataSentakuBox &box, const QString &folder)
+{
+    for (int i = 0; i < box.PerfectGrid1->rowCount(); ++i)
+        if (box.RowFolderPath(i) == folder) return i;
+    return -1;
+}
+
+} // namespace
+
+TEST_F(SharedDataTest, AnEmptyRowTakesASharedDataSetWhichIsStoredAndReleasedAgain)
+{
+    InstallDataInfoHooks();
+    const QString nas = testenv::freshDir(QStringLiteral("nas4"));
+    const QString area = nas + QStringLiteral("/dorvelzaimu/sv0001");
+    CreateCompanyDatabase(area, testenv::kDbUser, testenv::kDbPassword);
+    writeInfo(area, QStringLiteral("DATAINFO"), QStringLiteral("DATALISTNAME"), QStringLiteral("共有商事"));
+    writeInfo(area, QStringLiteral("DATAINFO"), QStringLiteral("KISHU"), QStringLiteral("2025/04/01"));
+    writeInfo(area, QStringLiteral("DATAINFO"), QStringLiteral("KIMATU"), QStringLiteral("2026/03/31"));
+    platform::setMountedDrivesSource([&] { return QList<platform::MountedDrive>{{nas, nas, true}}; });
+    TDataSentakuBox box;
+    box.KeepOnClose = true;
+    box.SetParams({QStringLiteral("SyoriType=0")});
+    box.Prepare(true);
+    const QString work = slot(12);
+    int row = rowOfFolder(box, work);
+    ASSERT_GE(row, 0);
+    box.PerfectGrid1->setCurrentCell(row, dcName);
+
+    QString chosenBy;
+    ModalRunner = [&chosenBy, &area](QDialog &d) {
+        auto *s = dynamic_cast<TServerSentakuBox *>(&d);
+        if (!s) return 2;
+        chosenBy = s->windowTitle();
+        for (int r = 0; r < s->PerfectGrid1->rowCount(); ++r)
+            if (s->PerfectGrid1->item(r, scFolder)->text() == area) s->PerfectGrid1->setCurrentCell(r, scName);
+        s->UpdateFunctionKeys();
+        s->F12Click();
+        return s->result();
+    };
+    box.btnKyoyuDataDownClick();
+    EXPECT_EQ(chosenBy, QStringLiteral("共有データの選択"));
+    EXPECT_EQ(TDataSentakuBox::SharedDriveSetting(), nas);
+    row = rowOfFolder(box, work);
+    ASSERT_GE(row, 0);
+    auto lockOf = [this] { return scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT KYOYULOCK FROM DATALIST WHERE REC=12")); };
+    EXPECT_EQ(lockOf(), QStringLiteral("1"));
+    EXPECT_EQ(box.RowRecord(row)->PASNAME, area);
+    EXPECT_EQ(box.RowShareState(row), 2);
+    EXPECT_TRUE(QFileInfo::exists(work + QStringLiteral("/vqacc.fdb")));
+    EXPECT_EQ(shareStatusOf(area), QStringLiteral("2"));
+
+    // A local row with data refuses the assignment.
+    {
+        ScriptedMessages boxes;
+        boxes.answer(mrOk);
+        exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET ENTTEXT='本社' WHERE REC=2"));
+        box.LoadDataList();
+        box.FillGrid(-1);
+        box.PerfectGrid1->setCurrentCell(rowOfFolder(box, slot(2)), dcName);
+        box.btnKyoyuDataDownClick();
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].text, QStringLiteral("選択したフォルダには既にデータが登録されています。\r"));
+    }
+
+    // Storing it back frees it.
+    box.PerfectGrid1->setCurrentCell(rowOfFolder(box, work), dcName);
+    {
+        ScriptedMessages boxes;
+        boxes.answer(mrYes);
+        EXPECT_EQ(box.StoreSharedData(false), 1);
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].text, QStringLiteral("共有データの保管を行います。よろしいですか？"));
+    }
+    EXPECT_EQ(lockOf(), QStringLiteral("0"));
+    EXPECT_EQ(shareStatusOf(area), QStringLiteral("1"));
+
+    // Fetched again and released with F4: the area is free and the row empty.
+    {
+        ScriptedMessages boxes;
+        boxes.answer(mrYes);
+        EXPECT_EQ(box.FetchSharedData(false), 1);
+    }
+    EXPECT_EQ(shareStatusOf(area), QStringLiteral("2"));
+    row = rowOfFolder(box, work);
+    box.PerfectGrid1->setCurrentCell(row, dcName);
+    {
+        ScriptedMessages boxes;
+        boxes.answer(mrOk);
+        EXPECT_TRUE(box.ReleaseSharedAllocation());
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].title, QStringLiteral("共有データの割当解除"));
+    }
+    EXPECT_EQ(shareStatusOf(area), QStringLiteral("1"));
+    EXPECT_FALSE(QFileInfo::exists(work));
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT NETDRIVE FROM DATALIST WHERE REC=12")), QStringLiteral("0"));
+    EXPECT_TRUE(QFileInfo::exists(area + QStringLiteral("/vqacc.fdb")));
+}
+
+TEST_F(SharedDataTest, TakeOutLocksTheRowForTheOperatorAndRefusesAnotherOperatorsClick)
+{
+    InstallDataInfoHooks();
+    // This computer's own installation, which receives the data taken out.
+    const QString common = testenv::freshDir(QStringLiteral("common"));
+    const DataRootInfo local = CreateDataRoot(common + QStringLiteral("/quenta/dorvelzaimu"), testenv::kDbUser, testenv::kDbPassword);
+    const QByteArray oldCommon = qgetenv("SOLTEA_COMMON_APPDATA");
+    qputenv("SOLTEA_COMMON_APPDATA", common.toUtf8());
+    ConnectMode = 1;
+    SystemDef.HostName = QStringLiteral("127.0.0.1"); // this machine: the databases open without a server
+    SystemDef.OpCode = 10000 * 10000 + 10;
+    SystemDef.OpLevel = 9; // may use every data set
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("INSERT INTO OPERATOR (GROUPID, OPCODE, OPNAME, JOBLEVEL) VALUES (10000, 7, '佐藤', 9)"));
+    exec(QStringLiteral("ACCDEF"), QStringLiteral("UPDATE DATALIST SET ENTTEXT='サンプル株式会社' WHERE REC=1"));
+    TDataSentakuBox box;
+    box.KeepOnClose = true;
+    box.SetParams({QStringLiteral("SyoriType=0")});
+    box.Prepare(true);
+    const int row = rowOfFolder(box, slot(1));
+    ASSERT_GE(row, 0);
+    box.PerfectGrid1->setCurrentCell(row, dcName);
+    box.UpdateFunctionKeys();
+    ASSERT_TRUE(bool(box.TakeOutCommand));
+
+    QString sysDirSeen, params;
+    RunProcessHook = [&](const QString &name, int, const QString &p) {
+        EXPECT_EQ(name, QStringLiteral("QmDataSenkaku"));
+        sysDirSeen = SystemDef.SysDir;
+        params = p;
+        return 1;
+    };
+    bool offeredTakeOut = false;
+    box.TakeOutChooser = [&offeredTakeOut](QWidget *, bool takenOut) {
+        offeredTakeOut = !takenOut;
+        return 1;
+    };
+    {
+        ScriptedMessages boxes;
+        for (int i = 0; i < 4; ++i) boxes.answer(mrOk);
+        EXPECT_TRUE(box.TakeOutOrBringBack());
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].text, QStringLiteral("続いて、このコンピュータのデータリストを表示します。\r持ち出し先を選んで下さい。"));
+    }
+    qputenv("SOLTEA_COMMON_APPDATA", oldCommon);
+    EXPECT_TRUE(offeredTakeOut);
+    EXPECT_EQ(sysDirSeen, local.sysDir);
+    EXPECT_EQ(params, QStringLiteral("SyoriType=5\rOnlySA_Syori=Restore\rOnlySA_BackupPath=") + SystemDef.WinTempDir);
+    EXPECT_EQ(ConnectMode, 1); // the server settings are back
+    EXPECT_EQ(SystemDef.SysDir, root.sysDir);
+    EXPECT_TRUE(QFileInfo::exists(SystemDef.WinTempDir + QStringLiteral("/vqacc.fbk")));
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT DATALOCK FROM DATALIST WHERE REC=1")), QStringLiteral("10"));
+    EXPECT_EQ(box.PerfectGrid1->item(row, dcLock)->text(), QStringLiteral("10"));
+
+    // Another operator cannot take the lock off.
+    SystemDef.OpCode = 10000 * 10000 + 7;
+    SystemDef.OpName = QStringLiteral("佐藤");
+    {
+        ScriptedMessages boxes;
+        boxes.answer(mrOk);
+        box.LockClick(row);
+        ASSERT_EQ(boxes.shown.size(), 1);
+        EXPECT_EQ(boxes.shown[0].title, QStringLiteral("ロックデータの状態"));
+        EXPECT_TRUE(boxes.shown[0].text.startsWith(QStringLiteral("このデータは違うオペレータによりロックされているため解除は行えません。")));
+    }
+    EXPECT_EQ(scalar(QStringLiteral("ACCDEF"), QStringLiteral("SELECT DATALOCK FROM DATALIST WHERE REC=1")), QStringLiteral("10"));
+    // The row now offers only the bring-back.
+    bool onlyBack = false;
+    box.TakeOutChooser = [&onlyBack](QWidget *, bool takenOut) {
+        onlyBack = takenOut;
+        return 0;
+    };
+    EXPECT_FALSE(box.TakeOutOrBringBack());
+    EXPECT_TRUE(onlyBack);
+}
