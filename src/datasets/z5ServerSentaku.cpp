@@ -4,6 +4,7 @@
 #include "core/SjisText.h"
 #include "datasets/DataListKensakuBox.h"
 #include "datasets/DataSentaku.h"
+#include "datasets/DataSyosaiInfo.h"
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DataModule.h"
 #include "dbaccess/ErrorHandler.h"
@@ -652,24 +653,31 @@ void TServerSentakuBox::btnMountClick()
 
 void TServerSentakuBox::btnDataInfoClick()
 {
-    // The details dialog of a shared area: its status can be cleared there.
     const int row = PerfectGrid1->currentRow();
     auto *rec = const_cast<TDataListRec *>(RowRecord(row));
     if (!rec) return;
-    TDataInfomationRec info;
-    m_infoCtl->ReadIniInfo(rec->PASNAME, info);
-    QStringList lines{QStringLiteral("【データ名】"), QStringLiteral("　") + rec->DispName, QString(),
-                      QStringLiteral("【会計期間】"), QStringLiteral("　") + rec->KikanText, QString(),
-                      QStringLiteral("【データフォルダ】"), QStringLiteral("　") + rec->PASNAME, QString(),
-                      QStringLiteral("【状態】"), QStringLiteral("　") + GetDataStatusText(info.Status)};
-    TMessageInfoRec box;
-    InitMessageInfoRec(box);
-    box.Mode = 1;
-    box.Caption = QStringLiteral("データの詳細情報");
-    box.Text = rec->DispName;
-    box.Color = 0;
-    box.Lines = lines;
-    ShowMessageBox(box);
+    TDataSyosaiInfoBox dlg(this);
+    dlg.ServerListMode = 1;
+    dlg.ListRec = rec;
+    dlg.DataPath = rec->PASNAME;
+    dlg.UpdateLock = rec->UPDATE_LOCK;
+    dlg.ListName = rec->ENTTEXT;
+    dlg.ReadOnly = true;
+    dlg.SetMode(1);
+    const int answer = ModalRunner(dlg);
+    if (answer == 1 && dlg.StatusClear == 1) {
+        rec->DATALOCK = 0;
+        WriteDataStatus(rec->PASNAME, 1);
+        PerfectGrid1->item(row, scShare)->setText(QStringLiteral("0"));
+        PerfectGrid1->item(row, scSharePic)->setIcon(QIcon());
+    }
+    if (answer == 1) m_listCtl->UpdateServerDataListRecord(*rec, true, true);
+    if (dlg.Rebuilt == 1) {
+        WriteDataStatus(rec->PASNAME, 1);
+        rec->DATA_STATUS = 0;
+        m_listCtl->UpdateServerDataListRecord(*rec, true, true);
+        RefreshDataList();
+    }
     UpdateFunctionKeys();
 }
 

@@ -399,6 +399,16 @@ TEST_F(SharedDataTest, AreaCommandsAddAnAreaAndPasteWithTheCopyChecked)
     box.F1Click(box.F2);
     EXPECT_TRUE(QFileInfo::exists(target + QStringLiteral("/vqacc.fdb")));
     EXPECT_EQ(box.PerfectGrid1->item(rowOf(target), scName)->text(), QStringLiteral("元商事～コピー"));
+
+    // "情報" opens the detail dialog of the area.
+    QString dialog;
+    ModalRunner = [&dialog](QDialog &d) {
+        dialog = d.windowTitle();
+        return 2;
+    };
+    box.PerfectGrid1->setCurrentCell(rowOf(target), scName);
+    box.btnDataInfoClick();
+    EXPECT_EQ(dialog, QStringLiteral("データの詳細情報"));
 }
 
 TEST_F(SharedDataTest, TakeOutChoiceOffersOnlyTheBringBackForATakenOutRow)
