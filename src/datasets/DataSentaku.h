@@ -29,6 +29,7 @@ class TDataFolderCheck;
 class TDataSaveRestore;
 class TDbUpdateBox;
 class TGassanDataCtl;
+class TServerSentakuBox;
 class TxAnimeProgressDialog;
 class TxPlButton;
 
@@ -143,6 +144,29 @@ public:
     // The take-out and bring-back of F3 in server mode 1; without it that key stays off.
     std::function<void()> TakeOutCommand;
 
+    // Shared data (local mode) and the take-out of server mode 1.
+    void btnKyoyuDataDownClick();
+    void btnKyoyuDataUpClick();
+    // The answer of the list controller's fetch / store (1 done); 0 when nothing was done.
+    int FetchSharedData(bool quiet);
+    int StoreSharedData(bool quiet);
+    // Sets the share lock of a record and its children and writes the share
+    // statuses of their work folders and shared folders (2 held, 1 free).
+    void SetShareLock(int lock, TDataSentakuRec &rec);
+    bool ReleaseSharedAllocation();
+    bool TakeOutOrBringBack();
+    void SetRowLockIcon(int row, bool takenOut);
+    // The shared-data selection screen (made on first use, kept with this screen).
+    TServerSentakuBox &ServerBox();
+    // The last shared drive chosen (kept for the session).
+    static QString &SharedDriveSetting()
+    {
+        static QString drive;
+        return drive;
+    }
+    // Asks take-out (1) or bring-back (2), 0 cancelled (default: the choice dialog).
+    std::function<int(QWidget *owner, bool takenOut)> TakeOutChooser;
+
     // Keys.
     void UpdateFunctionKeys();
     // Shows a computed key state on the keys and the shared-data buttons.
@@ -211,6 +235,10 @@ private:
     void showProgress(const QString &caption, const QString &text, bool animation);
     void setRowDataLock(TDataListRec &rec, bool on);
     bool keyCarried(int key, const QString &caption) const;
+    void installSharedCommands();
+    void assignSharedData(int row);
+    void resetGridAfterTransfer();
+    bool switchToLocalSettings();
     // The automatic fetch (or store) of a shared row; true when nothing stops the run.
     bool autoSharedTransfer(int row, bool upload);
 
@@ -253,6 +281,7 @@ private:
     int m_copyGassan = 0;
     std::shared_ptr<TGassanDataCtl> m_gassan; // made on first use
     std::unique_ptr<TDataSaveRestore> m_saveRestore;
+    TServerSentakuBox *m_serverBox = nullptr; // a child of this screen
 };
 
 // Registers the screen with the process registry under "QmDataSenkaku".

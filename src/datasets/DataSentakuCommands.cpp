@@ -97,8 +97,9 @@ void TDataSentakuBox::installDataSetCommands()
         }
         PerfectGrid1->setFocus(Qt::OtherFocusReason);
     };
-    // F4 of the local mode releases a shared allocation, which comes with the shared data.
+    // F4 of the local mode releases a shared allocation.
     if (ConnectMode == 1 || ConnectMode == 2) KeyCommands[dkF4] = [this] { AddDataArea(); };
+    installSharedCommands();
     KeyCommands[dkF5] = [this] {
         DeleteData(true);
         PerfectGrid1->setFocus(Qt::OtherFocusReason);
@@ -111,7 +112,7 @@ bool TDataSentakuBox::keyCarried(int key, const QString &caption) const
         if (caption == QStringLiteral("F3:新規作成")) return NewDataAvailable();
         if (caption == QStringLiteral("F3:持ち出し")) return bool(TakeOutCommand);
     }
-    if (key == dkF4 && caption == QStringLiteral("F4:割当解除")) return false;
+    if (key == dkF4 && caption == QStringLiteral("F4:割当解除")) return ConnectMode == 0;
     return true;
 }
 

@@ -1080,6 +1080,8 @@ const QString kAreaGone = QStringLiteral(
 const QString kAreaDamaged = QStringLiteral("共有サーバー上のデータが破損しているため、共有データの取得を中止します。\r"
                                             "データのバックアップを行っている場合は、適正な方法で破損前の状態へ戻して下さい。");
 const QString kAreaInUse = QStringLiteral("共有データは現在使用されています。");
+const QString kChildStoreFailed = QStringLiteral("合算・分散データの保管に失敗しました。\r"
+                                                 "共有データは取得したままです。もう一度共有保管を行って下さい。");
 
 const QStringList kServerSetLines = {
     QStringLiteral("SET PASNAME=:PASNAME,DATATYPE=:DATATYPE,CODETYPE=:CODETYPE,"),
@@ -1383,7 +1385,7 @@ int TDataSentakuListCtl::KyoyuDataDown(TDataSentakuRec &rec, bool quiet)
 int TDataSentakuListCtl::KyoyuDataUp(TDataSentakuRec &rec, bool quiet)
 {
     if (rec.PASNAME.isEmpty() || rec.LocalPath.isEmpty()) return 0;
-    const QString area = rec.PASNAME;
+    const QString area = withoutTrailingDelim(rec.PASNAME);
     TDataInfomation info;
     info.ConnectMode = ConnectMode;
     int result = info.PutServerData(area, rec.LocalPath, quiet);
@@ -1393,25 +1395,265 @@ int TDataSentakuListCtl::KyoyuDataUp(TDataSentakuRec &rec, bool quiet)
         info.ReadIniInfo(area, now);
         sharedMessage(now.Status == 10 ? kAreaDamaged : kAreaInUse, holderLines(area, now));
     }
-    if (result == 1) {
-        rec.KYOYULOCK = 0;
-        UpdateDataListRecord(rec, false, true);
-        QStringList old;
-        ListSubFolders(area, 0, old);
-        for (const QString &f : old) {
-            if (!hasCompanyDatabase(f)) continue;
-            DeleteFolder(f, 3, false, false);
-            QThread::msleep(500);
-        }
-        if (rec.GASSAN == 1 || rec.GASSAN == 2) {
-            for (TDataListRec &child : rec.ChildRows) {
-                const QString local = QString(child.PASNAME).replace(area, rec.LocalPath);
-                if (!hasCompanyDatabase(local)) continue;
-                if (info.PutServerData(child.PASNAME, local, true) < 0) break;
-                child.KYOYULOCK = rec.KYOYULOCK;
-                UpdateDataListRecord(child, false, true);
+    if (result != 1) return result;
+
+    // The children go back before anything is removed from the area: a child
+    // that cannot be stored leaves every server folder in place and the data
+    // set held here, so that nothing is lost and the store can be repeated.
+    QStringList stored;
+    if (rec.GASSAN == 1 || rec.GASSAN == 2) {
+        for (TDataListRec &child : rec.ChildRows) {
+            const QString local = QString(child.PASNAME).replace(area, withoutTrailingDelim(rec.LocalPath));
+            if (!hasCompanyDatabase(local)) continue;
+            int put = 0;
+            try {
+                put = info.PutServerData(child.PASNAME, local, true);
+            } catch (const std::exception &) {
+                put = 0;
             }
+            if (put != 1) {
+                keepShareLock(info, area, rec);
+                if (!quiet)
+                    sharedMessage(kChildStoreFailed, {QStringLiteral("【データフォルダ】"), QStringLiteral("　") + child.PASNAME});
+                return 0;
+            }
+            stored << withoutTrailingDelim(child.PASNAME);
         }
     }
-    return result;
+    rec.KYOYULOCK = 0;
+    UpdateDataListRecord(rec, false, true);
+    // Server folders of children that no longer exist here are removed last.
+    QStringList old;
+    ListSubFolders(area, 0, old);
+    for (const QString &f : old) {
+        if (!hasCompanyDatabase(f) || stored.contains(withoutTrailingDelim(f))) continue;
+        DeleteFolder(f, 3, false, false);
+        QThread::msleep(ServerFolderPauseMs);
+    }
+    for (TDataListRec &child : rec.ChildRows) {
+        if (!stored.contains(withoutTrailingDelim(child.PASNAME))) continue;
+        child.KYOYULOCK = 0;
+        UpdateDataListRecord(child, false, true);
+    }
+    return 1;
+}
+
+void TDataSentakuListCtl::keepShareLock(TDataInfomation &info, const QString &area, TDataSentakuRec &rec)
+{
+    // The main database went back already; the set stays taken out by this
+    // installation until every child is stored.
+    try {
+        info.SetShareStatus(rec.LocalPath, 2);
+        info.ChangeShareStatus(area, 2);
+    } catch (const std::exception &) {
+    }
+    rec.KYOYULOCK = 1;
+    UpdateDataListRecord(rec, false, true);
+}
+
+// ---- the lists of a shared drive ----
+
+namespace {
+
+const QString kServerGetFailed = QStringLiteral("共有データリストの取得に失敗しました。");
+const QString kServerChildDeleteFailed = QStringLiteral("共有(子)データリストの削除に失敗しました。");
+const QString kServerColumnsRead = QStringLiteral(
+    "SELECT REC,1 AS NETDRIVE,0 AS KYOYULOCK,ENTTEXT,SHOUGOU,PASNAME,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,TANTOU,"
+    "VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3");
+const QString kServerChildColumnsRead = QStringLiteral(
+    "SELECT REC,ROWNO,1 AS NETDRIVE,0 AS KYOYULOCK,ENTTEXT,SHOUGOU,PASNAME,DATATYPE,CODETYPE,NENDO,KISHU,KIMATU,DATALOCK,"
+    "TANTOU,VER_MAJOR,VER_MINOR1,VER_MINOR2,VER_TEXT,UPDATE_LOCK,GASSAN,DATACODE,DATA_STATUS,YOBI1,YOBI2,YOBI3");
+// Every drive of this platform is a folder whose first character is "/", so
+// the rows of one drive are told apart by the drive's folder as well.
+const QString kDriveCondition = QStringLiteral(
+    "WHERE (DRIVELETTER=:DRIVELETTER) AND (GROUPID=:GROUPID) AND (PASNAME STARTING WITH :DRIVEPATH)");
+
+void bindDrive(FbQuery &q, const QString &drivePath)
+{
+    q.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+    q.paramByName(QStringLiteral("DRIVELETTER")).setString(drivePath.left(1));
+    q.paramByName(QStringLiteral("DRIVEPATH")).setString(withoutTrailingDelim(drivePath) + u'/');
+}
+
+QString serverOrder(int sortKind, bool descending, bool &named)
+{
+    named = true;
+    switch (sortKind) {
+    case 2: return descending ? QStringLiteral("ORDER BY ENTTEXT DESC,PASNAME DESC") : QStringLiteral("ORDER BY ENTTEXT,PASNAME");
+    case 3: return descending ? QStringLiteral("ORDER BY NENDO DESC,PASNAME DESC") : QStringLiteral("ORDER BY NENDO,PASNAME");
+    case 4: return descending ? QStringLiteral("ORDER BY KISHU DESC,PASNAME DESC") : QStringLiteral("ORDER BY KISHU,PASNAME");
+    case 6:
+        return descending ? QStringLiteral("ORDER BY VER_MAJOR DESC,VER_MINOR1 DESC,VER_MINOR2 DESC,REC DESC")
+                          : QStringLiteral("ORDER BY VER_MAJOR,VER_MINOR1,VER_MINOR2,REC");
+    case 7: return descending ? QStringLiteral("ORDER BY DATACODE DESC,REC DESC") : QStringLiteral("ORDER BY DATACODE,REC");
+    case 5:
+        named = false;
+        return descending ? QStringLiteral("ORDER BY PASNAME DESC") : QStringLiteral("ORDER BY PASNAME");
+    default: named = false; return QStringLiteral("ORDER BY PASNAME");
+    }
+}
+
+} // namespace
+
+void TDataSentakuListCtl::ListDataFolders(const QString &path, QStringList &list)
+{
+    ListSubFolders(path, 1, list);
+    for (qsizetype i = list.size() - 1; i >= 0; --i) {
+        const QString upper = list[i].toUpper();
+        if (upper == QStringLiteral("DORVELZAIMU_BACKUP") || upper == QStringLiteral("NOVARISZAIMU_BACKUP")) list.removeAt(i);
+    }
+}
+
+void TDataSentakuListCtl::ListChildFolders(const TDataListRec &row, QStringList &list)
+{
+    ListSubFolders(row.PASNAME, 0, list);
+}
+
+void TDataSentakuListCtl::ListLocalChildFolders(const TDataListRec &row, QStringList &list)
+{
+    ListSubFolders(row.LocalPath, 0, list);
+}
+
+void TDataSentakuListCtl::ServerExecute(int mode, const QString &drivePathIn, quint8 sortKind, bool descending)
+{
+    ClearList();
+    if (!ServerListFlag) return;
+    const QString drivePath = withoutTrailingDelim(drivePathIn);
+    if (drivePath.isEmpty()) return;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        if (mode == 0) {
+            bool named = false;
+            const QString order = serverOrder(sortKind, descending, named);
+            const QString placeholders = QStringLiteral("(ENTTEXT<>'' AND ENTTEXT<>:FREEAREA AND ENTTEXT<>:NEWAREA)");
+            auto readRows = [&](const QStringList &sql, bool placeholderParams) {
+                m_sql.setSql(sql);
+                bindDrive(m_sql, drivePath);
+                if (placeholderParams) {
+                    m_sql.paramByName(QStringLiteral("FREEAREA")).setString(kFreeArea);
+                    m_sql.paramByName(QStringLiteral("NEWAREA")).setString(kNewArea);
+                }
+                for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+                    TDataSentakuRec rec;
+                    readRow(m_sql, rec);
+                    rec.NETDRIVE = 1;
+                    rec.KYOYULOCK = 0;
+                    rec.ROWNO = 0;
+                    Recs.append(rec);
+                }
+                m_sql.close();
+            };
+            QStringList sql{kServerColumnsRead, QStringLiteral("FROM SERVERDATALIST"), kDriveCondition};
+            if (named) sql << QStringLiteral("AND ") + placeholders;
+            sql << order;
+            readRows(sql, named);
+            if (named)
+                readRows({kServerColumnsRead, QStringLiteral("FROM SERVERDATALIST"), kDriveCondition,
+                          QStringLiteral("AND (ENTTEXT='' OR ENTTEXT=:FREEAREA OR ENTTEXT=:NEWAREA)"),
+                          QStringLiteral("ORDER BY PASNAME")},
+                         true);
+            RecCount = int(Recs.size());
+            m_sql.setSql(QStringList{kServerChildColumnsRead, QStringLiteral("FROM CHILD_SERVERDATALIST"), kDriveCondition,
+                                     QStringLiteral("ORDER BY REC,PASNAME")});
+            bindDrive(m_sql, drivePath);
+            for (m_sql.open(); !m_sql.eof(); m_sql.next()) {
+                TDataListRec child;
+                readRow(m_sql, child);
+                child.NETDRIVE = 1;
+                child.KYOYULOCK = 0;
+                ChildRecs.append(child);
+                for (auto &parent : Recs) {
+                    if (parent.REC == child.REC) {
+                        parent.ChildRows.append(child);
+                        parent.ChildCount = int(parent.ChildRows.size());
+                        break;
+                    }
+                }
+            }
+            m_sql.close();
+            ChildRecCount = int(ChildRecs.size());
+        } else {
+            for (const QString &table : {QStringLiteral("CHILD_SERVERDATALIST"), QStringLiteral("SERVERDATALIST")}) {
+                m_sql.setSql(QStringList{QStringLiteral("DELETE FROM ") + table, kDriveCondition});
+                bindDrive(m_sql, drivePath);
+                m_sql.execSQL();
+            }
+            QStringList names;
+            ListDataFolders(drivePath, names);
+            auto freeRow = [this](TDataListRec &r, const QString &path) {
+                ClearDataListRec(r, path);
+                r.ENTTEXT = r.DispName = kFreeArea;
+                r.NENDO = 0;
+                r.KikanText = QStringLiteral("～");
+                r.NETDRIVE = 1;
+                r.PASNAME = path;
+                GetDataFolderPath(r);
+            };
+            for (const QString &name : names) {
+                TDataSentakuRec rec;
+                freeRow(rec, drivePath + u'/' + name);
+                QStringList childNames;
+                ListDataFolders(rec.PASNAME, childNames);
+                for (int i = 0; i < childNames.size(); ++i) {
+                    TDataListRec child;
+                    freeRow(child, rec.PASNAME + u'/' + childNames[i]);
+                    child.ROWNO = i + 1;
+                    child.GASSAN = 10;
+                    ChildRecs.append(child);
+                    rec.ChildRows.append(child);
+                }
+                rec.ChildCount = int(rec.ChildRows.size());
+                Recs.append(rec);
+            }
+            RecCount = int(Recs.size());
+            ChildRecCount = int(ChildRecs.size());
+        }
+        g.commit();
+    } catch (const std::exception &e) {
+        ClearList();
+        reportError(e, kClass + QStringLiteral("ServerExecute"), kServerGetFailed);
+    }
+}
+
+bool TDataSentakuListCtl::DeleteServerDataListChildRecord(const TDataListRec &row, bool show)
+{
+    if (row.NETDRIVE == 0) return true;
+    if (isBlankPath(row.PASNAME)) return false;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        QString sql = QStringLiteral("WHERE GROUPID=:GROUPID AND DRIVELETTER=:DRIVELETTER AND REC=:REC");
+        if (row.GASSAN == 10) sql += QStringLiteral(" AND ROWNO=:ROWNO");
+        m_sql.setSql(QStringList{QStringLiteral("DELETE FROM CHILD_SERVERDATALIST"), sql});
+        bindAreaRow(m_sql, row.PASNAME.left(1), row.REC);
+        if (row.GASSAN == 10) m_sql.paramByName(QStringLiteral("ROWNO")).setInteger(row.ROWNO);
+        m_sql.execSQL();
+        g.commit();
+    } catch (const std::exception &e) {
+        return reportOrRethrow(show, e, kClass + QStringLiteral("DeleteServerDataListChildRecord"), kServerChildDeleteFailed);
+    }
+    return true;
+}
+
+QString TDataSentakuListCtl::GetNewServerFolderName(const QString &drivePathIn, int step)
+{
+    const QString drivePath = withoutTrailingDelim(drivePathIn);
+    int number = 0;
+    try {
+        TransactionGuard g(DM->IBTransactionDEF);
+        m_sql.setSql(QStringList{QStringLiteral("SELECT MAX(PASNAME) AS MAXPATH FROM SERVERDATALIST"),
+                                 QStringLiteral("WHERE (GROUPID=:GROUPID) AND (DRIVELETTER=:DRIVELETTER) AND (PASNAME LIKE :PASNAME)")});
+        m_sql.paramByName(QStringLiteral("GROUPID")).setInteger(SystemDef.GroupNo);
+        m_sql.paramByName(QStringLiteral("DRIVELETTER")).setString(drivePath.left(1));
+        m_sql.paramByName(QStringLiteral("PASNAME")).setString(drivePath + QStringLiteral("/sv%"));
+        m_sql.open();
+        const QString maxPath = m_sql.eof() || m_sql.field(0).isNull() ? QString() : m_sql.field(0).asString();
+        m_sql.close();
+        g.commit();
+        bool ok = false;
+        const int last = maxPath.right(4).toInt(&ok);
+        number = ok ? last : 0;
+    } catch (const std::exception &) {
+        return QStringLiteral("sv0001");
+    }
+    return QStringLiteral("sv%1").arg(number + step, 4, 10, QLatin1Char('0'));
 }

@@ -130,9 +130,28 @@ public:
     // area into the local work folder and its store back.
     bool UpdateServerDataListRecord(const TDataListRec &row, bool names, bool show);
     bool UpdateServerDataListChildRecord(const TDataListRec &child, bool names, bool show);
-    // -1 refused, 0 failed, 1 fetched / stored.
+    // Loads the areas of a drive (the drive's shared data folder): mode 0
+    // reads this installation's list of the drive in a sort kind, mode 1
+    // empties that list and rebuilds it in memory from the area folders
+    // ("空き領域" rows, numbered 0), for the caller to write the rows it keeps.
+    // Only a controller with the server-list flag loads anything.
+    void ServerExecute(int mode, const QString &drivePath, quint8 sortKind, bool descending);
+    // Sub-folder names of a folder without the products' backup folders.
+    static void ListDataFolders(const QString &path, QStringList &list);
+    // Full paths of the sub-folders of the row's area, or of its work folder.
+    static void ListChildFolders(const TDataListRec &row, QStringList &list);
+    static void ListLocalChildFolders(const TDataListRec &row, QStringList &list);
+    // Deletes every child row of an area, or one child row (a child record).
+    bool DeleteServerDataListChildRecord(const TDataListRec &row, bool show);
+    // The next free area name ("sv%.4d") of a drive; "sv0001" on any failure.
+    QString GetNewServerFolderName(const QString &drivePath, int step);
+    // -1 refused, 0 failed, 1 fetched / stored. A store copies the children
+    // back before it removes stale server folders; when a child cannot be
+    // stored nothing is removed and the data set stays held here (0).
     int KyoyuDataDown(TDataSentakuRec &rec, bool quiet);
     int KyoyuDataUp(TDataSentakuRec &rec, bool quiet);
+    // The pause after each removed server folder (tests shorten it).
+    static inline int ServerFolderPauseMs = 500;
 
     // Shows the fetch and store messages (default: the framework's message
     // box with one OK button and the text in red).
@@ -148,6 +167,7 @@ private:
     int uniqueServerRec(const QString &table, const QString &path);
     void sharedMessage(const QString &text, const QStringList &lines) const;
     QStringList holderLines(const QString &area, const TDataInfomationRec &info) const;
+    void keepShareLock(TDataInfomation &info, const QString &area, TDataSentakuRec &rec);
 
     FbQuery m_sql;
     FbQuery m_sql2;

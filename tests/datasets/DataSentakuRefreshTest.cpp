@@ -226,11 +226,17 @@ TEST_F(DataSentakuRefreshTest, NoKeyOrButtonIsEnabledWithoutACommandBehindIt)
     for (int k = dkF1; k <= dkF8; ++k)
         if (box->KeyCommands[k]) box->KeyCommands[k] = [&ran, k] { ran = k; };
     bool kyoyuRan = false;
+    // The screen carries its shared-data commands; a build without them keeps both buttons off.
+    EXPECT_TRUE(bool(box->KyoyuUpCommand));
+    EXPECT_TRUE(bool(box->KyoyuDownCommand));
     for (bool withKyoyu : {false, true}) {
-        SCOPED_TRACE(withKyoyu ? "with the shared-data commands" : "as built");
+        SCOPED_TRACE(withKyoyu ? "with the shared-data commands" : "without them");
         if (withKyoyu) {
             box->KyoyuUpCommand = [&] { kyoyuRan = true; };
             box->KyoyuDownCommand = [&] { kyoyuRan = true; };
+        } else {
+            box->KyoyuUpCommand = nullptr;
+            box->KyoyuDownCommand = nullptr;
         }
         for (const TDataKeyState &s : states) {
             box->ApplyKeyState(s);
