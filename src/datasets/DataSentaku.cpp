@@ -968,7 +968,7 @@ bool TDataSentakuBox::eventFilter(QObject *watched, QEvent *e)
             if (!IsBareKeyCaption(F12->CaptionA().Caption())) F12->click();
             return true;
         }
-        if (incSearchKey(k->key(), k->modifiers())) return true;
+        if (m_incSearch->KeyPressed(k->key(), k->modifiers())) return true;
     }
     if (watched == PerfectGrid1 && (e->type() == QEvent::FocusIn || e->type() == QEvent::FocusOut))
         QMetaObject::invokeMethod(this, [this] { UpdateFunctionKeys(); }, Qt::QueuedConnection);

@@ -7,6 +7,7 @@
 #include "datasets/DataListKensaku.h"
 #include "datasets/DataSentakuKeys.h"
 #include "datasets/DataSentakuList.h"
+#include "datasets/GridIncSearch.h"
 #include "framework/ProcessForm.h"
 #include "framework/SDI.h"
 
@@ -53,10 +54,6 @@ QString DataSentakuFolderText(const QString &pasName, const QString &dataRoot);
 // the record becomes an empty row (a shared one a free area) keeping its
 // number, folder and damaged mark.
 void SetListRecFromInfo(const TDataInfomationRec &info, TDataListRec &rec, bool reset);
-// The character a key adds to the incremental search of the grid (digits,
-// letters as capitals, the number pad and punctuation); none for other keys.
-QChar IncSearchKeyChar(int key, Qt::KeyboardModifiers modifiers);
-
 class TDataSentakuBox : public TBSDI, public IProcessForm
 {
     Q_OBJECT
@@ -108,9 +105,9 @@ public:
     void SetListRecFromInfo(TDataListRec &rec, bool reset);
     void RebuildChildList(int row);
     void ReloadAndLocate(int topRow, const TDataListRec &rec);
-    bool IncSearch(int first, int last);
-    void IncSerchTimerTimer();
-    QString IncSearchText() const { return m_incText; }
+    bool IncSearch(int first, int last) { return m_incSearch->FindRow(first, last); }
+    void IncSerchTimerTimer() { m_incSearch->TimerTick(); }
+    QString IncSearchText() const { return m_incSearch->Text(); }
     bool CheckRowDbUpdate(int row, bool ask);
     // The details of the current row, and what the detail dialog changed.
     void btnDataInfoClick();
@@ -224,7 +221,6 @@ private:
     void btnSearchCancelClick();
     void cellFocusChanged();
     void buildRefreshControls();
-    bool incSearchKey(int key, Qt::KeyboardModifiers modifiers);
     // The data-set commands (DataSentakuCommands.cpp).
     void installDataSetCommands();
     bool copyStep(int row);
@@ -266,7 +262,7 @@ private:
     bool m_kyoyuAuto = false;
     int m_focusRow = -1;
     QIcon m_pics[3];
-    QString m_incText;
+    TGridIncSearch *m_incSearch = nullptr;
     TDataInfomationRec m_curInfo;
 
     std::unique_ptr<TDataListKensakuCtl> m_kensaku;

@@ -31,7 +31,6 @@ const QColor kDamagedRow(255, 0, 0);
 const QString kFreeArea = QStringLiteral("空き領域");
 const QString kNewArea = QStringLiteral("新しい領域");
 const QString kNotResponding = QStringLiteral("データリストが応答状態ではないので処理は行えません。");
-const int kIncSearchMax = 8;
 
 bool isTopKind(int g) { return g == 0 || g == 1 || g == 2; }
 
@@ -109,39 +108,13 @@ void SetListRecFromInfo(const TDataInfomationRec &info, TDataListRec &r, bool re
     r.DispName = r.ENTTEXT;
 }
 
-QChar IncSearchKeyChar(int key, Qt::KeyboardModifiers modifiers)
-{
-    if (modifiers & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) return QChar();
-    // Digits, capital letters and the punctuation of the keyboard (the number
-    // pad's digits and operators arrive with the same codes); the key codes of
-    // these are their characters.
-    if (key >= 0x21 && key <= 0x60) return QChar(key);
-    return QChar();
-}
-
 void TDataSentakuBox::SetListRecFromInfo(TDataListRec &rec, bool reset) { ::SetListRecFromInfo(m_curInfo, rec, reset); }
 
 void TDataSentakuBox::buildRefreshControls()
 {
-    txtIncSerch = new QLineEdit(pnlClient);
-    txtIncSerch->setObjectName(QStringLiteral("txtIncSerch"));
-    txtIncSerch->setReadOnly(true);
-    txtIncSerch->setMaxLength(kIncSearchMax);
-    txtIncSerch->setFocusPolicy(Qt::NoFocus);
-    txtIncSerch->setFrame(false);
-    QFont f(QStringLiteral("ＭＳ Ｐゴシック"));
-    f.setBold(true);
-    txtIncSerch->setFont(f);
-    QPalette pal = txtIncSerch->palette();
-    pal.setColor(QPalette::Base, pal.color(QPalette::Highlight));
-    pal.setColor(QPalette::Text, Qt::white);
-    txtIncSerch->setPalette(pal);
-    txtIncSerch->setFixedSize(110, 22);
-    txtIncSerch->hide();
-    IncSerchTimer = new QTimer(this);
-    IncSerchTimer->setObjectName(QStringLiteral("IncSerchTimer"));
-    IncSerchTimer->setInterval(0);
-    connect(IncSerchTimer, &QTimer::timeout, this, [this] { IncSerchTimerTimer(); });
+    m_incSearch = new TGridIncSearch(PerfectGrid1, pnlClient, dcCode, dcNo, this);
+    txtIncSerch = m_incSearch->Box;
+    IncSerchTimer = m_incSearch->Timer;
     xAnimeProgressDialog1 = new TxAnimeProgressDialog(this);
     xAnimeProgressDialog1->setObjectName(QStringLiteral("xAnimeProgressDialog1"));
 }
@@ -372,54 +345,6 @@ void TDataSentakuBox::ReloadAndLocate(int topRow, const TDataListRec &rec)
         return;
     }
     if (topRow < g->rowCount()) g->setCurrentCell(topRow, dcName);
-}
-
-// ---- incremental search ----
-
-bool TDataSentakuBox::incSearchKey(int key, Qt::KeyboardModifiers modifiers)
-{
-    if (PerfectGrid1->rowCount() == 0) return false;
-    const QChar c = IncSearchKeyChar(key, modifiers);
-    if (c.isNull()) return false;
-    m_incText += c;
-    if (m_incText.size() <= kIncSearchMax) {
-        const QRect grid = PerfectGrid1->geometry();
-        txtIncSerch->move(grid.left() + qRound(grid.width() / 10.0) + 4, grid.top() - 12);
-        txtIncSerch->setText(m_incText);
-        txtIncSerch->show();
-        txtIncSerch->raise();
-        // 500 ms after the first key, 1000 ms after each further one.
-        IncSerchTimer->setInterval(qMin(IncSerchTimer->interval() + 500, 1000));
-        IncSerchTimer->start();
-    }
-    return true;
-}
-
-void TDataSentakuBox::IncSerchTimerTimer()
-{
-    QTableWidget *g = PerfectGrid1;
-    if (g->hasFocus() && !m_incText.isEmpty()) {
-        const int current = g->currentRow();
-        if (!IncSearch(current + 1, g->rowCount() - 1)) IncSearch(0, current);
-    }
-    IncSerchTimer->stop();
-    IncSerchTimer->setInterval(0);
-    m_incText.clear();
-    txtIncSerch->hide();
-}
-
-bool TDataSentakuBox::IncSearch(int first, int last)
-{
-    QTableWidget *g = PerfectGrid1;
-    const int n = int(m_incText.size());
-    for (int row = qMax(0, first); row <= last && row < g->rowCount(); ++row) {
-        if (g->isRowHidden(row) || !g->item(row, dcCode)) continue;
-        if (g->item(row, dcCode)->text().left(n).compare(m_incText, Qt::CaseInsensitive) != 0) continue;
-        g->setCurrentCell(row, dcNo);
-        g->scrollToItem(g->item(row, dcNo));
-        return true;
-    }
-    return false;
 }
 
 // ---- upgrade test ----

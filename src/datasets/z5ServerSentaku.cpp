@@ -5,6 +5,7 @@
 #include "datasets/DataListKensakuBox.h"
 #include "datasets/DataSentaku.h"
 #include "datasets/DataSyosaiInfo.h"
+#include "datasets/GridIncSearch.h"
 #include "dbaccess/AppInfo.h"
 #include "dbaccess/DataModule.h"
 #include "dbaccess/ErrorHandler.h"
@@ -36,6 +37,7 @@ namespace {
 const QString kFreeArea = QStringLiteral("空き領域");
 const QString kNewArea = QStringLiteral("新しい領域");
 const QColor kDamaged(255, 0, 0);
+const QColor kFocusText(0x00, 0x40, 0x80); // dark blue
 
 const int kWidths[scColCount] = {40, 70, 248, 80, 180, 200, 90, 32, 0, 0, 0, 0, 0, 0, 0};
 const Qt::Alignment kAlign[scColCount] = {Qt::AlignRight,   Qt::AlignLeft,  Qt::AlignLeft,   Qt::AlignHCenter,
@@ -211,8 +213,11 @@ void TServerSentakuBox::buildControls()
     connect(PerfectGrid1, &QTableWidget::cellDoubleClicked, this, [this] {
         if (PerfectGrid1->rowCount() > 0 && PerfectGrid1->currentRow() >= 0) F12Click();
     });
-    connect(PerfectGrid1, &QTableWidget::currentCellChanged, this, [this] { UpdateFunctionKeys(); });
+    connect(PerfectGrid1, &QTableWidget::currentCellChanged, this, [this](int row) { cellFocusChanged(row); });
     PerfectGrid1->installEventFilter(this);
+    m_incSearch = new TGridIncSearch(PerfectGrid1, pnlClient, scCode, scNo, this);
+    txtIncSerch = m_incSearch->Box;
+    IncSerchTimer = m_incSearch->Timer;
 
     HintArea = new QPlainTextEdit(pnlBottom);
     HintArea->setObjectName(QStringLiteral("HintArea"));
@@ -855,6 +860,40 @@ void TServerSentakuBox::FormClose()
         TDataListKensakuCtl().UpdateRecordSortField(m_cond);
     } catch (const std::exception &) {
     }
+}
+
+bool TServerSentakuBox::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == PerfectGrid1 && e->type() == QEvent::KeyPress) {
+        auto *k = static_cast<QKeyEvent *>(e);
+        if (m_incSearch->KeyPressed(k->key(), k->modifiers())) return true;
+    }
+    return TBSDI::eventFilter(watched, e);
+}
+
+// The focused area's row is written in dark blue and the user's font; a
+// damaged one keeps the grid's text colour.
+void TServerSentakuBox::cellFocusChanged(int row)
+{
+    QTableWidget *g = PerfectGrid1;
+    auto paint = [g](int r, const QColor &fore, const QFont &font) {
+        for (int c = 0; c < scColCount; ++c)
+            if (auto *it = g->item(r, c)) {
+                it->setForeground(fore);
+                it->setFont(font);
+            }
+    };
+    if (m_focusRow >= 0 && m_focusRow < g->rowCount() && m_focusRow != row) paint(m_focusRow, ForeColor, g->font());
+    m_focusRow = row;
+    if (row >= 0 && row < g->rowCount() && recordOfRow(row)) {
+        const QTableWidgetItem *status = g->item(row, scStatus);
+        const bool damaged = status && status->text().toInt() == 1;
+        QFont f = userFont();
+        f.setBold(false);
+        f.setItalic(false);
+        paint(row, damaged ? ForeColor : kFocusText, f);
+    }
+    UpdateFunctionKeys();
 }
 
 bool TServerSentakuBox::FormKeyUp(int key, Qt::KeyboardModifiers modifiers)

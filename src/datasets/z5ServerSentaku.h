@@ -19,7 +19,10 @@
 class QCheckBox;
 class QComboBox;
 class QLabel;
+class QLineEdit;
 class QTableWidget;
+class QTimer;
+class TGridIncSearch;
 class TxAnimeProgressDialog;
 class TxPlButton;
 
@@ -110,6 +113,8 @@ public:
     TxPlButton *btnMount = nullptr, *btnSearchCancel = nullptr, *btnSearch = nullptr, *btnDataInfo = nullptr,
                *btnListUpdate = nullptr;
     QTableWidget *PerfectGrid1 = nullptr;
+    QLineEdit *txtIncSerch = nullptr;
+    QTimer *IncSerchTimer = nullptr;
     QPlainTextEdit *HintArea = nullptr;
     std::array<TxPlButton *, 10> Keys{}; // ESC, F1..F8, F12
     TxPlButton *ESC = nullptr, *F1 = nullptr, *F2 = nullptr, *F3 = nullptr, *F4 = nullptr, *F5 = nullptr,
@@ -121,9 +126,11 @@ protected:
     void showEvent(QShowEvent *e) override;
     void FormClose() override;
     bool FormKeyUp(int key, Qt::KeyboardModifiers modifiers) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     void buildControls();
+    void cellFocusChanged(int row);
     void setRowCells(int row, const TDataListRec &r);
     void setShareMark(int row, const QString &folder);
     void setRowBack(int row, bool damaged);
@@ -134,6 +141,8 @@ private:
     void pasteOn(int row, const QString &t, quint8 s);
 
     int m_mode = 0;
+    TGridIncSearch *m_incSearch = nullptr;
+    int m_focusRow = -1;
     QString m_gridHint;
     QStringList m_driveLetters;
     TDataSentakuRecArray m_recs;

@@ -476,7 +476,7 @@ TEST_F(DataSentakuRefreshTest, TypingTheBeginningOfACodeMovesToTheNextRowWithIt)
     EXPECT_TRUE(box->IncSerchTimer->isActive());
     EXPECT_EQ(box->txtIncSerch->text(), QStringLiteral("12"));
     const QRect grid = box->PerfectGrid1->geometry();
-    EXPECT_EQ(box->txtIncSerch->pos(), QPoint(grid.left() + qRound(grid.width() / 10.0) + 4, grid.top() - 12));
+    EXPECT_EQ(box->txtIncSerch->pos(), QPoint(grid.left() + grid.width() / 10 + 4, grid.top() - 12));
     box->IncSerchTimerTimer();
     EXPECT_EQ(rec(), 5);
     EXPECT_FALSE(box->txtIncSerch->isVisible());

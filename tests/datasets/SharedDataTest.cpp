@@ -20,11 +20,15 @@
 #include "datasets/DataSetCopy.h"
 #include "../framework/FrameworkTestUtil.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QImage>
+#include <QLineEdit>
 #include <QTableWidget>
+#include <QTimer>
 
 namespace {
 
@@ -275,6 +279,7 @@ TEST_F(SharedDataTest, SelectionScreenListsTheAreasOfADriveAndSaysWhenThereIsNon
     writeInfo(broken, QStringLiteral("DATAINFO"), QStringLiteral("DATALISTNAME"), QStringLiteral("壊れ商事"));
     writeInfo(broken, QStringLiteral("DATAINFO"), QStringLiteral("KISHU"), QStringLiteral("2025/04/01"));
     writeInfo(broken, QStringLiteral("DATAINFO"), QStringLiteral("KIMATU"), QStringLiteral("2026/03/31"));
+    writeInfo(broken, QStringLiteral("DATAINFO"), QStringLiteral("CODE"), QStringLiteral("b100"));
     const QString local = testenv::freshDir(QStringLiteral("localdisk"));
     QDir().mkpath(local + QStringLiteral("/dorvelzaimu"));
     platform::setMountedDrivesSource([&] {
@@ -310,7 +315,35 @@ TEST_F(SharedDataTest, SelectionScreenListsTheAreasOfADriveAndSaysWhenThereIsNon
     EXPECT_EQ(box.F4->CaptionA().Caption(), QStringLiteral("F4:領域追加"));
     fwtest::showActive(&box);
     box.PerfectGrid1->setFocus();
-    box.grab().save(QStringLiteral("/tmp/wt24-server-sentaku.png"));
+    fwtest::screenshot(&box, QStringLiteral("server_sentaku"));
+
+    // The focused row is written in dark blue; a damaged one keeps the grid's colour.
+    const QColor plain = box.ForeColor;
+    EXPECT_EQ(box.PerfectGrid1->item(free, scName)->foreground().color(), QColor(0x00, 0x40, 0x80));
+    // Typing a code's beginning on the grid moves to that area once the typing pauses.
+    auto pause = [&box] {
+        QElapsedTimer waited;
+        waited.start();
+        while (box.IncSerchTimer->isActive() && waited.elapsed() < 5000)
+            QApplication::processEvents(QEventLoop::AllEvents, 50);
+    };
+    fwtest::press(box.PerfectGrid1, Qt::Key_B, Qt::NoModifier, QStringLiteral("b"));
+    fwtest::press(box.PerfectGrid1, Qt::Key_1, Qt::NoModifier, QStringLiteral("1"));
+    EXPECT_TRUE(box.txtIncSerch->isVisible());
+    EXPECT_EQ(box.txtIncSerch->text(), QStringLiteral("B1"));
+    EXPECT_EQ(box.IncSerchTimer->interval(), 1000);
+    pause();
+    EXPECT_EQ(box.PerfectGrid1->currentRow(), damaged);
+    EXPECT_EQ(box.PerfectGrid1->currentColumn(), int(scNo));
+    EXPECT_FALSE(box.txtIncSerch->isVisible());
+    EXPECT_EQ(box.PerfectGrid1->item(damaged, scName)->foreground().color(), plain);
+    EXPECT_EQ(box.PerfectGrid1->item(free, scName)->foreground().color(), plain);
+    // A text no code begins with leaves the current row.
+    fwtest::press(box.PerfectGrid1, Qt::Key_Z, Qt::NoModifier, QStringLiteral("z"));
+    pause();
+    EXPECT_EQ(box.PerfectGrid1->currentRow(), damaged);
+
+    box.PerfectGrid1->setCurrentCell(free, scName);
     box.F12Click();
     EXPECT_EQ(box.result(), 1);
     EXPECT_EQ(box.SelPath, share + QStringLiteral("/sv0002"));
@@ -326,7 +359,7 @@ TEST_F(SharedDataTest, SelectionScreenListsTheAreasOfADriveAndSaysWhenThereIsNon
     box.UpdateFunctionKeys();
     EXPECT_EQ(box.F2->CaptionA().Caption(), QStringLiteral("F2:"));
     EXPECT_EQ(box.F4->CaptionA().Caption(), QStringLiteral("F4:"));
-    box.grab().save(QStringLiteral("/tmp/wt24-server-sentaku-none.png"));
+    fwtest::screenshot(&box, QStringLiteral("server_sentaku_no_drive"));
 }
 
 TEST_F(SharedDataTest, AreaCommandsAddAnAreaAndPasteWithTheCopyChecked)
