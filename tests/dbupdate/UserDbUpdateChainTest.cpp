@@ -107,9 +107,12 @@ protected:
 #define SKIP_UNLESS_EVERY_STEP_IS_BUILT()                                                                           \
     if (!everyStepBuilt()) GTEST_SKIP() << "the company steps before 3.0.0 do not carry their scripts in this build"
 
-// Off until the fresh company schema carries every object the steps up to 2.0.4 create
-// (the cash-flow and audit masters, the comparison tables and their procedures); the
-// comparison then lists nothing.
+// Off until the two sides agree on what is still apart: the procedures and triggers
+// whose text holds Japanese literals (the early steps run without SET NAMES, so the
+// upgraded database keeps '?' in their stored text), the total-names table (its
+// columns and rows), the later columns of the partner and description dictionaries,
+// the operation history table, and a few column defaults; the comparison then lists
+// nothing.
 TEST_F(UserDbUpdateChainTest, DISABLED_TheBaseThroughEveryStepEqualsANewCompanyDatabase)
 {
     SKIP_UNLESS_EVERY_STEP_IS_BUILT();
@@ -189,5 +192,18 @@ TEST_F(UserDbUpdateChainTest, TheUpdateDialogBringsUpADatabaseOf010AndItExports)
     openCompany(dir);
     TDbUpdateBox box;
     runDialog(box, dir, 55);
+
+    // Every table, generator, domain, function, index and key that the steps
+    // create is in a new company database too.
+    const schemameta::Snapshot chain = schemameta::read(dir + QStringLiteral("/vqacc.fdb"));
+    const schemameta::Snapshot fresh = schemameta::read(root.companyDir + QStringLiteral("/vqacc.fdb"));
+    for (const char *section : {"tables", "generators", "domains", "functions", "indexes", "keys"}) {
+        const QString key = QLatin1String(section);
+        EXPECT_FALSE(chain.value(key).isEmpty()) << section;
+        QStringList missing;
+        for (const QString &line : chain.value(key))
+            if (!fresh.value(key).contains(line)) missing << QStringLiteral("  ") + line;
+        EXPECT_TRUE(missing.isEmpty()) << section << " a new database lacks:\n" << missing.join(u'\n').toStdString();
+    }
     exportFrom(dir);
 }

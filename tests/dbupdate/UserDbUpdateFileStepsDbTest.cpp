@@ -134,10 +134,7 @@ TEST_F(UserDbUpdateFileStepsDbTest, Step306AccountLayoutAndSubAccountSwitchOfMed
 
 TEST_F(UserDbUpdateFileStepsDbTest, Step306WritesTheOpeningBalancesOfConvertedData)
 {
-    run({QStringLiteral("CREATE TABLE KAMOKU_PZ (SCODE AC_CODE NOT NULL, KCODE AC_CODE NOT NULL, HCODE AC_CODE NOT NULL, "
-                        "BCODE AC_CODE NOT NULL, MNUM INTEGER NOT NULL, NUKIZAN CURRENCY DEFAULT 0, ZEIGAKU CURRENCY DEFAULT 0, "
-                        "PRIMARY KEY (SCODE, KCODE, HCODE, BCODE, MNUM))"),
-         QStringLiteral("DELETE FROM KAMOKU_SZ"),
+    run({QStringLiteral("DELETE FROM KAMOKU_SZ"),
          QStringLiteral("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE, KAISIZAN) VALUES (' ', '1101', ' ', ' ', 1234.5)"),
          QStringLiteral("INSERT INTO KAMOKU_SZ (SCODE, KCODE, HCODE, BCODE, KAISIZAN) VALUES (' ', '2112', ' ', ' ', -20.4)")});
     // A profit-and-loss account with an opening balance, before the balance-sheet accounts.
@@ -257,6 +254,7 @@ namespace {
 
 // The company's job control by menu place, as the old program kept it.
 const QStringList kJobControl = {
+    QStringLiteral("DROP TABLE JOBCONTROL"),
     QStringLiteral("CREATE TABLE JOBCONTROL (LEVELNO INTEGER NOT NULL, PAGENO INTEGER NOT NULL, MENUNO INTEGER NOT NULL, "
                    "PRIMARY KEY (LEVELNO, PAGENO, MENUNO))"),
 };
@@ -382,18 +380,15 @@ TEST_F(UserDbUpdateFileStepsDbTest, Steps902To905AfterTheirScripts)
               Rows({{"4800", "事業収益", "0.95", "0", "1.05", "1"}, {"8280", "臨時損失", "1.05", "1", "0.95", "0"}}));
 
     // 9.0.3: budgets rounded half up to whole yen.
-    run({QStringLiteral("CREATE FUNCTION F_ROUND (PVALUE NUMERIC(18,4)) RETURNS NUMERIC(18,4) AS BEGIN RETURN FLOOR(PVALUE + 0.5); END"),
-         QStringLiteral("DELETE FROM KAMOKU_MS"),
+    run({QStringLiteral("DELETE FROM KAMOKU_MS"),
          QStringLiteral("INSERT INTO KAMOKU_MS (SCODE, KCODE, HCODE, BCODE, MNUM, BYOSAN, BYOSAN2, BYOSAN3) "
                         "VALUES (' ', '1101', ' ', ' ', 1, 10.5, -10.5, 3.4999)")});
     ASSERT_EQ(post([](FbQuery &q) { UserDbUpdate903PostStep(q); }), DbUpdateDone);
     EXPECT_EQ(rows(QStringLiteral("SELECT BYOSAN, BYOSAN2, BYOSAN3 FROM KAMOKU_MS")), Rows({{"11", "-10", "3"}}));
 
     // 9.0.4: the print switches of corporation data from the operator settings, zeros for individual data.
-    run({QStringLiteral("CREATE TABLE KESSAN (REC INTEGER NOT NULL PRIMARY KEY, ZEROKAMOKUPRINT INTEGER, ZEROPRINT INTEGER, "
-                        "SONSHITUSANKAKU INTEGER, SOTOWAKUKAHEN INTEGER, FUSAINOBUKAIPAGE INTEGER, HANBAIHIKUMIIRE INTEGER, "
-                        "TEGATASOSAI INTEGER)"),
-         QStringLiteral("INSERT INTO KESSAN VALUES (1, 9, 9, 9, 9, 9, 9, 9)")});
+    run({QStringLiteral("INSERT INTO KESSAN (REC, ZEROKAMOKUPRINT, ZEROPRINT, SONSHITUSANKAKU, SOTOWAKUKAHEN, "
+                        "FUSAINOBUKAIPAGE, HANBAIHIKUMIIRE, TEGATASOSAI) VALUES (1, 9, 9, 9, 9, 9, 9, 9)")});
     SystemDef.SysDef.ZeroPrint = 2;
     SystemDef.SysDef.SankakuPlus = 1;
     SystemDef.SysDef.Reserve2 = 2;
