@@ -774,21 +774,18 @@ void TDataSentakuBox::F1Click(TxPlButton *button)
     UpdateFunctionKeys();
 }
 
-void TDataSentakuBox::PrintDataList()
+void PrintDataSelectionList(QWidget *owner, int listKind, const QString &listName, const TDataSentakuRecArray &recs,
+                            const TDataSentakuRecDispArray &disp, const QString &where)
 {
-    if (PerfectGrid1->rowCount() == 0) {
-        MessageDlg(QStringLiteral("データリストが絞り込みにより表示されていません。\r"), TMsgDlgType::mtInformation, mbOK);
-        return;
-    }
     TDefaultPrintRec rec;
-    TDataSentakuPrintDlg dlg(this);
+    TDataSentakuPrintDlg dlg(owner);
     TPrintDlgBox::InitDefaultPrintRec(rec);
     rec.StyleName = QStringLiteral("DataSentakuList");
     dlg.PrintRec = &rec;
     dlg.StoredColors = false;
-    dlg.Caption = QStringLiteral("データリストの印刷");
-    dlg.MainText = QStringLiteral("データリストを印刷します。");
-    dlg.MainTextColor = palette().color(QPalette::WindowText);
+    dlg.Caption = listName + QStringLiteral("の印刷");
+    dlg.MainText = listName + QStringLiteral("を印刷します。");
+    dlg.MainTextColor = owner->palette().color(QPalette::WindowText);
     const QString hint = QStringLiteral(
         "［OK］を押すとﾃﾞｰﾀ選択ﾘｽﾄの印刷を実行します。印刷ｲﾒｰｼﾞを確認する場合は［ﾌﾟﾚﾋﾞｭｰ］を押します。");
     dlg.setToolTip(hint + u'|' + hint);
@@ -799,14 +796,23 @@ void TDataSentakuBox::PrintDataList()
     try {
         TPrDataList printer;
         printer.PrintRec = rec;
-        printer.ListKind = 0;
-        printer.Recs = m_recs;
-        printer.Disp = m_disp;
+        printer.ListKind = listKind;
+        printer.Recs = recs;
+        printer.Disp = disp;
         printer.Orientation = dlg.Orientation;
         printer.Execute(dlg.Result == 1);
     } catch (const std::exception &e) {
-        reportError(e, QStringLiteral("TDataSentakuBox.PrintDataList"), QStringLiteral("データリストの印刷に失敗しました。"));
+        reportError(e, where, listName + QStringLiteral("の印刷に失敗しました。"));
     }
+}
+
+void TDataSentakuBox::PrintDataList()
+{
+    if (PerfectGrid1->rowCount() == 0) {
+        MessageDlg(QStringLiteral("データリストが絞り込みにより表示されていません。\r"), TMsgDlgType::mtInformation, mbOK);
+        return;
+    }
+    PrintDataSelectionList(this, 0, QStringLiteral("データリスト"), m_recs, m_disp, QStringLiteral("TDataSentakuBox.PrintDataList"));
 }
 
 void TDataSentakuBox::ESCClick()

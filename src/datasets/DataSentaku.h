@@ -54,6 +54,11 @@ QString DataSentakuFolderText(const QString &pasName, const QString &dataRoot);
 // the record becomes an empty row (a shared one a free area) keeping its
 // number, folder and damaged mark.
 void SetListRecFromInfo(const TDataInfomationRec &info, TDataListRec &rec, bool reset);
+// The print dialog of a data list, then the list printed or previewed
+// (list kind 0 the data sets, 1 the shared areas).
+void PrintDataSelectionList(QWidget *owner, int listKind, const QString &listName, const TDataSentakuRecArray &recs,
+                            const TDataSentakuRecDispArray &disp, const QString &where);
+
 class TDataSentakuBox : public TBSDI, public IProcessForm
 {
     Q_OBJECT

@@ -7,8 +7,7 @@
 #include "core/FileUtils.h"
 #include "core/SjisText.h"
 #include "datasets/DataSetCopy.h"
-#include "datasets/z5ComDataSentaku.h"
-#include "datasets/z5DataSentakuPrintDlg.h"
+#include "datasets/DataSentaku.h"
 #include "dbaccess/DataModule.h"
 #include "dbaccess/ErrorHandler.h"
 #include "dbaccess/Globals.h"
@@ -311,31 +310,6 @@ void TServerSentakuBox::PrintDataList()
         MessageDlg(QStringLiteral("共有データリストが表示されていません。"), TMsgDlgType::mtInformation, mbYes);
         return;
     }
-    TDefaultPrintRec rec;
-    TDataSentakuPrintDlg dlg(this);
-    TPrintDlgBox::InitDefaultPrintRec(rec);
-    rec.StyleName = QStringLiteral("DataSentakuList");
-    dlg.PrintRec = &rec;
-    dlg.StoredColors = false;
-    dlg.Caption = QStringLiteral("共有データリストの印刷");
-    dlg.MainText = QStringLiteral("共有データリストを印刷します。");
-    dlg.MainTextColor = palette().color(QPalette::WindowText);
-    const QString hint = QStringLiteral(
-        "［OK］を押すとﾃﾞｰﾀ選択ﾘｽﾄの印刷を実行します。印刷ｲﾒｰｼﾞを確認する場合は［ﾌﾟﾚﾋﾞｭｰ］を押します。");
-    dlg.setToolTip(hint + u'|' + hint);
-    dlg.ShowPreview = true;
-    dlg.ShowCopy = false;
-    dlg.Prepare(1);
-    if (ModalRunner(dlg) != 1 || (dlg.Result != 1 && dlg.Result != 2)) return;
-    try {
-        TPrDataList printer;
-        printer.PrintRec = rec;
-        printer.ListKind = 1;
-        printer.Recs = m_recs;
-        printer.Disp = m_disp;
-        printer.Orientation = dlg.Orientation;
-        printer.Execute(dlg.Result == 1);
-    } catch (const std::exception &e) {
-        reportError(e, QStringLiteral("TServerSentakuBox.PrintDataList"), QStringLiteral("共有データリストの印刷に失敗しました。"));
-    }
+    PrintDataSelectionList(this, 1, QStringLiteral("共有データリスト"), m_recs, m_disp,
+                           QStringLiteral("TServerSentakuBox.PrintDataList"));
 }
