@@ -101,43 +101,6 @@ TRelayFileChannel channelOf(const TfmDataTusin &f)
     return ch;
 }
 
-// What every way out of a pipeline restores: the normal cursor, the step
-// window gone and the work folder emptied.
-class Scope
-{
-public:
-    Scope(TfmDataTusin &form, const QString &folder) : m_form(form), m_folder(folder) {}
-    ~Scope()
-    {
-        cursor(false);
-        m_form.Steps.reset();
-        if (m_form.xAnimeProgressDialog1) m_form.xAnimeProgressDialog1->Close();
-        datatransfer::EmptyWorkFolder(m_folder);
-    }
-    Scope(const Scope &) = delete;
-    Scope &operator=(const Scope &) = delete;
-
-    void cursor(bool on)
-    {
-        if (on == m_cursor) return;
-        m_cursor = on;
-        if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
-        else QApplication::restoreOverrideCursor();
-    }
-    template <typename F>
-    void message(F &&show)
-    {
-        const bool was = m_cursor;
-        cursor(false);
-        show();
-        cursor(was);
-    }
-
-private:
-    TfmDataTusin &m_form;
-    QString m_folder;
-    bool m_cursor = false;
-};
 
 void setStep(TfmDataTusin &f, int n, const QString &text, State state)
 {
@@ -416,8 +379,8 @@ int SendCashBookData(TfmDataTusin &f)
     const QString backup = work + u'/' + kWorkBackup;
     const QString archive = work + u'/' + kWorkArchive;
     const QString cipher = work + u'/' + kWorkCipher;
-    Scope scope(f, work);
-    scope.cursor(true);
+    datatransfer::PipelineScope scope(f, work, datatransfer::PipelineScope::KeepWindow);
+    scope.hourglass(true);
     f.Steps = std::make_unique<TTusinSteps>(&f, false);
     setStep(f, 1, QStringLiteral("送信用データ保存"), State::Running);
     setStep(f, 2, QStringLiteral("送信用データ圧縮"), State::Pending);
@@ -532,8 +495,8 @@ int ReceiveCashBookData(TfmDataTusin &f, int index)
     const QString cipher = work + u'/' + kWorkCipher;
     const QString archive = work + u'/' + kWorkArchive;
     const QString backup = work + u'/' + kWorkBackup;
-    Scope scope(f, work);
-    scope.cursor(true);
+    datatransfer::PipelineScope scope(f, work, datatransfer::PipelineScope::KeepWindow);
+    scope.hourglass(true);
     f.Steps = std::make_unique<TTusinSteps>(&f, false);
     setStep(f, 1, QStringLiteral("中継サーバーからデータ受信"), State::Running);
     setStep(f, 2, QStringLiteral("受信データ暗号解読"), State::Pending);

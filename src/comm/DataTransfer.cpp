@@ -80,55 +80,6 @@ QString dateOf(const QDate &d)
     return d.toString(QStringLiteral("yyyy/MM/dd"));
 }
 
-// What every way out of a pipeline restores: the window enabled, the normal
-// cursor, the step window gone and the work folder emptied.
-class PipelineScope
-{
-public:
-    PipelineScope(TfmDataTusin &form, const QString &workFolder, bool receive)
-        : m_form(form), m_folder(workFolder), m_receive(receive)
-    {
-    }
-    ~PipelineScope()
-    {
-        m_form.setEnabled(true);
-        if (m_receive) {
-            m_form.F12->setEnabled(true);
-            m_form.F5->setEnabled(true);
-        }
-        hourglass(false);
-        m_form.Steps.reset();
-        if (m_form.xAnimeProgressDialog1) m_form.xAnimeProgressDialog1->Close();
-        EmptyWorkFolder(m_folder);
-    }
-    PipelineScope(const PipelineScope &) = delete;
-    PipelineScope &operator=(const PipelineScope &) = delete;
-
-    void hourglass(bool on)
-    {
-        if (on == m_cursor) return;
-        m_cursor = on;
-        if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
-        else QApplication::restoreOverrideCursor();
-    }
-
-    // A message over the pipeline: the cursor is normal while it shows.
-    template <typename F>
-    void message(F &&show)
-    {
-        const bool was = m_cursor;
-        hourglass(false);
-        show();
-        hourglass(was);
-    }
-
-private:
-    TfmDataTusin &m_form;
-    QString m_folder;
-    bool m_receive;
-    bool m_cursor = false;
-};
-
 void setStep(TfmDataTusin &f, int n, const QString &text, State state)
 {
     if (f.Steps) f.Steps->Set(n, text, state);
@@ -278,7 +229,7 @@ int SendData(TfmDataTusin &f)
     const QString archive = work + u'/' + kWorkArchive;
     const QString cipher = work + u'/' + kWorkCipher;
     const bool cloud = f.CloudKubun == 1;
-    PipelineScope scope(f, work, false);
+    PipelineScope scope(f, work, PipelineScope::EnableWindow);
 
     f.repaint();
     scope.hourglass(true);
@@ -676,7 +627,7 @@ int ReceiveData(TfmDataTusin &f)
     const QString cipher = work + u'/' + kWorkCipher;
     const QString archive = work + u'/' + kWorkArchive;
     const QString backup = work + u'/' + kWorkBackup;
-    PipelineScope scope(f, work, true);
+    PipelineScope scope(f, work, PipelineScope::EnableReceiveKeys);
     f.F12->setEnabled(false);
     f.F5->setEnabled(false);
     scope.hourglass(true);
@@ -801,6 +752,32 @@ int ReceiveData(TfmDataTusin &f)
         MessageDlg(QStringLiteral("　\r\nデータ受信処理が終了しました。\r\n "), TMsgDlgType::mtInformation, mbOK);
     });
     return 0;
+}
+
+PipelineScope::PipelineScope(TfmDataTusin &form, const QString &workFolder, Window window)
+    : m_form(form), m_folder(workFolder), m_window(window)
+{
+}
+
+PipelineScope::~PipelineScope()
+{
+    if (m_window != KeepWindow) m_form.setEnabled(true);
+    if (m_window == EnableReceiveKeys) {
+        m_form.F12->setEnabled(true);
+        m_form.F5->setEnabled(true);
+    }
+    hourglass(false);
+    m_form.Steps.reset();
+    if (m_form.xAnimeProgressDialog1) m_form.xAnimeProgressDialog1->Close();
+    EmptyWorkFolder(m_folder);
+}
+
+void PipelineScope::hourglass(bool on)
+{
+    if (on == m_cursor) return;
+    m_cursor = on;
+    if (on) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else QApplication::restoreOverrideCursor();
 }
 
 } // namespace datatransfer

@@ -67,6 +67,36 @@ QString MergedDataRefusal(int current, int received);
 // Deletes everything in a work folder (the folder stays); errors are ignored.
 void EmptyWorkFolder(const QString &folder);
 
+// What every way out of a transfer pipeline restores: the normal cursor, the
+// step window gone and the work folder emptied; with EnableWindow also the
+// window, with EnableReceiveKeys the window and its F12 and F5 keys.
+class PipelineScope
+{
+public:
+    enum Window { KeepWindow, EnableWindow, EnableReceiveKeys };
+    PipelineScope(TfmDataTusin &form, const QString &workFolder, Window window);
+    ~PipelineScope();
+    PipelineScope(const PipelineScope &) = delete;
+    PipelineScope &operator=(const PipelineScope &) = delete;
+
+    void hourglass(bool on);
+    // A message over the pipeline: the cursor is normal while it shows.
+    template <typename F>
+    void message(F &&show)
+    {
+        const bool was = m_cursor;
+        hourglass(false);
+        show();
+        hourglass(was);
+    }
+
+private:
+    TfmDataTusin &m_form;
+    QString m_folder;
+    Window m_window;
+    bool m_cursor = false;
+};
+
 } // namespace datatransfer
 
 // Installs the send and receive as the communication window's F12 pipelines.
