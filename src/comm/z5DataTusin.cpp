@@ -43,10 +43,7 @@ const QString kDeleted = QStringLiteral("　\r\n中継サーバーのデータ�
 
 TxPlButton *makeButton(QWidget *parent, const QString &name, const QString &text, const QRect &geo)
 {
-    auto *b = new TxPlButton(parent);
-    b->setObjectName(name);
-    b->CaptionA().setCaption(text);
-    b->setGeometry(geo);
+    TxPlButton *b = NewPlButton(parent, name, text, geo);
     b->setFocusPolicy(Qt::NoFocus);
     return b;
 }

@@ -57,15 +57,6 @@ QString stripTrailingSeparator(QString p)
     return p;
 }
 
-TxPlButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geo)
-{
-    auto *b = new TxPlButton(parent);
-    b->setObjectName(name);
-    b->CaptionA().setCaption(caption);
-    b->setGeometry(geo);
-    return b;
-}
-
 QIcon makePicture(int kind)
 {
     QPixmap pm(16, 16);
@@ -215,7 +206,7 @@ void TDataSentakuBox::buildControls()
     cmbDataMan->setObjectName(QStringLiteral("cmbDataMan"));
     cmbDataMan->setGeometry(104, 2, 240, 26);
     cmbDataMan->setEnabled(false); // the data places come with their dialog
-    btnDataMan = makeButton(pnlDataMan, QStringLiteral("btnDataMan"), QStringLiteral("設定"), QRect(352, 1, 80, 28));
+    btnDataMan = NewPlButton(pnlDataMan, QStringLiteral("btnDataMan"), QStringLiteral("設定"), QRect(352, 1, 80, 28));
     btnDataMan->setEnabled(false);
 
     cboxKyoyuDataAuto = new QCheckBox(QStringLiteral("共有データの取得と保管を自動化する"), pnlClient);
@@ -227,8 +218,8 @@ void TDataSentakuBox::buildControls()
         PerfectGrid1->setFocus(Qt::OtherFocusReason);
         UpdateFunctionKeys();
     });
-    btnKyoyuDataUp = makeButton(pnlClient, QStringLiteral("btnKyoyuDataUp"), QStringLiteral("共有保管"), QRect(300, 7, 88, 30));
-    btnKyoyuDataDown = makeButton(pnlClient, QStringLiteral("btnKyoyuDataDown"), QStringLiteral("共有取得"), QRect(392, 7, 88, 30));
+    btnKyoyuDataUp = NewPlButton(pnlClient, QStringLiteral("btnKyoyuDataUp"), QStringLiteral("共有保管"), QRect(300, 7, 88, 30));
+    btnKyoyuDataDown = NewPlButton(pnlClient, QStringLiteral("btnKyoyuDataDown"), QStringLiteral("共有取得"), QRect(392, 7, 88, 30));
     btnKyoyuDataUp->setEnabled(false);
     btnKyoyuDataDown->setEnabled(false);
     connect(btnKyoyuDataUp, &TxPlButton::clicked, this, [this] {
@@ -237,11 +228,11 @@ void TDataSentakuBox::buildControls()
     connect(btnKyoyuDataDown, &TxPlButton::clicked, this, [this] {
         if (btnKyoyuDataDown->isEnabled() && KyoyuDownCommand) KyoyuDownCommand();
     });
-    btnSearchCancel = makeButton(pnlClient, QStringLiteral("btnSearchCancel"), QStringLiteral("検索解除"), QRect(632, 7, 84, 30));
+    btnSearchCancel = NewPlButton(pnlClient, QStringLiteral("btnSearchCancel"), QStringLiteral("検索解除"), QRect(632, 7, 84, 30));
     btnSearchCancel->setEnabled(false);
-    btnSearch = makeButton(pnlClient, QStringLiteral("btnSearch"), QStringLiteral("検索"), QRect(720, 7, 84, 30));
-    btnDataInfo = makeButton(pnlClient, QStringLiteral("btnDataInfo"), QStringLiteral("情報"), QRect(808, 7, 84, 30));
-    btnListUpdate = makeButton(pnlClient, QStringLiteral("btnListUpdate"), QStringLiteral("更新"), QRect(896, 7, 88, 30));
+    btnSearch = NewPlButton(pnlClient, QStringLiteral("btnSearch"), QStringLiteral("検索"), QRect(720, 7, 84, 30));
+    btnDataInfo = NewPlButton(pnlClient, QStringLiteral("btnDataInfo"), QStringLiteral("情報"), QRect(808, 7, 84, 30));
+    btnListUpdate = NewPlButton(pnlClient, QStringLiteral("btnListUpdate"), QStringLiteral("更新"), QRect(896, 7, 88, 30));
     connect(btnSearch, &TxPlButton::clicked, this, [this] { btnSearchClick(); });
     connect(btnSearchCancel, &TxPlButton::clicked, this, [this] { btnSearchCancelClick(); });
     connect(btnDataInfo, &TxPlButton::clicked, this, [this] { btnDataInfoClick(); });
@@ -265,7 +256,7 @@ void TDataSentakuBox::buildControls()
                                        QStringLiteral("F12:選択")};
     for (int k = 0; k < dkCount; ++k) {
         const int x = k == dkF12 ? 992 - 8 - 92 : 8 + k * 97;
-        Keys[k] = makeButton(pnlBottom, QLatin1String(names[k]), captions[k], QRect(x, 91, 92, 34));
+        Keys[k] = NewPlButton(pnlBottom, QLatin1String(names[k]), captions[k], QRect(x, 91, 92, 34));
         Keys[k]->setFocusPolicy(Qt::NoFocus);
     }
     ESC = Keys[dkESC]; F1 = Keys[dkF1]; F2 = Keys[dkF2]; F3 = Keys[dkF3]; F4 = Keys[dkF4];

@@ -48,15 +48,6 @@ const char *const kHeaders[scColCount] = {"No", "コード", "データ名", "�
                                           "バージョン", "共有", "共有値", "バージョン", "データ更新", "合算区分",
                                           "レコード", "子番号", "データステータス"};
 
-TxPlButton *makeButton(QWidget *parent, const QString &name, const QString &caption, const QRect &geo)
-{
-    auto *b = new TxPlButton(parent);
-    b->setObjectName(name);
-    b->CaptionA().setCaption(caption);
-    b->setGeometry(geo);
-    return b;
-}
-
 // The shared mark: a small network-drive picture.
 QIcon sharedMark()
 {
@@ -178,12 +169,12 @@ void TServerSentakuBox::buildControls()
         if (on) SystemDef.SysDef.Reserve4 |= 2;
         else SystemDef.SysDef.Reserve4 &= ~2;
     });
-    btnMount = makeButton(pnlClient, QStringLiteral("btnMount"), QStringLiteral("共有割当"), QRect(544, 8, 84, 30));
-    btnSearchCancel = makeButton(pnlClient, QStringLiteral("btnSearchCancel"), QStringLiteral("検索解除"), QRect(632, 8, 84, 30));
+    btnMount = NewPlButton(pnlClient, QStringLiteral("btnMount"), QStringLiteral("共有割当"), QRect(544, 8, 84, 30));
+    btnSearchCancel = NewPlButton(pnlClient, QStringLiteral("btnSearchCancel"), QStringLiteral("検索解除"), QRect(632, 8, 84, 30));
     btnSearchCancel->setEnabled(false);
-    btnSearch = makeButton(pnlClient, QStringLiteral("btnSearch"), QStringLiteral("検索"), QRect(720, 8, 84, 30));
-    btnDataInfo = makeButton(pnlClient, QStringLiteral("btnDataInfo"), QStringLiteral("情報"), QRect(808, 8, 84, 30));
-    btnListUpdate = makeButton(pnlClient, QStringLiteral("btnListUpdate"), QStringLiteral("更新"), QRect(896, 8, 84, 30));
+    btnSearch = NewPlButton(pnlClient, QStringLiteral("btnSearch"), QStringLiteral("検索"), QRect(720, 8, 84, 30));
+    btnDataInfo = NewPlButton(pnlClient, QStringLiteral("btnDataInfo"), QStringLiteral("情報"), QRect(808, 8, 84, 30));
+    btnListUpdate = NewPlButton(pnlClient, QStringLiteral("btnListUpdate"), QStringLiteral("更新"), QRect(896, 8, 84, 30));
     connect(btnMount, &TxPlButton::clicked, this, [this] { btnMountClick(); });
     connect(btnSearch, &TxPlButton::clicked, this, [this] { btnSearchClick(false); });
     connect(btnSearchCancel, &TxPlButton::clicked, this, [this] { btnSearchClick(true); });
@@ -228,7 +219,7 @@ void TServerSentakuBox::buildControls()
     const char *names[10] = {"ESC", "F1", "F2", "F3", "F4", "F5", "F6", "F7", "F8", "F12"};
     for (int k = 0; k < 10; ++k) {
         const int x = k == 9 ? 992 - 8 - 90 : 8 + k * 96;
-        Keys[size_t(k)] = makeButton(pnlBottom, QLatin1String(names[k]), QLatin1String(names[k]) + u':', QRect(x, 94, 90, 26));
+        Keys[size_t(k)] = NewPlButton(pnlBottom, QLatin1String(names[k]), QLatin1String(names[k]) + u':', QRect(x, 94, 90, 26));
         Keys[size_t(k)]->setFocusPolicy(Qt::NoFocus);
     }
     ESC = Keys[0]; F1 = Keys[1]; F2 = Keys[2]; F3 = Keys[3]; F4 = Keys[4];

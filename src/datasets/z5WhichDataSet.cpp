@@ -35,15 +35,9 @@ TWhichDataSetBox::TWhichDataSetBox(QWidget *parent) : TBSDI(parent)
     HintArea->setFocusPolicy(Qt::NoFocus);
     HintArea->setGeometry(8, 110, 476, 84);
     HintMemo = HintArea;
-    btnOK = new TxPlButton(this);
-    btnOK->setObjectName(QStringLiteral("btnOK"));
-    btnOK->CaptionA().setCaption(QStringLiteral("OK"));
-    btnOK->setGeometry(294, 204, 90, 32);
+    btnOK = NewPlButton(this, QStringLiteral("btnOK"), QStringLiteral("OK"), QRect(294, 204, 90, 32));
     btnOK->setModalResult(1);
-    btnCancel = new TxPlButton(this);
-    btnCancel->setObjectName(QStringLiteral("btnCancel"));
-    btnCancel->CaptionA().setCaption(QStringLiteral("キャンセル"));
-    btnCancel->setGeometry(392, 204, 90, 32);
+    btnCancel = NewPlButton(this, QStringLiteral("btnCancel"), QStringLiteral("キャンセル"), QRect(392, 204, 90, 32));
     btnCancel->setModalResult(2);
     btnCancel->setCancel(true);
     connect(btnOK, &TxPlButton::clicked, this, [this] { btnOKClick(); });
